@@ -1,0 +1,30 @@
+#include "app/commands.h"
+
+#include "app/settings_file.h"
+#include "typing/altitude_intervals.h"
+
+namespace quarnby {
+
+const std::vector<Command>& commands() {
+  static const std::vector<Command> table = {
+      {"set-intervals", "SetAltIntervals", SetAltIntervals_Click},
+      {"toggle", "ToggleChecks", ToggleChecks_Click},
+      {"save-settings", "SaveConfig", SaveConfig_Click},
+      {"reload-settings", "ReloadConfig", ReloadConfig_Click},
+  };
+  return table;
+}
+
+const Command* findCommand(std::string_view name) {
+  for (const Command& c : commands())
+    if (c.name == name) return &c;
+  return nullptr;
+}
+
+const Command* findCommandByButton(std::string_view button) {
+  for (const Command& c : commands())
+    if (c.button == button) return &c;
+  return nullptr;
+}
+
+}  // namespace quarnby

@@ -1,0 +1,22 @@
+#pragma once
+#include <string_view>
+#include <vector>
+
+#include "core/context.h"
+
+namespace quarnby {
+
+// One button of the window: the batch program's command name, the button's control
+// name, and the operation it starts.
+struct Command {
+  std::string_view name;
+  std::string_view button;
+  Outcome (*run)(Context&);
+};
+
+// Every operation that can be started, in the window's order.
+const std::vector<Command>& commands();
+const Command* findCommand(std::string_view name);
+const Command* findCommandByButton(std::string_view button);
+
+}  // namespace quarnby

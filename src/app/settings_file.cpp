@@ -1,0 +1,213 @@
+#include "app/settings_file.h"
+
+#include <charconv>
+#include <cmath>
+#include <optional>
+#include <vector>
+
+#include "core/numeric_text.h"
+#include "core/rounding.h"
+#include "terrain/file_io.h"
+#include "terrain/terrain_folder.h"
+#include "typing/altitude_intervals.h"
+
+namespace quarnby {
+namespace {
+
+// Line 4, fields 5 to 14.
+const char* const kImportFields[10] = {"MaxUnits", "slUnits",  "MinUnits", "MaxAlt",   "unitExp",
+                                       "MaxSmothAlt", "LenRoad", "LenTrack", "LenRiver", "slUnitsBmp"};
+const char* const kModifySwitches[4] = {"LevelTerr", "Check1", "Check2", "Check3"};
+
+std::string numbered(const char* stem, int i) { return stem + std::to_string(i); }
+
+// A text between double quotes. The format has no escape for a double quote, so one
+// inside the text is saved as a single quote rather than cutting the field short.
+std::string quoted(std::string text) {
+  for (char& ch : text)
+    if (ch == '"') ch = '\'';
+  return '"' + text + '"';
+}
+
+std::string truth(bool v) { return v ? "#TRUE#" : "#FALSE#"; }
+
+struct Field {
+  std::string text;
+  bool quoted = false;
+};
+
+// Splits the file into its fields, one after the other: a field ends at a comma or at
+// the end of a line, blanks around it are skipped, and a quoted field runs to the next
+// quote (commas inside belong to the text). Empty lines hold no field.
+std::vector<Field> fieldsOf(std::string_view text) {
+  std::vector<Field> fields;
+  std::size_t i = 0;
+  const std::size_t n = text.size();
+  auto isBlank = [](char ch) { return ch == ' ' || ch == '\t'; };
+  auto isEol = [](char ch) { return ch == '\r' || ch == '\n'; };
+  while (i < n) {
+    // Skip blank lines.
+    while (i < n && (isEol(text[i]) || isBlank(text[i]))) ++i;
+    if (i >= n) break;
+    // One line of fields.
+    for (;;) {
+      while (i < n && isBlank(text[i])) ++i;
+      Field field;
+      if (i < n && text[i] == '"') {
+        field.quoted = true;
+        const std::size_t close = text.find('"', i + 1);
+        const std::size_t end = close == std::string_view::npos ? n : close;
+        field.text = std::string(text.substr(i + 1, end - i - 1));
+        i = close == std::string_view::npos ? n : close + 1;
+        while (i < n && text[i] != ',' && !isEol(text[i])) ++i;  // anything after the quote is dropped
+      } else {
+        const std::size_t start = i;
+        while (i < n && text[i] != ',' && !isEol(text[i])) ++i;
+        std::size_t end = i;
+        while (end > start && isBlank(text[end - 1])) --end;
+        field.text = std::string(text.substr(start, end - start));
+      }
+      fields.push_back(std::move(field));
+      if (i < n && text[i] == ',') {
+        ++i;
+        continue;
+      }
+      break;  // end of line or of file
+    }
+  }
+  return fields;
+}
+
+std::optional<long long> wholeNumber(const Field& f, long long low, long long high) {
+  double v = 0;
+  if (!isWholeDecimalNumber(f.text, &v) || !std::isfinite(v)) return std::nullopt;
+  const double r = roundHalfEven(v);
+  if (r < static_cast<double>(low) || r > static_cast<double>(high)) return std::nullopt;
+  return static_cast<long long>(r);
+}
+
+std::optional<bool> truthValue(const Field& f) {
+  if (f.quoted) return std::nullopt;
+  if (f.text == "#TRUE#") return true;
+  if (f.text == "#FALSE#") return false;
+  return std::nullopt;
+}
+
+}  // namespace
+
+std::string settingsText(const ParameterSet& p) {
+  std::string out;
+  for (int i = 1; i <= 26; ++i) out += (i > 1 ? "," : "") + std::to_string(p.choice(numbered("Combo", i)));
+  out += "\r\n";
+  for (int i = 4; i <= 25; ++i) out += (i > 4 ? "," : "") + quoted(p.text(numbered("Text", i)));
+  out += "\r\n";
+  for (int i = 0; i <= 21; ++i) out += (i > 0 ? "," : "") + quoted(p.text(numbered("g", i)));
+  out += "\r\n";
+  out += quoted(p.text("Text3")) + "," + std::to_string(p.switchValue("InvFileOrder")) + "," +
+         truth(p.option("MapSize256")) + "," + truth(p.option("MapSize512"));
+  for (const char* name : kImportFields) out += "," + quoted(p.text(name));
+  out += "," + std::to_string(p.switchValue("PreserveZeros")) + "," + quoted(p.text("maxUbmp")) + "," +
+         quoted(p.text("minUbmp")) + "\r\n";
+  return out;
+}
+
+void applySettingsText(ParameterSet& p, std::string_view text) {
+  const std::vector<Field> fields = fieldsOf(text);
+  std::size_t next = 0;
+  auto field = [&]() -> const Field* { return next < fields.size() ? &fields[next++] : nullptr; };
+  auto readText = [&](const std::string& name) {
+    if (const Field* f = field()) p.setText(name, f->text);
+  };
+  auto readSwitch = [&](const char* name) {
+    if (const Field* f = field())
+      if (auto v = wholeNumber(*f, 0, 2)) p.setSwitch(name, static_cast<int>(*v));
+  };
+  auto readOption = [&](const char* name) {
+    if (const Field* f = field())
+      if (auto v = truthValue(*f)) p.setOption(name, *v);
+  };
+
+  // Line 1: all 26 positions are read before any choice is set.
+  std::vector<std::optional<long long>> positions;
+  for (int i = 1; i <= 26; ++i) {
+    const Field* f = field();
+    positions.push_back(f ? wholeNumber(*f, -32768, 32767) : std::nullopt);
+  }
+  for (int i = 1; i <= 26; ++i) {
+    const auto& v = positions[i - 1];
+    if (v && *v >= -1 && *v <= 6) p.setChoice(numbered("Combo", i), static_cast<int>(*v));
+  }
+  for (int i = 4; i <= 25; ++i) readText(numbered("Text", i));
+  for (int i = 0; i <= 21; ++i) readText(numbered("g", i));
+  readText("Text3");
+  readSwitch("InvFileOrder");
+  readOption("MapSize256");
+  readOption("MapSize512");
+  for (const char* name : kImportFields) readText(name);
+  readSwitch("PreserveZeros");
+  readText("maxUbmp");
+  readText("minUbmp");
+}
+
+Outcome Form_Load(Context& cx) {
+  ParameterSet& p = cx.params;
+  Dir1_Change(p, cx.folder);
+
+  std::string error;
+  if (auto bytes = readWholeFile(cx.settingsFile, error)) {
+    applySettingsText(p, std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    for (int i = 0; i < 4; ++i) p.setSwitch(kModifySwitches[i], i % 2 == 0 ? 1 : 0);
+    return Outcome::Completed;
+  }
+
+  // No settings file: the built-in defaults, then thresholds computed from them.
+  const char* const weights[22] = {"5", "1", "4", "1", "4", "1", "2", "1", "3", "4", "1",
+                                   "2", "4", "2", "4", "1", "1", "3", "1", "3", "2", "5"};
+  const int types[26] = {0, 1, 5, 1, 5, 3, 2, 1, 5, 3, 1, 5, 1, 5, 1, 5, 1, 2, 5, 2, 5, 2, 4, 6, 1, 2};
+  for (int i = 0; i <= 21; ++i) p.setText(numbered("g", i), weights[i]);
+  for (int i = 1; i <= 26; ++i) p.setChoice(numbered("Combo", i), types[i - 1]);
+  for (int i = 0; i < 4; ++i) p.setSwitch(kModifySwitches[i], i % 2 == 0 ? 1 : 0);
+  p.setOption("MapSize256", true);
+  p.setOption("MapSize512", false);
+  p.setText("MaxUnits", "0");
+  p.setText("slUnits", "0");
+  p.setText("MinUnits", "0");
+  p.setSwitch("InvFileOrder", 1);
+  p.setText("MaxAlt", "1400");
+  p.setText("MaxSmothAlt", "3000");
+  p.setText("unitExp", "2");
+  p.setText("Text3", "1.5");
+  p.setText("LenRoad", "8");
+  p.setText("LenTrack", "10");
+  p.setText("LenRiver", "3");
+  p.setSwitch("PreserveZeros", 1);
+  p.setText("maxUbmp", "255");
+  p.setText("minUbmp", "0");
+  SetAltIntervals_Click(cx);
+  return Outcome::Completed;
+}
+
+Outcome SaveConfig_Click(Context& cx) {
+  const std::string name = cx.settingsFile.string();
+  std::string error;
+  auto file = SafeFile::create(cx.settingsFile, error);
+  if (file) {
+    file->write(settingsText(cx.params));
+    if (auto failed = file->commit()) error = *failed;
+    else {
+      cx.host.showMessage("Settings saved to: " + name, Icon::Information, "Save Settings");
+      return Outcome::Completed;
+    }
+  }
+  cx.host.showMessage("Can't open the file:" + kCr + name + kCr + error, Icon::Critical);
+  return Outcome::EndedEarly;
+}
+
+Outcome ReloadConfig_Click(Context& cx) { return Form_Load(cx); }
+
+Outcome ToggleChecks_Click(Context& cx) {
+  for (const char* name : kModifySwitches) cx.params.setSwitch(name, cx.params.switchValue(name) == 1 ? 0 : 1);
+  return Outcome::Completed;
+}
+
+}  // namespace quarnby

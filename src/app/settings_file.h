@@ -1,0 +1,28 @@
+#pragma once
+#include <string>
+#include <string_view>
+
+#include "core/context.h"
+
+namespace quarnby {
+
+// The settings file "quarnby.cfg": four CR LF lines of 87 comma-separated fields
+// (26 type choices; 22 thresholds; 22 gap weights; exponent, InvFileOrder, the map size,
+// the import fields, the track distances, PreserveZeros and the bitmap range).
+std::string settingsText(const ParameterSet& params);
+
+// Loads every field that can be read, in order, ignoring the line structure; a missing
+// or malformed field leaves its control as it was, and a type choice outside -1..6 too.
+void applySettingsText(ParameterSet& params, std::string_view text);
+
+// Start-up: the source labels, then the settings file or the defaults with computed
+// thresholds. Also the "Re-Load" button.
+Outcome Form_Load(Context& cx);
+// "Save": writes the settings file.
+Outcome SaveConfig_Click(Context& cx);
+// "Re-Load": start-up again on the window as it stands.
+Outcome ReloadConfig_Click(Context& cx);
+// "Toggle": inverts the four switches of the Modify Terrain block.
+Outcome ToggleChecks_Click(Context& cx);
+
+}  // namespace quarnby

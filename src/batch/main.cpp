@@ -1,0 +1,8 @@
+#include <iostream>
+
+#include "batch/batch.h"
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  return quarnby::runBatch(args, std::cout, std::cerr);
+}

@@ -1,0 +1,60 @@
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace quarnby {
+
+// The system's description of the last failed file call ("No such file or directory").
+std::string systemErrorText(int error);
+
+// Reads a whole file. On failure returns nothing and sets `error` to the system's
+// description of the failure.
+std::optional<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::path& file, std::string& error);
+
+// A file replaced as a whole: the bytes go to a temporary file beside the target, which
+// is renamed over the target only after the last byte was written and the file closed.
+// Until then, and whenever anything fails, the target stays exactly as it was.
+// The new file keeps the target's permissions (or the usual ones for a new file).
+class SafeFile {
+ public:
+  // "Opening for output": creates the temporary file. A target that exists but may not
+  // be written is refused as the system would refuse opening it.
+  static std::optional<SafeFile> create(const std::filesystem::path& target, std::string& error);
+
+  SafeFile(SafeFile&& other) noexcept;
+  SafeFile& operator=(SafeFile&&) = delete;
+  SafeFile(const SafeFile&) = delete;
+  ~SafeFile();
+
+  // Buffers are written as they come; a failure is remembered and reported by commit().
+  void write(std::span<const std::uint8_t> bytes);
+  void write(std::string_view text);
+
+  // Finishes the file and puts it in place. Returns the system's description of the
+  // failure, if any; the target is then untouched and the temporary file gone.
+  std::optional<std::string> commit();
+
+  // Drops the temporary file; the target stays as it was.
+  void abandon();
+
+ private:
+  SafeFile(std::filesystem::path target, std::filesystem::path temp, int fd);
+  void flushBuffer();
+
+  std::filesystem::path target_;
+  std::filesystem::path temp_;
+  int fd_ = -1;
+  int error_ = 0;
+  std::vector<std::uint8_t> buffer_;
+};
+
+// Creates, writes and commits in one step; the error text on failure.
+std::optional<std::string> replaceFile(const std::filesystem::path& target, std::span<const std::uint8_t> bytes);
+std::optional<std::string> replaceFile(const std::filesystem::path& target, std::string_view text);
+
+}  // namespace quarnby

@@ -1,0 +1,44 @@
+#pragma once
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "core/context.h"
+
+namespace quarnby {
+
+// Suffixes of the terrain files, spelled exactly as the terrain editor expects them.
+namespace suffix {
+inline constexpr std::string_view kElevation = ".elv";
+inline constexpr std::string_view kType = ".typ";
+inline constexpr std::string_view kSubType = ".SYP";
+inline constexpr std::string_view kObjects = ".oba";
+inline constexpr std::string_view kTracks = ".tra";
+inline constexpr std::string_view kTerragen = ".ter";
+inline constexpr std::string_view kGreyscale = "_elv.bmp";
+inline constexpr std::string_view kColourMap = "_colormap.bmp";
+inline constexpr std::string_view kRoadMap = "_roadmap.bmp";
+inline constexpr std::string_view kObjectDots = "_objdots.bmp";
+}  // namespace suffix
+
+// The terrain's base name: everything after the last separator of the folder's path,
+// empty at the filesystem root or for a path without a separator. Nothing is stripped,
+// so "North.Sea" stays "North.Sea".
+std::string baseName(const std::filesystem::path& folder);
+
+// folder + separator + base name + suffix.
+std::filesystem::path terrainFile(const std::filesystem::path& folder, std::string_view suffix);
+
+// The folder check every file operation starts with: the base name, or nothing after
+// telling the user "Please select a terrain folder.".
+std::optional<std::string> checkTerrainFolder(Context& cx);
+
+// The folder as the window and the batch program hold it: absolute, without a trailing
+// separator except at the root.
+std::filesystem::path normalisedFolder(const std::filesystem::path& folder);
+
+// Dir1_Change: the two source labels follow the folder.
+void Dir1_Change(ParameterSet& params, const std::filesystem::path& folder);
+
+}  // namespace quarnby
