@@ -36,20 +36,19 @@ struct Field {
   bool quoted = false;
 };
 
-// Splits the file into its fields, one after the other: a field ends at a comma or at
-// the end of a line, blanks around it are skipped, and a quoted field runs to the next
-// quote (commas inside belong to the text). Empty lines hold no field.
-std::vector<Field> fieldsOf(std::string_view text) {
-  std::vector<Field> fields;
+// Splits the file into lines of fields: a field ends at a comma or at the end of a line,
+// blanks around it are skipped, and a quoted field runs to the next quote (commas inside
+// belong to the text). Empty lines hold no field.
+std::vector<std::vector<Field>> linesOf(std::string_view text) {
+  std::vector<std::vector<Field>> lines;
   std::size_t i = 0;
   const std::size_t n = text.size();
   auto isBlank = [](char ch) { return ch == ' ' || ch == '\t'; };
   auto isEol = [](char ch) { return ch == '\r' || ch == '\n'; };
   while (i < n) {
-    // Skip blank lines.
     while (i < n && (isEol(text[i]) || isBlank(text[i]))) ++i;
     if (i >= n) break;
-    // One line of fields.
+    std::vector<Field>& fields = lines.emplace_back();
     for (;;) {
       while (i < n && isBlank(text[i])) ++i;
       Field field;
@@ -74,6 +73,25 @@ std::vector<Field> fieldsOf(std::string_view text) {
       }
       break;  // end of line or of file
     }
+  }
+  return lines;
+}
+
+// The fields in the order of the 87 controls. The fields are read one after the other
+// whatever the lines; but a file that still has its four lines is matched line by line,
+// so that a field lost or added in one line cannot shift every later value into the
+// wrong control.
+std::vector<std::optional<Field>> fieldsOf(std::string_view text) {
+  static constexpr std::size_t kLineFields[4] = {26, 22, 22, 17};
+  const auto lines = linesOf(text);
+  std::vector<std::optional<Field>> fields;
+  if (lines.size() == 4) {
+    for (std::size_t l = 0; l < 4; ++l)
+      for (std::size_t k = 0; k < kLineFields[l]; ++k)
+        fields.push_back(k < lines[l].size() ? std::optional<Field>(lines[l][k]) : std::nullopt);
+  } else {
+    for (const auto& line : lines)
+      for (const auto& f : line) fields.push_back(f);
   }
   return fields;
 }
@@ -112,9 +130,13 @@ std::string settingsText(const ParameterSet& p) {
 }
 
 void applySettingsText(ParameterSet& p, std::string_view text) {
-  const std::vector<Field> fields = fieldsOf(text);
+  const auto fields = fieldsOf(text);
   std::size_t next = 0;
-  auto field = [&]() -> const Field* { return next < fields.size() ? &fields[next++] : nullptr; };
+  auto field = [&]() -> const Field* {
+    if (next >= fields.size()) return nullptr;
+    const auto& f = fields[next++];
+    return f ? &*f : nullptr;
+  };
   auto readText = [&](const std::string& name) {
     if (const Field* f = field()) p.setText(name, f->text);
   };

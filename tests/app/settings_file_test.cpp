@@ -1,0 +1,198 @@
+#include "app/settings_file.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "support/temp_folder.h"
+
+namespace quarnby {
+namespace {
+
+using testing::Harness;
+using testing::TempFolder;
+
+const char* const kDefaultFile =
+    "0,1,5,1,5,3,2,1,5,3,1,5,1,5,1,5,1,2,5,2,5,2,4,6,1,2\r\n"
+    "\" 307\",\" 404\",\" 868\",\" 1002\",\" 1595\",\" 1757\",\" 2097\",\" 2274\",\" 2833\",\" 3640\",\" 3852\","
+    "\" 4288\",\" 5205\",\" 5686\",\" 6688\",\" 6946\",\" 7209\",\" 8014\",\" 8289\",\" 9131\",\" 9708\",\" 11200\"\r\n"
+    "\"5\",\"1\",\"4\",\"1\",\"4\",\"1\",\"2\",\"1\",\"3\",\"4\",\"1\",\"2\",\"4\",\"2\",\"4\",\"1\",\"1\",\"3\",\"1\","
+    "\"3\",\"2\",\"5\"\r\n"
+    "\"1.5\",1,#TRUE#,#FALSE#,\"0\",\"0\",\"0\",\"1400\",\"2\",\"3000\",\"8\",\"10\",\"3\",\"0\",1,\"255\",\"0\"\r\n";
+
+struct SettingsTest : ::testing::Test {
+  TempFolder tmp;
+  Harness h{tmp.terrain("Europe")};
+  SettingsTest() { h.cx.settingsFile = tmp.path() / "quarnby.cfg"; }
+
+  std::map<std::string, std::string> snapshot() const {
+    std::map<std::string, std::string> values;
+    for (const auto& name : h.params.names()) values[name] = h.params.valueText(name);
+    return values;
+  }
+};
+
+TEST_F(SettingsTest, FirstStartWithoutAFileSavesTheDefaultsByteForByte) {
+  h.params.setText("Text25", "11200");
+  EXPECT_EQ(Form_Load(h.cx), Outcome::Completed);
+  EXPECT_TRUE(h.host.messages.empty());
+  EXPECT_EQ(h.params.text("Text4"), " 307");
+  EXPECT_EQ(h.params.text("Text25"), " 11200");
+  EXPECT_EQ(h.params.text("LabelTer"), "Use 'Europe.ter'");
+  EXPECT_EQ(SaveConfig_Click(h.cx), Outcome::Completed);
+  EXPECT_EQ(testing::readText(h.cx.settingsFile), kDefaultFile);
+  ASSERT_EQ(h.host.messages.size(), 1u);
+  EXPECT_EQ(h.host.messages[0].text, "Settings saved to: " + h.cx.settingsFile.string());
+  EXPECT_EQ(h.host.messages[0].title, "Save Settings");
+  EXPECT_EQ(h.host.messages[0].icon, Icon::Information);
+}
+
+TEST_F(SettingsTest, SaveAndReloadRoundTripEverySavedControl) {
+  Form_Load(h.cx);
+  h.params.setChoice("Combo7", -1);
+  h.params.setText("Text9", "1,750 ft");  // commas survive inside quotes
+  h.params.setText("g3", "");
+  h.params.setText("Text3", "2.25");
+  h.params.setSwitch("InvFileOrder", 0);
+  h.params.setOption("MapSize512", true);
+  h.params.setText("MaxUnits", " 1234.568");
+  h.params.setText("slUnitsBmp", "-3.2");
+  h.params.setSwitch("PreserveZeros", 2);
+  h.params.setText("maxUbmp", " 200");
+  SaveConfig_Click(h.cx);
+  const auto saved = snapshot();
+
+  // Unsaved controls keep their values, the four switches go back to 1, 0, 1, 0.
+  ToggleChecks_Click(h.cx);
+  h.params.setText("MaxFarmGrade", "12");
+  h.params.setOption("MapOp3", true);
+  h.params.setText("Text9", "x");
+  h.params.setOption("MapSize256", true);
+  ReloadConfig_Click(h.cx);
+  auto expected = saved;
+  expected["MaxFarmGrade"] = "12";
+  expected["MapOp1"] = "false";
+  expected["MapOp3"] = "true";
+  EXPECT_EQ(snapshot(), expected);
+}
+
+TEST_F(SettingsTest, DoubleQuotesAreSavedAsSingleQuotes) {
+  h.params.setText("Text3", "say \"1.5\"");
+  SaveConfig_Click(h.cx);
+  h.params.setText("Text3", "");
+  Form_Load(h.cx);
+  EXPECT_EQ(h.params.text("Text3"), "say '1.5'");
+  EXPECT_EQ(h.params.text("Text4"), "307");  // the following fields are still in place
+}
+
+TEST_F(SettingsTest, ThresholdsLoadAsWrittenWithoutRecomputation) {
+  std::string text = kDefaultFile;
+  text.replace(text.find("\" 307\""), 6, "\"5\"");
+  testing::writeText(h.cx.settingsFile, text);
+  Form_Load(h.cx);
+  EXPECT_EQ(h.params.text("Text4"), "5");
+}
+
+TEST_F(SettingsTest, DamagedFilesLoadWhatTheyCanAndKeepTheRest) {
+  h.params.setText("minUbmp", "7");
+  // Without its four lines the fields run on regardless of lines: a choice out of range,
+  // an unreadable one, then texts where choices belong, all leave their controls alone.
+  testing::writeText(h.cx.settingsFile, "6,9,x,-1\r\n\"a\",\"b\"\r\n");
+  Form_Load(h.cx);
+  EXPECT_EQ(h.params.choice("Combo1"), 6);
+  EXPECT_EQ(h.params.choice("Combo2"), 1);   // 9 is out of range: unchanged
+  EXPECT_EQ(h.params.choice("Combo3"), 5);   // x is not a number: unchanged
+  EXPECT_EQ(h.params.choice("Combo4"), -1);
+  EXPECT_EQ(h.params.choice("Combo5"), 5);   // "a" is no position
+  EXPECT_EQ(h.params.text("Text4"), "307");  // never reached
+  EXPECT_EQ(h.params.text("minUbmp"), "7");
+
+  // With its four lines, a field lost in line 2 costs only the fields after it in that line.
+  std::string text = kDefaultFile;
+  text.replace(text.find("\" 404\","), 7, "");
+  text.replace(text.find("\"0\"\r\n"), 3, "\"9\"");
+  h.params.setText("Text25", "keep");
+  testing::writeText(h.cx.settingsFile, text);
+  Form_Load(h.cx);
+  EXPECT_EQ(h.params.text("Text5"), " 868");
+  EXPECT_EQ(h.params.text("Text25"), "keep");
+  EXPECT_EQ(h.params.text("g0"), "5");
+  EXPECT_EQ(h.params.text("minUbmp"), "9");
+  EXPECT_EQ(h.params.switchValue("Check2"), 1);
+  EXPECT_TRUE(h.host.messages.empty());
+
+  testing::writeText(h.cx.settingsFile, std::string("\0\xff\"unterminated", 14));
+  Form_Load(h.cx);  // garbage: nothing stops start-up
+  EXPECT_EQ(h.params.text("minUbmp"), "9");
+}
+
+TEST_F(SettingsTest, TruthValuesAndSwitchesMustHaveTheirForm) {
+  std::string text = kDefaultFile;
+  text.replace(text.find("1,#TRUE#,#FALSE#"), 16, "7,TRUE,#TRUE#");
+  testing::writeText(h.cx.settingsFile, text);
+  h.params.setSwitch("InvFileOrder", 0);
+  Form_Load(h.cx);
+  EXPECT_EQ(h.params.switchValue("InvFileOrder"), 0);  // 7 is no switch value
+  // "TRUE" is not a truth value, so only MapSize512 is set, which clears MapSize256.
+  EXPECT_FALSE(h.params.option("MapSize256"));
+  EXPECT_TRUE(h.params.option("MapSize512"));
+}
+
+TEST_F(SettingsTest, ReloadWithoutAFileRecomputesFromTheCurrentTop) {
+  h.params.setText("Text25", "2200");
+  for (int i = 0; i < 22; ++i) h.params.setText("g" + std::to_string(i), "9");
+  ReloadConfig_Click(h.cx);
+  EXPECT_EQ(h.params.text("g0"), "5");
+  EXPECT_EQ(h.params.text("Text25"), " 2200");
+  EXPECT_EQ(h.params.text("Text4"), " 60");
+}
+
+TEST_F(SettingsTest, SaveThatCannotOpenTheFileSaysSoAndKeepsTheOldOne) {
+  h.cx.settingsFile = tmp.path() / "missing-folder" / "quarnby.cfg";
+  EXPECT_EQ(SaveConfig_Click(h.cx), Outcome::EndedEarly);
+  ASSERT_EQ(h.host.messages.size(), 1u);
+  EXPECT_EQ(h.host.messages[0].text,
+            "Can't open the file:\r" + h.cx.settingsFile.string() + "\rNo such file or directory");
+  EXPECT_EQ(h.host.messages[0].icon, Icon::Critical);
+  EXPECT_EQ(h.host.messages[0].title, "");
+}
+
+TEST(ToggleChecks, InvertsTheFourSwitches) {
+  Harness h("/tmp/Europe");
+  auto switches = [&] {
+    return std::vector<int>{h.params.switchValue("LevelTerr"), h.params.switchValue("Check1"),
+                            h.params.switchValue("Check2"), h.params.switchValue("Check3")};
+  };
+  ToggleChecks_Click(h.cx);
+  EXPECT_EQ(switches(), (std::vector<int>{0, 1, 0, 1}));
+  ToggleChecks_Click(h.cx);
+  EXPECT_EQ(switches(), (std::vector<int>{1, 0, 1, 0}));
+  h.params.setSwitch("Check1", 2);  // grey becomes on
+  ToggleChecks_Click(h.cx);
+  EXPECT_EQ(h.params.switchValue("Check1"), 1);
+}
+
+TEST(ParameterSetTest, KindsGroupsAndTheListener) {
+  ParameterSet p;
+  std::vector<std::string> changes;
+  p.setListener([&](const std::string& name) { changes.push_back(name); });
+  p.setOption("MapOp2", true);
+  EXPECT_FALSE(p.option("MapOp1"));
+  EXPECT_EQ(changes, (std::vector<std::string>{"MapOp1", "MapOp2"}));
+  p.setOption("MapOp2", false);  // the group may be left without a choice
+  EXPECT_FALSE(p.option("MapOp1") || p.option("MapOp2") || p.option("MapOp3"));
+  EXPECT_EQ(p.number("MaxAlt"), 1400);
+  EXPECT_EQ(p.kind("maxUbmp"), ControlKind::Display);
+  EXPECT_THROW(p.setChoice("Combo1", 7), std::out_of_range);
+  EXPECT_THROW(p.text("Combo1"), std::invalid_argument);
+  EXPECT_FALSE(p.has("Text2"));
+  EXPECT_FALSE(p.setFromText("Check1", "3"));
+  EXPECT_FALSE(p.setFromText("Combo1", "1x"));
+  EXPECT_FALSE(p.setFromText("MapOp1", "yes"));
+  EXPECT_TRUE(p.setFromText("Combo1", "-1"));
+  EXPECT_EQ(p.valueText("Combo1"), "-1");
+  EXPECT_EQ(p.names().size(), 26u + 23u + 22u + 26u);
+}
+
+}  // namespace
+}  // namespace quarnby

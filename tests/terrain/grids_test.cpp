@@ -1,0 +1,177 @@
+#include "terrain/grids.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <cmath>
+#include <csignal>
+
+#include "support/temp_folder.h"
+#include "terrain/file_io.h"
+#include "terrain/terrain_folder.h"
+
+namespace quarnby {
+namespace {
+
+using testing::TempFolder;
+
+TEST(GridPositions, ElevationAndTypeCells) {
+  EXPECT_EQ(ElevPos(0, 0), 1);
+  EXPECT_EQ(ElevPos(0, 1023), 2047);
+  EXPECT_EQ(ElevPos(1, 0), 2049);
+  EXPECT_EQ(ElevPos(1023, 1023), 2097151);
+  EXPECT_EQ(TypePos(0, 0), 1);
+  EXPECT_EQ(TypePos(511, 511), 262144);
+  for (long long p : {1LL, 3LL, 2049LL, 2051LL}) EXPECT_EQ(typePosOfElevPos(p), 1);
+  EXPECT_EQ(typePosOfElevPos(5), 2);
+  EXPECT_EQ(typePosOfElevPos(ElevPos(1023, 1023)), 262144);
+  EXPECT_EQ(ElevPos(5, 5) + step::kNorthEast, ElevPos(6, 6));
+  EXPECT_EQ(ElevPos(5, 5) + step::kSouthWest, ElevPos(4, 4));
+  EXPECT_EQ(ElevPos(5, 5) + step::kNorthWest, ElevPos(6, 4));
+  EXPECT_EQ(ElevPos(5, 5) + step::kSouthEast, ElevPos(4, 6));
+}
+
+TEST(GridPositions, WorldFrameSnapsHalvesUp) {
+  EXPECT_EQ(worldToIndex(0), 512);
+  EXPECT_EQ(worldToIndex(1320), 513);
+  EXPECT_EQ(worldToIndex(-1320), 512);
+  EXPECT_EQ(worldToIndex(-1321), 511);
+  EXPECT_EQ(worldToIndex(-512 * 2640.0), 0);
+  EXPECT_FALSE(worldToIndex(NAN).has_value());
+  EXPECT_FALSE(worldToIndex(INFINITY).has_value());
+}
+
+TEST(ElevationGridFile, SamplesAreSignedLittleEndian) {
+  ElevationGrid grid;
+  grid.set(0, 0, -1);
+  grid.set(0, 1, 300);
+  EXPECT_EQ(grid.bytes()[0], 0xFF);
+  EXPECT_EQ(grid.bytes()[1], 0xFF);
+  EXPECT_EQ(grid.bytes()[2], 0x2C);
+  EXPECT_EQ(grid.bytes()[3], 0x01);
+  EXPECT_EQ(grid.at(0, 1), 300);
+  EXPECT_EQ(grid.atPos(3), 300);
+  EXPECT_EQ(grid.atPos(0), 0);  // outside the file
+  grid.setPos(static_cast<long long>(kElevBytes), 7);  // would straddle the end: ignored
+  EXPECT_EQ(grid.size(), kElevBytes);
+}
+
+TEST(ElevationGridFile, ShortFilesReadZeroAndLongFilesKeepTheirTail) {
+  TempFolder tmp;
+  const auto file = tmp.path() / "a.elv";
+  testing::writeBytes(file, {0x2C, 0x01, 0x05});
+  std::string error;
+  auto grid = ElevationGrid::load(file, error);
+  ASSERT_TRUE(grid);
+  EXPECT_EQ(grid->at(0, 0), 300);
+  EXPECT_EQ(grid->at(0, 1), 5);
+  EXPECT_EQ(grid->at(1023, 1023), 0);
+
+  std::vector<std::uint8_t> longer(kElevBytes + 3, 0);
+  longer[kElevBytes] = 'T';
+  testing::writeBytes(file, longer);
+  grid = ElevationGrid::load(file, error);
+  grid->set(1023, 1023, 9);
+  ASSERT_FALSE(grid->save(file));
+  const auto saved = testing::readBytes(file);
+  ASSERT_EQ(saved.size(), kElevBytes + 3);
+  EXPECT_EQ(saved[kElevBytes], 'T');
+  EXPECT_EQ(saved[kElevBytes - 2], 9);
+}
+
+TEST(ElevationGridFile, MissingFileGivesTheSystemsError) {
+  std::string error;
+  EXPECT_FALSE(ElevationGrid::load("/nonexistent/x.elv", error));
+  EXPECT_EQ(error, "No such file or directory");
+}
+
+TEST(SafeFile, ReplacesOnlyOnCommitAndKeepsPermissions) {
+  TempFolder tmp;
+  const auto file = tmp.path() / "t.typ";
+  testing::writeText(file, "old");
+  ::chmod(file.c_str(), 0640);
+  std::string error;
+  {
+    auto safe = SafeFile::create(file, error);
+    ASSERT_TRUE(safe);
+    safe->write(std::string_view("new contents"));
+    EXPECT_EQ(testing::readText(file), "old");  // not yet in place
+  }  // dropped without commit
+  EXPECT_EQ(testing::readText(file), "old");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp.path()), {}), 1);  // no temporary left
+
+  ASSERT_FALSE(replaceFile(file, std::string_view("new")));
+  EXPECT_EQ(testing::readText(file), "new");
+  struct stat st {};
+  ::stat(file.c_str(), &st);
+  EXPECT_EQ(st.st_mode & 0777, 0640u);
+}
+
+TEST(SafeFile, RefusesWhatCannotBeWrittenAndLeavesTheTarget) {
+  if (::geteuid() == 0) GTEST_SKIP() << "permissions do not bind root";
+  TempFolder tmp;
+  const auto file = tmp.path() / "t.typ";
+  testing::writeText(file, "old");
+  ::chmod(file.c_str(), 0444);
+  EXPECT_EQ(replaceFile(file, std::string_view("new")), "Permission denied");
+  EXPECT_EQ(testing::readText(file), "old");
+}
+
+TEST(SafeFile, AFolderThatIsMissingOrAFileCannotBeWritten) {
+  TempFolder tmp;
+  EXPECT_EQ(replaceFile(tmp.path() / "no" / "x", std::string_view("x")), "No such file or directory");
+  EXPECT_EQ(replaceFile(tmp.path(), std::string_view("x")), "Is a directory");
+}
+
+TEST(SafeFile, AWriteCutShortKeepsTheOldFile) {
+  // A file-size limit makes the system refuse the write part-way, as a full disk does.
+  TempFolder tmp;
+  const auto file = tmp.path() / "t.elv";
+  testing::writeText(file, "old");
+  struct rlimit saved {};
+  ::getrlimit(RLIMIT_FSIZE, &saved);
+  auto* previous = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = saved;
+  small.rlim_cur = 100000;
+  ::setrlimit(RLIMIT_FSIZE, &small);
+  const auto failed = replaceFile(file, std::vector<std::uint8_t>(kElevBytes, 1));
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous);
+  ASSERT_TRUE(failed);
+  EXPECT_EQ(*failed, "File too large");
+  EXPECT_EQ(testing::readText(file), "old");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp.path()), {}), 1);
+}
+
+TEST(TerrainFolder, BaseNamesAndFileNames) {
+  EXPECT_EQ(baseName("/Terrains/Europe"), "Europe");
+  EXPECT_EQ(baseName("/Terrains/North.Sea"), "North.Sea");
+  EXPECT_EQ(baseName("/"), "");
+  EXPECT_EQ(baseName("Europe"), "");
+  EXPECT_EQ(terrainFile("/Terrains/Europe", suffix::kElevation), "/Terrains/Europe/Europe.elv");
+  EXPECT_EQ(terrainFile("/Terrains/Europe", suffix::kSubType), "/Terrains/Europe/Europe.SYP");
+  EXPECT_EQ(terrainFile("/Terrains/North.Sea", suffix::kGreyscale), "/Terrains/North.Sea/North.Sea_elv.bmp");
+  EXPECT_EQ(normalisedFolder("/Terrains/Europe/"), "/Terrains/Europe");
+  EXPECT_EQ(normalisedFolder("/"), "/");
+}
+
+TEST(TerrainFolder, LabelsAndTheFolderCheck) {
+  testing::Harness h("/");
+  Dir1_Change(h.params, "/Terrains/Europe");
+  EXPECT_EQ(h.params.text("LabelTer"), "Use 'Europe.ter'");
+  EXPECT_EQ(h.params.text("LabelBmp"), "Use 'Europe_elv.bmp'");
+  Dir1_Change(h.params, "/");
+  EXPECT_EQ(h.params.text("LabelTer"), "Use '.ter'");
+  EXPECT_EQ(h.params.text("LabelBmp"), "Use '_elv.bmp'");
+
+  EXPECT_FALSE(checkTerrainFolder(h.cx));
+  ASSERT_EQ(h.host.messages.size(), 1u);
+  EXPECT_EQ(h.host.messages[0].text, "Please select a terrain folder.");
+  EXPECT_EQ(h.host.messages[0].icon, Icon::Information);
+  h.cx.folder = "/Terrains/Europe";
+  EXPECT_EQ(checkTerrainFolder(h.cx), "Europe");
+}
+
+}  // namespace
+}  // namespace quarnby
