@@ -1,0 +1,48 @@
+#pragma once
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace quarnby {
+
+// A Terragen height field held whole in memory: the file header, then chunks, each a
+// four-character marker and a body of fixed length, up to ALTW with the height scale,
+// the base height and the samples. Only 1025 x 1025 point fields are accepted, because
+// the grid takes its 1024 x 1024 samples from them with one spare row and column for
+// smoothing.
+class TerragenFile {
+ public:
+  static constexpr int kPoints = 1025;
+
+  // Walks the chunk structure of a file's bytes. When the bytes are not a Terragen height
+  // field of 1025 x 1025 points returns nothing, and `problem` says what was found.
+  static std::optional<TerragenFile> parse(std::vector<std::uint8_t> bytes, std::string& problem);
+
+  // ALTW's height scale, widened to 32 bits so that a sample times the scale is exact.
+  std::int32_t heightScale() const { return heightScale_; }
+  std::int16_t baseHeight() const { return baseHeight_; }
+  // Byte offset of the first sample (80 for the usual chunk sequence).
+  std::size_t sampleOffset() const { return samples_; }
+
+  // The raw sample of row r, column c (0..1024); a sample past the end of a file cut short
+  // reads 0.
+  std::int16_t rawSample(int r, int c) const {
+    const std::size_t i = samples_ + 2 * (static_cast<std::size_t>(r) * kPoints + static_cast<std::size_t>(c));
+    if (i + 1 >= bytes_.size()) return 0;
+    return static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes_[i] | (bytes_[i + 1] << 8)));
+  }
+
+  // Height in Terragen units of a raw value or of an average of raw values.
+  double units(double raw) const { return baseHeight_ + raw * heightScale_ / 65536.0; }
+
+ private:
+  TerragenFile(std::vector<std::uint8_t> bytes, std::size_t samples);
+
+  std::vector<std::uint8_t> bytes_;
+  std::size_t samples_ = 0;
+  std::int32_t heightScale_ = 0;
+  std::int16_t baseHeight_ = 0;
+};
+
+}  // namespace quarnby

@@ -1,0 +1,138 @@
+#include "terrain/terragen_file.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "support/terragen_builder.h"
+
+namespace quarnby {
+namespace {
+
+using testing::TerragenBuilder;
+
+std::optional<TerragenFile> parse(const TerragenBuilder& b, std::string* problem = nullptr) {
+  std::string text;
+  auto field = TerragenFile::parse(b.bytes(), text);
+  if (problem) *problem = text;
+  return field;
+}
+
+TEST(TerragenFile, UsualChunkSequencePutsScaleBaseAndSamplesAt76_78_80) {
+  TerragenBuilder b;
+  b.heightScale = 1234;
+  b.baseHeight = -56;
+  b.at(0, 0) = 7;
+  b.at(0, 1) = -8;
+  b.at(1, 0) = 9;
+  b.at(1024, 1024) = 32767;
+  const auto bytes = b.bytes();
+  ASSERT_EQ(bytes[76] | bytes[77] << 8, 1234);
+  ASSERT_EQ(bytes[80 + 2050], 9);
+
+  auto field = parse(b);
+  ASSERT_TRUE(field);
+  EXPECT_EQ(field->sampleOffset(), 80u);
+  EXPECT_EQ(field->heightScale(), 1234);
+  EXPECT_EQ(field->baseHeight(), -56);
+  EXPECT_EQ(field->rawSample(0, 0), 7);
+  EXPECT_EQ(field->rawSample(0, 1), -8);
+  EXPECT_EQ(field->rawSample(1, 0), 9);
+  EXPECT_EQ(field->rawSample(1024, 1024), 32767);
+}
+
+TEST(TerragenFile, WalksPastMissingOptionalChunks) {
+  // A writer that leaves out XPTS/YPTS and the camera chunks puts the samples at 32.
+  TerragenBuilder b;
+  b.pointChunks = false;
+  b.cameraChunks = false;
+  b.heightScale = 100;
+  b.baseHeight = 3;
+  b.at(2, 5) = 11;
+  auto field = parse(b);
+  ASSERT_TRUE(field);
+  EXPECT_EQ(field->sampleOffset(), 32u);
+  EXPECT_EQ(field->heightScale(), 100);
+  EXPECT_EQ(field->baseHeight(), 3);
+  EXPECT_EQ(field->rawSample(2, 5), 11);
+}
+
+TEST(TerragenFile, UnitsAreBasePlusRawTimesScaleOver65536) {
+  TerragenBuilder b;
+  b.heightScale = 16384;
+  b.baseHeight = 10;
+  auto field = parse(b);
+  ASSERT_TRUE(field);
+  EXPECT_EQ(field->units(16384), 10 + 4096);
+  EXPECT_EQ(field->units(2.5), 10 + 0.625);  // averages of raw samples are fractional
+
+  b.heightScale = -32768;  // the product needs more than 16 bits and is used unchanged
+  b.baseHeight = 0;
+  field = parse(b);
+  ASSERT_TRUE(field);
+  EXPECT_EQ(field->units(-32768), 16384);
+  EXPECT_EQ(field->units(100), -50);
+}
+
+TEST(TerragenFile, ASampleArrayCutShortReadsZeroPastTheEnd) {
+  TerragenBuilder b;
+  b.fill(5);
+  auto bytes = b.bytes();
+  bytes.resize(80 + 2050 * 3 + 1);  // rows 0..2 and one byte of row 3
+  std::string problem;
+  auto field = TerragenFile::parse(bytes, problem);
+  ASSERT_TRUE(field) << problem;
+  EXPECT_EQ(field->rawSample(2, 1024), 5);
+  EXPECT_EQ(field->rawSample(3, 0), 0);
+  EXPECT_EQ(field->rawSample(1024, 1024), 0);
+}
+
+TEST(TerragenFile, RefusesWhatIsNotA1025By1025HeightField) {
+  std::string problem;
+  TerragenBuilder small;
+  small.xPoints = small.yPoints = 513;
+  EXPECT_FALSE(parse(small, &problem));
+  EXPECT_EQ(problem, "It is not a height field of 1025 x 1025 points: it has 513 x 513 points.");
+
+  TerragenBuilder oblong;
+  oblong.yPoints = 2049;
+  EXPECT_FALSE(parse(oblong, &problem));
+  EXPECT_EQ(problem, "It is not a height field of 1025 x 1025 points: it has 1025 x 2049 points.");
+
+  TerragenBuilder squareBySizeOnly;  // without XPTS/YPTS the field is SIZE + 1 square
+  squareBySizeOnly.pointChunks = false;
+  squareBySizeOnly.xPoints = squareBySizeOnly.yPoints = 257;
+  EXPECT_FALSE(parse(squareBySizeOnly, &problem));
+  EXPECT_NE(problem.find("it has 257 x 257 points"), std::string::npos);
+
+  auto bytes = TerragenBuilder().bytes();
+  bytes[3] = 'X';
+  EXPECT_FALSE(TerragenFile::parse(bytes, problem));
+  EXPECT_EQ(problem, "It is not a Terragen terrain file: it does not start with \"TERRAGENTERRAIN \".");
+  EXPECT_FALSE(TerragenFile::parse({}, problem));
+
+  bytes = TerragenBuilder().bytes();
+  bytes[40] = 'Q';  // SCAL becomes an unknown chunk
+  EXPECT_FALSE(TerragenFile::parse(bytes, problem));
+  EXPECT_EQ(problem, "It has a chunk marker \"QCAL\" at byte 40 that is not part of a Terragen terrain file.");
+  bytes[40] = 0;
+  EXPECT_FALSE(TerragenFile::parse(bytes, problem));
+  EXPECT_NE(problem.find("of the bytes 00 43 41 4C at byte 40"), std::string::npos);
+
+  bytes = TerragenBuilder().bytes();
+  bytes.resize(78);  // inside the ALTW chunk: the height scale but no base height
+  EXPECT_FALSE(TerragenFile::parse(bytes, problem));
+  EXPECT_EQ(problem, "It ends at byte 78, inside its ALTW chunk before the height samples.");
+  bytes.resize(50);
+  EXPECT_FALSE(TerragenFile::parse(bytes, problem));
+  EXPECT_NE(problem.find("inside its SCAL chunk"), std::string::npos);
+
+  bytes = TerragenBuilder().bytes();
+  std::copy_n("EOF ", 4, bytes.begin() + 72);
+  EXPECT_FALSE(TerragenFile::parse(bytes, problem));
+  EXPECT_NE(problem.find("no height samples"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace quarnby
