@@ -2,12 +2,16 @@
 
 #include "app/settings_file.h"
 #include "typing/altitude_intervals.h"
+#include "typing/set_type.h"
+#include "typing/sub_types.h"
 
 namespace quarnby {
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> table = {
+      {"set-type", "Command1", Command1_Click},
       {"set-intervals", "SetAltIntervals", SetAltIntervals_Click},
+      {"set-sub-types", "SetSubTypes", SetSubTypes_Click},
       {"toggle", "ToggleChecks", ToggleChecks_Click},
       {"save-settings", "SaveConfig", SaveConfig_Click},
       {"reload-settings", "ReloadConfig", ReloadConfig_Click},

@@ -1,6 +1,7 @@
 #pragma once
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <optional>
 
 namespace quarnby {
@@ -27,6 +28,16 @@ inline std::optional<std::uint8_t> toByte(double v) {
   const double r = roundHalfEven(v);
   if (r < 0.0 || r > 255.0) return std::nullopt;
   return static_cast<std::uint8_t>(r);
+}
+
+// A number kept in single precision, as the window's thresholds and rotations are.
+// A value beyond the single range becomes an infinity of its sign instead of the
+// undefined result of a plain conversion.
+inline float toSingle(double v) {
+  constexpr double kMax = std::numeric_limits<float>::max();
+  if (v > kMax) return std::numeric_limits<float>::infinity();
+  if (v < -kMax) return -std::numeric_limits<float>::infinity();
+  return static_cast<float>(v);
 }
 
 // Whole-number arithmetic held in 16 bits wraps around like the grid's own samples.

@@ -1,0 +1,63 @@
+#include "typing/sub_types.h"
+
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "terrain/file_io.h"
+#include "terrain/grids.h"
+#include "terrain/terrain_folder.h"
+
+namespace quarnby {
+
+Outcome SetSubTypes_Click(Context& cx) {
+  cx.host.setProgress(ProgressBar::Bar1, 0);
+  if (!checkTerrainFolder(cx)) return Outcome::EndedEarly;
+  const auto typeFile = terrainFile(cx.folder, suffix::kType);
+  const auto subTypeFile = terrainFile(cx.folder, suffix::kSubType);
+
+  std::string error;
+  // A type grid shorter than the full grid counts as water past its end.
+  const auto types = CellGrid::load(typeFile, error);
+  if (!types) {
+    cx.host.showMessage("Can't open the Type File:" + kCr + typeFile.string() + kCr + error, Icon::Critical);
+    return Outcome::EndedEarly;
+  }
+  const auto cantOpenSubTypes = [&](const std::string& why) {
+    cx.host.showMessage("Can't open the Sub-Type File:" + kCr + subTypeFile.string() + kCr + why, Icon::Critical);
+    return Outcome::EndedEarly;
+  };
+  // The grid is written over its first 262,144 bytes; an existing file keeps whatever
+  // follows them, and a missing one is created.
+  CellGrid subTypes;
+  if (std::error_code ec; std::filesystem::exists(subTypeFile, ec)) {
+    auto existing = CellGrid::load(subTypeFile, error);
+    if (!existing) return cantOpenSubTypes(error);
+    subTypes = std::move(*existing);
+  }
+  auto output = SafeFile::create(subTypeFile, error);
+  if (!output) return cantOpenSubTypes(error);
+
+  cx.random.reseedFromClock();  // a new pattern on every run
+
+  for (std::size_t i = 0; i < kTypeBytes; ++i) {
+    std::uint8_t subType = 0;
+    if (types->bytes()[i] != 0) subType = static_cast<std::uint8_t>(std::floor(256.0f * cx.random.next()));
+    subTypes.bytes()[i] = subType;
+    if ((i + 1) % kTypeSize == 0)
+      cx.host.setProgress(ProgressBar::Bar1, static_cast<int>(100 * (i + 1) / kTypeBytes));
+  }
+
+  output->write(subTypes.bytes());
+  if (auto failed = output->commit()) {
+    cx.host.showMessage("Can't write the Sub-Type File:" + kCr + subTypeFile.string() + kCr + *failed + kCrLf +
+                            "The Sub-Type File was left unchanged.",
+                        Icon::Critical);
+    return Outcome::EndedEarly;
+  }
+  cx.host.setProgress(ProgressBar::Bar1, 100);
+  cx.host.showMessage("Done", Icon::Information);
+  return Outcome::Completed;
+}
+
+}  // namespace quarnby

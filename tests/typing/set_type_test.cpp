@@ -1,0 +1,320 @@
+#include "typing/set_type.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <sstream>
+
+#include "batch/batch.h"
+#include "support/temp_folder.h"
+#include "terrain/file_io.h"
+#include "terrain/grids.h"
+
+namespace quarnby {
+namespace {
+
+using testing::Harness;
+using testing::TempFolder;
+
+enum Type : std::uint8_t { Water, Grass, GrassyRock, Farm, Rock, Forest, Snow };
+
+// A terrain whose thresholds are 100, 200, ..., 2200 feet, band 0 water and every other
+// band grass, unless a test says otherwise. Samples are set at the south-west corner of
+// a cell, the one sample that decides the cell's band.
+class SetType : public ::testing::Test {
+ protected:
+  SetType() : folder(temp.terrain("Europe")), h(folder) {
+    for (int k = 1; k <= 22; ++k) threshold(k, std::to_string(100 * k));
+    for (int b = 0; b <= 23; ++b) bandType(b, b == 0 ? Water : Grass);
+  }
+  void threshold(int k, const std::string& text) { h.params.setText("Text" + std::to_string(k + 3), text); }
+  void bandType(int band, int type) { h.params.setChoice("Combo" + std::to_string(band + 1), type); }
+  void cell(int tr, int tc, std::int16_t e) { elev.set(2 * tr, 2 * tc, e); }
+  // A sample beside a cell's deciding sample: dr, dc of -1, 0 or 1.
+  void beside(int tr, int tc, int dr, int dc, std::int16_t e) { elev.set(2 * tr + dr, 2 * tc + dc, e); }
+
+  std::filesystem::path typeFile() const { return folder / "Europe.typ"; }
+  CellGrid run() {
+    testing::writeBytes(folder / "Europe.elv", elev.bytes());
+    EXPECT_EQ(Command1_Click(h.cx), Outcome::Completed);
+    EXPECT_EQ(h.host.onlyMessage(), "Done");
+    h.host.messages.clear();
+    return CellGrid(GridFile(testing::readBytes(typeFile()), kTypeBytes));
+  }
+
+  TempFolder temp;
+  std::filesystem::path folder;
+  Harness h;
+  ElevationGrid elev;
+};
+
+TEST_F(SetType, TheFirstThresholdAboveTheSampleDecidesTheBand) {
+  bandType(2, Rock);
+  bandType(22, Forest);
+  bandType(23, Snow);
+  cell(0, 0, 0);
+  cell(0, 2, 99);
+  cell(0, 4, 100);  // equal to Alt(1): the band above
+  cell(0, 6, -5);
+  cell(0, 8, -32768);
+  cell(0, 10, 2199);
+  cell(0, 12, 2200);
+  cell(0, 14, 32767);
+  const CellGrid t = run();
+  EXPECT_EQ(t.at(0, 0), Water);
+  EXPECT_EQ(t.at(0, 2), Grass);
+  EXPECT_EQ(t.at(0, 4), Rock);
+  EXPECT_EQ(t.at(0, 6), Grass);
+  EXPECT_EQ(t.at(0, 8), Grass);
+  EXPECT_EQ(t.at(0, 10), Forest);
+  EXPECT_EQ(t.at(0, 12), Snow);
+  EXPECT_EQ(t.at(0, 14), Snow);
+  EXPECT_EQ(t.at(0, 1), Water);  // untouched ground at 0
+}
+
+TEST_F(SetType, ZeroIsSeaLevelWhateverTheFirstThreshold) {
+  threshold(1, "-10");
+  bandType(2, Rock);
+  cell(3, 3, 0);
+  cell(3, 5, -5);
+  cell(3, 7, -20);
+  const CellGrid t = run();
+  EXPECT_EQ(t.at(3, 3), Water);
+  EXPECT_EQ(t.at(3, 5), Rock);
+  EXPECT_EQ(t.at(3, 7), Grass);
+}
+
+TEST_F(SetType, ThresholdsNeedNotAscend) {
+  threshold(21, "12000");
+  threshold(22, "11200");
+  bandType(21, Forest);
+  bandType(22, Rock);
+  bandType(23, Snow);
+  cell(1, 1, 11500);
+  cell(1, 3, 11199);
+  cell(1, 5, 12000);
+  cell(1, 7, 12500);
+  const CellGrid t = run();
+  EXPECT_EQ(t.at(1, 1), Forest);
+  EXPECT_EQ(t.at(1, 3), Forest);  // band 22 can never occur
+  EXPECT_EQ(t.at(1, 5), Snow);
+  EXPECT_EQ(t.at(1, 7), Snow);
+}
+
+TEST_F(SetType, ThresholdsAreReadAsTextAndKeptInSinglePrecision) {
+  bandType(2, Rock);
+  threshold(1, " 100.000001");  // 100 in single precision: a sample of 100 lies above it
+  cell(2, 2, 100);
+  cell(2, 4, 99);
+  EXPECT_EQ(run().at(2, 2), Rock);
+
+  threshold(1, "abc");  // no number: 0
+  cell(2, 2, 50);
+  cell(2, 4, -1);
+  const CellGrid t = run();
+  EXPECT_EQ(t.at(2, 2), Rock);
+  EXPECT_EQ(t.at(2, 4), Grass);
+
+  threshold(1, "1e300");  // beyond the single range: above every sample
+  cell(2, 2, 32767);
+  EXPECT_EQ(run().at(2, 2), Grass);
+}
+
+TEST_F(SetType, ShoreRuleFindsLandOnEveryNeighbour) {
+  bandType(1, Forest);
+  const int around[8][2] = {{1, 0}, {0, 1}, {1, 1}, {-1, 0}, {0, -1}, {1, -1}, {-1, 1}, {-1, -1}};
+  for (int k = 0; k < 8; ++k) beside(10, 3 + 3 * k, around[k][0], around[k][1], 50);
+  // Surrounded by sea level and below: stays water.
+  for (const auto& d : around) beside(20, 20, d[0], d[1], d[0] == 0 ? 0 : -5);
+  const CellGrid t = run();
+  for (int k = 0; k < 8; ++k) EXPECT_EQ(t.at(10, 3 + 3 * k), Forest) << "neighbour " << k;
+  EXPECT_EQ(t.at(20, 20), Water);
+}
+
+TEST_F(SetType, ShoreRuleLooksNeitherSouthOfTheFirstRowNorWestOfTheFirstColumn) {
+  bandType(1, Forest);
+  // West, north-west and south-west of cell (3, 0) lie at the far end of the rows below.
+  elev.set(5, 1023, 500);
+  elev.set(6, 1023, 500);
+  elev.set(4, 1023, 500);
+  beside(0, 5, 1, 0, 50);  // first row: north still counts
+  beside(0, 0, 1, 1, 50);  // first cell: north-east still counts
+  const CellGrid t = run();
+  EXPECT_EQ(t.at(3, 0), Water);
+  EXPECT_EQ(t.at(0, 5), Forest);
+  EXPECT_EQ(t.at(0, 0), Forest);
+}
+
+TEST_F(SetType, ShoreFarmOnASteepSlopeReturnsToWater) {
+  bandType(1, Farm);
+  beside(5, 5, 1, 0, 100);   // 3.8 %: a gentle shore stays farmland
+  beside(5, 10, 1, 0, 1000);  // 37.9 %: steep
+  const CellGrid t = run();
+  EXPECT_EQ(t.at(5, 5), Farm);
+  EXPECT_EQ(t.at(5, 10), Water);
+  EXPECT_EQ(h.random.state(), RandomSource::kStartState);
+}
+
+TEST_F(SetType, AGradeEqualToTheLimitIsNotSteep) {
+  bandType(1, Farm);
+  h.params.setText("MaxFarmGrade", "50");
+  beside(4, 4, 1, 0, 1320);  // exactly 50 %
+  beside(4, 8, 1, 0, 1321);
+  beside(4, 12, 1, 0, 1);  // shore; the steep neighbour lies below
+  beside(4, 12, -1, -1, -1400);
+  const CellGrid t = run();
+  EXPECT_EQ(t.at(4, 4), Farm);
+  EXPECT_EQ(t.at(4, 8), Water);
+  EXPECT_EQ(t.at(4, 12), Water);
+
+  h.params.setText("MaxFarmGrade", "none");  // no number: every rise is steep
+  EXPECT_EQ(run().at(4, 4), Water);
+}
+
+TEST_F(SetType, CliffsBeyondTheSixteenBitRangeKeepTheirTrueGrade) {
+  bandType(4, Rock);
+  bandType(5, Farm);
+  bandType(6, Forest);
+  // 33,218 feet down: 1258 %, where a difference wrapped to 16 bits would give 1224 %.
+  h.params.setText("MaxFarmGrade", "1240");
+  cell(6, 6, 450);
+  beside(6, 6, -1, 0, -32768);
+  EXPECT_EQ(run().at(6, 6), Rock);  // steep; upper half of the band with a first draw of .706
+}
+
+TEST_F(SetType, FarmsAboveBandSeventeenAreNeverChanged) {
+  for (int b = 18; b <= 22; ++b) {
+    bandType(b, Farm);
+    cell(7, 2 * b, static_cast<std::int16_t>(100 * b - 50));
+    beside(7, 2 * b, 1, 0, static_cast<std::int16_t>(100 * b + 2000));
+  }
+  const CellGrid t = run();
+  for (int b = 18; b <= 22; ++b) EXPECT_EQ(t.at(7, 2 * b), Farm) << "band " << b;
+  EXPECT_EQ(h.random.state(), RandomSource::kStartState);  // no draw
+}
+
+// Band 5 (400..500 feet) is farmland between rock below and forest above; a steep farm
+// cell draws once: in the lower half of the band it goes up when the draw is above 0.2,
+// in the upper half above 0.8, and otherwise down.
+TEST_F(SetType, SteepFarmsInTheMiddleBandsDrawOnceEachInRowOrder) {
+  bandType(4, Rock);
+  bandType(5, Farm);
+  bandType(6, Forest);
+  bandType(18, Farm);
+  h.params.setText("MaxFarmGrade", "20");
+  // The first nine draws after start-up: .706 .533 .580 .290 .302 .775 .014 .761 .814
+  const std::int16_t samples[9] = {410, 490, 460, 420, 449, 499, 449, 451, 450};
+  const Type expected[9] = {Forest, Rock, Rock, Forest, Forest, Rock, Rock, Rock, Forest};
+  for (int i = 0; i < 9; ++i) {
+    const int tr = 1 + i / 4, tc = 2 + 4 * (i % 4);
+    cell(tr, tc, samples[i]);
+    beside(tr, tc, 1, 1, 2000);
+    cell(tr, tc + 2, 430);  // 16 % above the sea-level ground around it: gentle, no draw
+  }
+  cell(9, 9, 1750);  // steep farm in band 18: no draw
+  beside(9, 9, 0, 1, 5000);
+  const CellGrid t = run();
+  for (int i = 0; i < 9; ++i) {
+    const int tr = 1 + i / 4, tc = 2 + 4 * (i % 4);
+    EXPECT_EQ(t.at(tr, tc), expected[i]) << "steep farm cell " << i;
+    EXPECT_EQ(t.at(tr, tc + 2), Farm);
+  }
+  EXPECT_EQ(t.at(9, 9), Farm);
+  RandomSource nineDraws;
+  for (int i = 0; i < 9; ++i) nineDraws.next();
+  EXPECT_EQ(h.random.state(), nineDraws.state());
+}
+
+TEST_F(SetType, RunsFromAFreshStartAgreeAndALaterRunDiffersOnlyAtSteepMiddleFarms) {
+  for (int b : {1, 3, 5, 9, 16, 17, 19, 23}) bandType(b, Farm);
+  for (int r = 0; r < kElevSize; ++r)
+    for (int c = 0; c < kElevSize; ++c)
+      elev.set(r, c, static_cast<std::int16_t>((r * 7919 + c * 104729 + r * c * 31) % 2500 - 100));
+  const CellGrid first = run();
+
+  TempFolder otherTemp;
+  Harness other(otherTemp.terrain("Europe"));
+  for (const std::string& name : h.params.names()) other.params.setFromText(name, h.params.valueText(name));
+  testing::writeBytes(other.cx.folder / "Europe.elv", elev.bytes());
+  ASSERT_EQ(Command1_Click(other.cx), Outcome::Completed);
+  EXPECT_EQ(testing::readBytes(other.cx.folder / "Europe.typ"), first.bytes());
+
+  const CellGrid second = run();
+  int differing = 0;
+  for (int tr = 0; tr < kTypeSize; ++tr)
+    for (int tc = 0; tc < kTypeSize; ++tc) {
+      if (first.at(tr, tc) == second.at(tr, tc)) continue;
+      ++differing;
+      const int e = elev.at(2 * tr, 2 * tc);
+      const int band = e == 0 ? 0 : e < 100 ? 1 : std::min(23, e / 100 + 1);
+      ASSERT_TRUE(band >= 2 && band <= 17 && h.params.choice("Combo" + std::to_string(band + 1)) == Farm)
+          << "cell " << tr << "," << tc << " band " << band;
+    }
+  EXPECT_GT(differing, 100);
+}
+
+TEST_F(SetType, ABandWithoutATypeIsRefusedAndNothingIsWritten) {
+  const std::vector<std::uint8_t> old(kTypeBytes, 7);
+  testing::writeBytes(typeFile(), old);
+  testing::writeBytes(folder / "Europe.elv", elev.bytes());
+  bandType(7, -1);
+  EXPECT_EQ(Command1_Click(h.cx), Outcome::EndedEarly);
+  ASSERT_EQ(h.host.messages.size(), 1u);
+  EXPECT_NE(h.host.messages[0].text.find("Band 7 has no terrain type"), std::string::npos);
+  EXPECT_EQ(h.host.messages[0].icon, Icon::Critical);
+  EXPECT_EQ(testing::readBytes(typeFile()), old);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2);  // no temporary file left
+}
+
+TEST_F(SetType, OpenFailuresLeaveTheTypeGridAsItWas) {
+  Harness noFolder("");
+  EXPECT_EQ(Command1_Click(noFolder.cx), Outcome::EndedEarly);
+  EXPECT_EQ(noFolder.host.onlyMessage(), "Please select a terrain folder.");
+  EXPECT_EQ(noFolder.host.progressOf(ProgressBar::Bar1), std::vector<int>{0});
+
+  const std::vector<std::uint8_t> old(100, 9);
+  testing::writeBytes(typeFile(), old);
+  EXPECT_EQ(Command1_Click(h.cx), Outcome::EndedEarly);
+  EXPECT_EQ(h.host.onlyMessage(), "Can't open the Elevation File:\r" + systemErrorText(ENOENT));
+  EXPECT_EQ(h.host.messages[0].icon, Icon::Critical);
+  EXPECT_EQ(testing::readBytes(typeFile()), old);
+
+  h.host.messages.clear();
+  testing::writeBytes(folder / "Europe.elv", elev.bytes());
+  std::filesystem::remove(typeFile());
+  std::filesystem::create_directory(typeFile());
+  EXPECT_EQ(Command1_Click(h.cx), Outcome::EndedEarly);
+  EXPECT_EQ(h.host.onlyMessage(), "Can't open the Type File:\r" + systemErrorText(EISDIR));
+}
+
+TEST_F(SetType, WritesExactlyTheGridAndReportsEachRow) {
+  testing::writeBytes(typeFile(), std::vector<std::uint8_t>(kTypeBytes + 5000, 9));
+  testing::writeBytes(folder / "Europe.elv", std::vector<std::uint8_t>(10, 0));  // a short grid reads as sea level
+  ASSERT_EQ(Command1_Click(h.cx), Outcome::Completed);
+  const auto written = testing::readBytes(typeFile());
+  EXPECT_EQ(written, std::vector<std::uint8_t>(kTypeBytes, Water));
+  const auto progress = h.host.progressOf(ProgressBar::Bar1);
+  ASSERT_EQ(progress.size(), 513u);
+  EXPECT_EQ(progress[0], 0);
+  EXPECT_EQ(progress[1], 0);
+  EXPECT_EQ(progress[6], 0);
+  EXPECT_EQ(progress[7], 1);  // row 6: 600 / 512
+  EXPECT_EQ(progress[512], 99);
+}
+
+TEST_F(SetType, BatchCommandWritesTheTypeGrid) {
+  cell(100, 100, 5000);
+  testing::writeBytes(folder / "Europe.elv", elev.bytes());
+  std::ostringstream out, err;
+  const int status = runBatch({"--config", (temp.path() / "none.cfg").string(), folder.string(), "set-type"}, out, err);
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(out.str(), "Done\n");
+  EXPECT_EQ(err.str(), "");
+  const CellGrid t(GridFile(testing::readBytes(typeFile()), kTypeBytes));
+  EXPECT_EQ(t.at(100, 100), Forest);  // the laid-out band 13
+  EXPECT_EQ(t.at(0, 0), Water);
+}
+
+}  // namespace
+}  // namespace quarnby
