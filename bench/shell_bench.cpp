@@ -4,19 +4,14 @@
 #include <filesystem>
 
 #include "app/settings_file.h"
+#include "bench_support.h"
 #include "core/context.h"
 #include "typing/altitude_intervals.h"
 
 namespace quarnby {
 namespace {
 
-class SilentHost : public Host {
- public:
-  void showMessage(const std::string&, Icon, const std::string&) override {}
-  bool askYesNo(const std::string&, const std::string&, Icon) override { return true; }
-  void setProgress(ProgressBar, int) override {}
-  void setFocus(const std::string&) override {}
-};
+using bench::SilentHost;
 
 void BM_SetIntervals(benchmark::State& state) {
   ParameterSet params;

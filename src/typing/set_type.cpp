@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "core/numeric_text.h"
 #include "core/rounding.h"
 #include "terrain/file_io.h"
 #include "terrain/grids.h"
@@ -110,10 +111,11 @@ Outcome Command1_Click(Context& cx) {
       // Farm slope rule: farmland on a slope steeper than the limit gives way to a
       // neighbouring band's type. The limit is read afresh for every neighbour tested.
       if (t == kFarm) {
+        const std::string& maxGrade = cx.params.text("MaxFarmGrade");
         const auto steep = [&](long long q) {
           // The true difference: samples more than 32767 feet apart are a cliff, not a wrap.
           const int difference = static_cast<int>(elev.atPos(q)) - static_cast<int>(e);
-          return std::abs(difference) / kSampleSpacing * 100.0 - cx.params.number("MaxFarmGrade") > 0;
+          return std::abs(difference) / kSampleSpacing * 100.0 - numericValue(maxGrade) > 0;
         };
         if (anyNeighbour(p, tr, tc, steep)) {
           if (band <= 1 || band == kTopBand) {
