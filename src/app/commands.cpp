@@ -1,6 +1,7 @@
 #include "app/commands.h"
 
 #include "app/settings_file.h"
+#include "elevation/terragen_import.h"
 #include "typing/altitude_intervals.h"
 #include "typing/set_type.h"
 #include "typing/sub_types.h"
@@ -13,6 +14,7 @@ const std::vector<Command>& commands() {
       {"set-intervals", "SetAltIntervals", SetAltIntervals_Click},
       {"set-sub-types", "SetSubTypes", SetSubTypes_Click},
       {"toggle", "ToggleChecks", ToggleChecks_Click},
+      {"set-elevation-terragen", "SetElv", SetElv_Click},
       {"save-settings", "SaveConfig", SaveConfig_Click},
       {"reload-settings", "ReloadConfig", ReloadConfig_Click},
   };

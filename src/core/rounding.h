@@ -22,6 +22,16 @@ inline std::optional<std::int16_t> toInt16(double v) {
   return static_cast<std::int16_t>(r);
 }
 
+// A fractional value held in a 16-bit variable that must not fail: nearest, ties to even,
+// kept within -32768..32767; a value that is not a number gives 0.
+inline std::int16_t clampToInt16(double v) {
+  if (std::isnan(v)) return 0;
+  const double r = roundHalfEven(v);
+  if (r <= -32768.0) return -32768;
+  if (r >= 32767.0) return 32767;
+  return static_cast<std::int16_t>(r);
+}
+
 // A fractional value stored in a byte: nearest, ties to even; nothing outside 0..255.
 inline std::optional<std::uint8_t> toByte(double v) {
   if (!std::isfinite(v)) return std::nullopt;

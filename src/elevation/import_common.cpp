@@ -1,0 +1,63 @@
+#include "elevation/import_common.h"
+
+#include "core/number_text.h"
+#include "terrain/file_io.h"
+
+namespace quarnby::elevation {
+
+std::string fileMessage(std::string_view kindLine, const std::filesystem::path& file, const std::string& error,
+                        const std::string& lineBreak) {
+  return std::string(kindLine) + lineBreak + file.string() + lineBreak + error;
+}
+
+std::optional<TerragenFile> openTerragen(Context& cx, const std::filesystem::path& file) {
+  std::string error;
+  auto bytes = readWholeFile(file, error);
+  if (!bytes) {
+    cx.host.showMessage(fileMessage("Can't open the Elevation File:", file, error), Icon::Critical);
+    return std::nullopt;
+  }
+  std::string problem;
+  auto field = TerragenFile::parse(std::move(*bytes), problem);
+  if (!field) cx.host.showMessage(fileMessage("Can't use the Terragen File:", file, problem), Icon::Critical);
+  return field;
+}
+
+std::optional<GreyscaleBitmap> openGreyscale(Context& cx, const std::filesystem::path& file, std::string_view kindLine) {
+  std::string error;
+  auto bitmap = GreyscaleBitmap::load(file, error);
+  if (!bitmap) cx.host.showMessage(fileMessage(kindLine, file, error), Icon::Critical);
+  return bitmap;
+}
+
+void writeZeroBorder(ElevationGrid& grid, bool mirror, Host& host) {
+  auto zero = [&](int r, int c) { grid.set(mirror ? 1023 - r : r, c, 0); };
+  for (int r = 0; r <= 236; ++r)
+    for (int c = 0; c <= 1023; ++c) zero(r, c);
+  host.setProgress(ProgressBar::Bar1, 10);
+  for (int r = 788; r <= 1023; ++r)
+    for (int c = 0; c <= 1023; ++c) zero(r, c);
+  host.setProgress(ProgressBar::Bar1, 20);
+  for (int r = 236; r <= 788; ++r) {
+    for (int c = 0; c <= 236; ++c) zero(r, c);
+    host.setProgress(ProgressBar::Bar1, 25);
+    for (int c = 788; c <= 1023; ++c) zero(r, c);
+  }
+  host.setProgress(ProgressBar::Bar1, 30);
+}
+
+std::string maximumReport(int maximum, int row, int column, double milesPerSample) {
+  return "Max Elevation: " + plainInteger(maximum) + kCrLf + "Located at: " + numberText(column * milesPerSample) +
+         ", " + numberText(row * milesPerSample) + kCrLf + "Done.";
+}
+
+bool saveElevationGrid(Context& cx, SafeFile& file, const ElevationGrid& grid, const std::filesystem::path& path) {
+  file.write(grid.bytes());
+  if (auto failed = file.commit()) {
+    cx.host.showMessage(fileMessage("Can't write the Elevation File:", path, *failed), Icon::Critical);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace quarnby::elevation
