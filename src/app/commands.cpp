@@ -1,6 +1,7 @@
 #include "app/commands.h"
 
 #include "app/settings_file.h"
+#include "elevation/range_finders.h"
 #include "elevation/terragen_import.h"
 #include "typing/altitude_intervals.h"
 #include "typing/set_type.h"
@@ -14,7 +15,9 @@ const std::vector<Command>& commands() {
       {"set-intervals", "SetAltIntervals", SetAltIntervals_Click},
       {"set-sub-types", "SetSubTypes", SetSubTypes_Click},
       {"toggle", "ToggleChecks", ToggleChecks_Click},
+      {"find-units-terragen", "FindMaxMinUnits", FindMaxMinUnits_Click},
       {"set-elevation-terragen", "SetElv", SetElv_Click},
+      {"find-units-greyscale", "FindMaxMinUnitsBmp", FindMaxMinUnitsBmp_Click},
       {"save-settings", "SaveConfig", SaveConfig_Click},
       {"reload-settings", "ReloadConfig", ReloadConfig_Click},
   };
