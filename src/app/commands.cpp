@@ -1,6 +1,7 @@
 #include "app/commands.h"
 
 #include "app/settings_file.h"
+#include "elevation/greyscale_import.h"
 #include "elevation/range_finders.h"
 #include "elevation/terragen_import.h"
 #include "typing/altitude_intervals.h"
@@ -18,6 +19,7 @@ const std::vector<Command>& commands() {
       {"find-units-terragen", "FindMaxMinUnits", FindMaxMinUnits_Click},
       {"set-elevation-terragen", "SetElv", SetElv_Click},
       {"find-units-greyscale", "FindMaxMinUnitsBmp", FindMaxMinUnitsBmp_Click},
+      {"set-elevation-greyscale", "SetElvGrey", SetElvGrey_Click},
       {"save-settings", "SaveConfig", SaveConfig_Click},
       {"reload-settings", "ReloadConfig", ReloadConfig_Click},
   };
