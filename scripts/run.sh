@@ -1,6 +1,12 @@
 #!/usr/bin/env bash
-# Builds everything and opens the window.
+# Builds everything, writes the demo terrain under build/demo once, and opens the window
+# on it. The window's working folder is build/demo, where the demo's quarnby.cfg lies.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
-exec ./build/quarnby "$@"
+demo="$PWD/build/demo"
+if [ ! -f "$demo/Demo/Demo.oba" ]; then
+  ./build/quarnby-batch --demo "$demo"
+fi
+cd "$demo"
+exec ../quarnby "$demo/Demo" "$@"

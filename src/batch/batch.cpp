@@ -6,6 +6,7 @@
 #include "app/commands.h"
 #include "app/settings_file.h"
 #include "terrain/terrain_folder.h"
+#include "tools/demo_terrain.h"
 
 namespace quarnby {
 namespace {
@@ -46,6 +47,7 @@ class PrintingHost : public Host {
 
 void printUsage(std::ostream& os) {
   os << "Usage: quarnby-batch [--config FILE] [--set NAME=VALUE]... [--yes] FOLDER COMMAND...\n"
+        "       quarnby-batch --demo DIR [--seed N]\n"
         "\n"
         "Runs the window's operations on the terrain folder FOLDER without a window.\n"
         "Start-up loads the settings file (default quarnby.cfg in the working folder), then\n"
@@ -56,6 +58,8 @@ void printUsage(std::ostream& os) {
         "  --set NAME=VALUE   set a control: texts take VALUE whole, switches 0/1/2,\n"
         "                     options true/false, type choices -1..6\n"
         "  --yes              answer Yes to the export's question\n"
+        "  --demo DIR         write the demo terrain folder DIR/Demo and DIR/quarnby.cfg\n"
+        "  --seed N           the demo terrain's seed (default 1944)\n"
         "  --help             this text\n"
         "  --version          the program's name and version\n"
         "\n"
@@ -78,6 +82,8 @@ int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   std::vector<std::pair<std::string, std::string>> sets;
   bool yes = false;
   std::vector<std::string> positional;
+  std::string demoFolder;
+  std::uint32_t seed = demo::kDefaultSeed;
 
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
@@ -91,6 +97,21 @@ int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     }
     if (a == "--yes") {
       yes = true;
+    } else if (a == "--demo" || a == "--seed") {
+      if (i + 1 >= args.size()) return usageError(err, a + " needs a value");
+      const std::string& value = args[++i];
+      if (a == "--demo") {
+        demoFolder = value;
+      } else {
+        try {
+          std::size_t used = 0;
+          const unsigned long v = std::stoul(value, &used);
+          if (used != value.size() || v > 0xFFFFFFFFUL) throw std::out_of_range(value);
+          seed = static_cast<std::uint32_t>(v);
+        } catch (const std::exception&) {
+          return usageError(err, "--seed needs a whole number, got '" + value + "'");
+        }
+      }
     } else if (a == "--config" || a == "--set") {
       if (i + 1 >= args.size()) return usageError(err, a + " needs a value");
       const std::string& value = args[++i];
@@ -106,6 +127,15 @@ int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
     } else {
       positional.push_back(a);
     }
+  }
+  if (!demoFolder.empty()) {
+    if (!positional.empty()) return usageError(err, "--demo takes no folder or command");
+    if (auto error = demo::writeDemoTerrain(demoFolder, seed)) {
+      err << *error << '\n';
+      return 1;
+    }
+    out << "Demo terrain written to " << (std::filesystem::path(demoFolder) / "Demo").string() << '\n';
+    return 0;
   }
   if (positional.empty()) return usageError(err, "no terrain folder given");
   if (positional.size() == 1) return usageError(err, "no command given");
