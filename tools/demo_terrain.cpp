@@ -102,7 +102,9 @@ std::vector<std::int16_t> demoHeights(std::uint32_t seed) {
       // A continent in the middle that falls away to open sea at the map's edges.
       const double dx = x - 0.5, dy = y - 0.52;
       const double falloff = 0.42 - 1.9 * (dx * dx + dy * dy);
-      const double land = fractal(seed, x * 5, y * 5, 7) * 0.55 + falloff;
+      double land = fractal(seed, x * 5, y * 5, 7) * 0.55 + falloff;
+      // Islands off the coast: high-frequency bumps that only rise out of the sea.
+      if (falloff < 0.1) land += 0.45 * smoothstep(0.3, 0.65, fractal(seed + 211, x * 11, y * 11, 4)) * smoothstep(-0.6, 0.0, falloff);
       double ft;
       if (land <= 0) {
         ft = std::max(-3000.0, land * 9000.0);
@@ -110,7 +112,7 @@ std::vector<std::int16_t> demoHeights(std::uint32_t seed) {
         // Plains near the coast, hills inland, ridged mountains in the highest parts.
         const double ridge = 1.0 - std::fabs(fractal(seed + 77, x * 7, y * 7, 6));
         const double mountains = smoothstep(0.12, 0.38, land);
-        ft = 30 + std::pow(land, 1.15) * 5200 + mountains * ridge * ridge * ridge * 8200;
+        ft = 30 + std::pow(land, 1.15) * 5200 + mountains * ridge * ridge * ridge * 7200;
         // River valleys: narrow bands where a second noise field crosses zero.
         const double river = std::fabs(fractal(seed + 131, x * 3.2, y * 3.2, 5));
         if (river < 0.035) ft = std::min(ft, 25 + (river / 0.035) * ft * 0.6);
