@@ -112,7 +112,7 @@ std::vector<std::int16_t> demoHeights(std::uint32_t seed) {
         // Plains near the coast, hills inland, ridged mountains in the highest parts.
         const double ridge = 1.0 - std::fabs(fractal(seed + 77, x * 7, y * 7, 6));
         const double mountains = smoothstep(0.12, 0.38, land);
-        ft = 30 + std::pow(land, 1.15) * 5200 + mountains * ridge * ridge * ridge * 7200;
+        ft = 30 + std::pow(land, 1.15) * 5200 + mountains * ridge * ridge * ridge * 9000;
         // River valleys: narrow bands where a second noise field crosses zero.
         const double river = std::fabs(fractal(seed + 131, x * 3.2, y * 3.2, 5));
         if (river < 0.035) ft = std::min(ft, 25 + (river / 0.035) * ft * 0.6);
