@@ -16,7 +16,7 @@ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_
   -DQUARNBY_FUZZ=ON -DQUARNBY_GUI=OFF -DQUARNBY_TESTS=OFF -DQUARNBY_BENCH=OFF \
   -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all"
 cmake --build build-fuzz --parallel
-for target in build-fuzz/fuzz/*_fuzz; do
+for target in build-fuzz/*_fuzz; do
   name=$(basename "$target" _fuzz)
   work=$(mktemp -d)
   cp -r "fuzz/corpus/$name/." "$work/"
