@@ -4,6 +4,7 @@
 #include "elevation/greyscale_import.h"
 #include "elevation/range_finders.h"
 #include "elevation/terragen_import.h"
+#include "maps/make_map.h"
 #include "typing/altitude_intervals.h"
 #include "typing/set_type.h"
 #include "typing/sub_types.h"
@@ -15,6 +16,7 @@ const std::vector<Command>& commands() {
       {"set-type", "Command1", Command1_Click},
       {"set-intervals", "SetAltIntervals", SetAltIntervals_Click},
       {"set-sub-types", "SetSubTypes", SetSubTypes_Click},
+      {"make-map", "Command3", Command3_Click},
       {"toggle", "ToggleChecks", ToggleChecks_Click},
       {"find-units-terragen", "FindMaxMinUnits", FindMaxMinUnits_Click},
       {"set-elevation-terragen", "SetElv", SetElv_Click},
