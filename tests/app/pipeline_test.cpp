@@ -1,0 +1,111 @@
+// Every button in the window's order on the demo terrain, then every button again in a
+// folder that cannot be written.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+
+#include "app/commands.h"
+#include "app/settings_file.h"
+#include "support/temp_folder.h"
+#include "support/without_write_access.h"
+#include "terrain/terrain_folder.h"
+#include "tools/demo_terrain.h"
+
+namespace quarnby {
+namespace {
+
+using testing::Harness;
+using testing::TempFolder;
+
+// The buttons a new user presses on the demo terrain, in the window's order; a command
+// not built into this program is passed over.
+const std::vector<std::pair<std::string, std::map<std::string, std::string>>> kPipeline = {
+    {"find-units-terragen", {}},
+    {"set-elevation-terragen", {}},
+    {"set-type", {}},
+    {"set-sub-types", {}},
+    {"modify-terrain", {{"Check1", "1"}, {"Check3", "1"}}},
+    {"make-tracks", {}},
+    {"make-map", {{"MapOp1", "true"}}},
+    {"make-map", {{"MapOp2", "true"}}},
+    {"make-map", {{"MapOp3", "true"}}},
+    {"export-greyscale", {}},
+    {"save-settings", {}},
+};
+
+std::map<std::string, std::vector<std::uint8_t>> snapshot(const std::filesystem::path& folder) {
+  std::map<std::string, std::vector<std::uint8_t>> files;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    files[entry.path().filename().string()] = testing::readBytes(entry.path());
+  return files;
+}
+
+struct PipelineTest : ::testing::Test {
+  TempFolder tmp;
+  std::filesystem::path folder = tmp.path() / "Demo";
+  Harness h{folder};
+
+  PipelineTest() {
+    EXPECT_FALSE(demo::writeDemoTerrain(tmp.path()));
+    h.cx.settingsFile = tmp.path() / "quarnby.cfg";
+    Form_Load(h.cx);
+  }
+
+  // Runs the pipeline; returns one line per command run: name, outcome, first message.
+  std::string runPipeline() {
+    std::ostringstream log;
+    for (const auto& [name, sets] : kPipeline) {
+      const Command* command = findCommand(name);
+      if (!command) continue;
+      for (const auto& [control, value] : sets) h.params.setFromText(control, value);
+      h.host.messages.clear();
+      h.host.answers = {true};
+      const Outcome outcome = command->run(h.cx);
+      std::string first = h.host.messages.empty() ? "" : h.host.messages.front().text;
+      first = first.substr(0, first.find_first_of("\r\n"));
+      log << name << '|' << (outcome == Outcome::Completed ? "done" : "early") << '|' << first << '\n';
+    }
+    return log.str();
+  }
+};
+
+TEST_F(PipelineTest, EveryButtonInOrderWorksOnTheDemoTerrain) {
+  const std::string log = runPipeline();
+  EXPECT_EQ(log.find("|early|"), std::string::npos) << log;
+  const std::map<std::string, std::uintmax_t> sizes = {
+      {"Demo.elv", 2097152},       {"Demo.typ", 262144},         {"Demo.SYP", 262144},
+      {"Demo_colormap.bmp", 1048676}, {"Demo_roadmap.bmp", 1048676}, {"Demo_objdots.bmp", 1048676},
+      {"Demo_elv.bmp", 1049656}};
+  for (const auto& [name, size] : sizes) {
+    const auto file = folder / name;
+    if (std::filesystem::exists(file)) EXPECT_EQ(std::filesystem::file_size(file), size) << name;
+  }
+  EXPECT_TRUE(std::filesystem::exists(folder / "Demo.elv"));
+}
+
+TEST_F(PipelineTest, AFolderThatCannotBeWrittenKeepsEveryFile) {
+  runPipeline();
+  h.cx.settingsFile = folder / "quarnby.cfg";
+  testing::writeText(h.cx.settingsFile, "kept");
+  const auto before = snapshot(folder);
+  const std::string log = testing::withoutWriteAccess(folder, [&] { return runPipeline(); });
+  EXPECT_EQ(snapshot(folder), before);
+
+  std::istringstream lines(log);
+  int runs = 0;
+  for (std::string line; std::getline(lines, line); ++runs) {
+    const bool onlyReads = line.rfind("find-units", 0) == 0;
+    if (onlyReads) {
+      EXPECT_NE(line.find("|done|"), std::string::npos) << line;
+    } else {
+      EXPECT_NE(line.find("|early|Can't open the"), std::string::npos) << line;
+    }
+  }
+  EXPECT_GT(runs, 3);
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    EXPECT_NE(entry.path().filename().string()[0], '.') << "temporary file left: " << entry.path();
+}
+
+}  // namespace
+}  // namespace quarnby
