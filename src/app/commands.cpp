@@ -1,6 +1,7 @@
 #include "app/commands.h"
 
 #include "app/settings_file.h"
+#include "elevation/greyscale_export.h"
 #include "elevation/greyscale_import.h"
 #include "elevation/range_finders.h"
 #include "elevation/terragen_import.h"
@@ -22,6 +23,7 @@ const std::vector<Command>& commands() {
       {"set-elevation-terragen", "SetElv", SetElv_Click},
       {"find-units-greyscale", "FindMaxMinUnitsBmp", FindMaxMinUnitsBmp_Click},
       {"set-elevation-greyscale", "SetElvGrey", SetElvGrey_Click},
+      {"export-greyscale", "ExpBmp", ExpBmp_Click},
       {"save-settings", "SaveConfig", SaveConfig_Click},
       {"reload-settings", "ReloadConfig", ReloadConfig_Click},
   };
