@@ -19,12 +19,11 @@ inline constexpr double kSampleSpacing = 2640.0;
 // 1-based byte positions, as the operations compute them.
 constexpr long long ElevPos(long long r, long long c) { return 1 + 2 * c + 2048 * r; }
 constexpr long long TypePos(long long tr, long long tc) { return 1 + tc + 512 * tr; }
+// Row and column of the sample that starts at elevation position p (p >= 1).
+constexpr long long rowOfElevPos(long long p) { return (p - 1) / 2048; }
+constexpr long long columnOfElevPos(long long p) { return ((p - 1) % 2048) / 2; }
 // The type cell holding the sample that starts at elevation position p.
-constexpr long long typePosOfElevPos(long long p) {
-  const long long r = (p - 1) / 2048;
-  const long long c = ((p - 1) % 2048) / 2;
-  return TypePos(r / 2, c / 2);
-}
+constexpr long long typePosOfElevPos(long long p) { return TypePos(rowOfElevPos(p) / 2, columnOfElevPos(p) / 2); }
 
 // Neighbour offsets between elevation positions.
 namespace step {
