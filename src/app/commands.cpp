@@ -6,6 +6,7 @@
 #include "elevation/range_finders.h"
 #include "elevation/terragen_import.h"
 #include "maps/make_map.h"
+#include "tracks/make_tracks.h"
 #include "typing/altitude_intervals.h"
 #include "typing/set_type.h"
 #include "typing/sub_types.h"
@@ -24,6 +25,7 @@ const std::vector<Command>& commands() {
       {"find-units-greyscale", "FindMaxMinUnitsBmp", FindMaxMinUnitsBmp_Click},
       {"set-elevation-greyscale", "SetElvGrey", SetElvGrey_Click},
       {"export-greyscale", "ExpBmp", ExpBmp_Click},
+      {"make-tracks", "MakeTracks", MakeTracks_Click},
       {"save-settings", "SaveConfig", SaveConfig_Click},
       {"reload-settings", "ReloadConfig", ReloadConfig_Click},
   };

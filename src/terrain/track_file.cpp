@@ -6,6 +6,7 @@
 #include "core/number_text.h"
 #include "core/numeric_text.h"
 #include "terrain/file_io.h"
+#include "terrain/object_file.h"
 
 namespace quarnby {
 namespace {
@@ -14,10 +15,6 @@ constexpr long long kHalfSpacing = 1320;
 constexpr long long kSpacing = 2640;
 // A whole part beyond this is no position on any grid; it also keeps the value exact.
 constexpr double kLargestCoordinate = 1e15;
-
-std::string_view objectCode(std::string_view leadToken) {
-  return leadToken.size() > 3 ? leadToken.substr(3, 3) : std::string_view();
-}
 
 std::string title(int kind, std::string_view leadToken) {
   const std::string_view prefix = leadToken.substr(0, 3);
@@ -80,7 +77,7 @@ TrackPoint parsePoint(std::string_view line) {
 std::string trackCountLine(long long count) { return plainInteger(count) + kCrLf; }
 
 int destFieldIndex(std::string_view leadToken) {
-  if (objectCode(leadToken) != "GMS") return 0;
+  if (objectCodeOf(leadToken) != "GMS") return 0;
   const char tens = leadToken[1];
   const char ones = leadToken[2];
   if (tens < '0' || tens > '9' || ones < '0' || ones > '9') return 0;
@@ -101,7 +98,7 @@ long long trackPointZ(int kind, long long row) {
 std::string trackRecordText(int kind, std::string_view leadToken, std::span<const TrackSample> points) {
   std::string text;
   text += plainInteger(kind) + ",Type" + kCrLf;
-  text += std::string(objectCode(leadToken) == "GMS" ? "2" : "0") + ",Flags" + kCrLf;
+  text += std::string(objectCodeOf(leadToken) == "GMS" ? "2" : "0") + ",Flags" + kCrLf;
   text += "-1,ResourceType" + kCrLf;
   text += plainInteger(destFieldIndex(leadToken)) + ",DestFieldIndex" + kCrLf;
   text += "-1,SourceFieldOrObjectIndex" + kCrLf;

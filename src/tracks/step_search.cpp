@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <optional>
 
+#include "terrain/object_file.h"
 #include "terrain/track_file.h"
 
 namespace quarnby {
@@ -31,13 +32,11 @@ std::optional<long long> neighbour(long long p, int d) {
 
 long long sign(long long v) { return (v > 0) - (v < 0); }
 
-bool isHqt(const std::string& leadToken) { return leadToken.size() >= 6 && leadToken.compare(3, 3, "HQT") == 0; }
-
 }  // namespace
 
 TrackWalk walkTrack(const TrackObject& object, int steps, const HqTable& hqs, std::span<const long long> objectSamples,
                     const ElevationGrid& elevation, const CellGrid& types, Host& host) {
-  const bool hqt = isHqt(object.leadToken);
+  const bool hqt = objectCodeOf(object.leadToken) == "HQT";
   const long long straightBonus = hqt ? kHqtStraightBonus : kStraightBonus;
   const HqSample hq = object.side >= 0 && object.side < 4 ? hqs[static_cast<std::size_t>(object.side)] : HqSample{};
   long long pull = kFirstPull;
