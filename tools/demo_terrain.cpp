@@ -9,6 +9,7 @@
 #include "core/number_text.h"
 #include "terrain/file_io.h"
 #include "terrain/greyscale_bitmap.h"
+#include "tools/terragen_builder.h"
 
 namespace quarnby::demo {
 namespace {
@@ -72,19 +73,6 @@ std::int16_t heightAt(const std::vector<std::int16_t>& h, int r, int c) {
   return h[static_cast<std::size_t>(r) * kFieldSize + static_cast<std::size_t>(c)];
 }
 
-void put16(std::vector<std::uint8_t>& out, std::uint16_t v) {
-  out.push_back(static_cast<std::uint8_t>(v & 0xFF));
-  out.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-
-void putFloat(std::vector<std::uint8_t>& out, float f) {
-  std::uint32_t bits;
-  std::memcpy(&bits, &f, 4);
-  for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(bits >> (8 * i)));
-}
-
-void putText(std::vector<std::uint8_t>& out, const char* text) { out.insert(out.end(), text, text + std::strlen(text)); }
-
 // Sites are placed on samples of the 1024 x 1024 grid.
 struct Site {
   int r, c;
@@ -125,34 +113,12 @@ std::vector<std::int16_t> demoHeights(std::uint32_t seed) {
 }
 
 std::vector<std::uint8_t> terragenFile(const std::vector<std::int16_t>& heights) {
-  std::vector<std::uint8_t> out;
-  out.reserve(84 + heights.size() * 2 + 4);
-  putText(out, "TERRAGENTERRAIN ");
-  putText(out, "SIZE");
-  put16(out, kFieldSize - 1);
-  put16(out, 0);
-  putText(out, "XPTS");
-  put16(out, kFieldSize);
-  put16(out, 0);
-  putText(out, "YPTS");
-  put16(out, kFieldSize);
-  put16(out, 0);
-  putText(out, "SCAL");
-  for (int i = 0; i < 3; ++i) putFloat(out, 30.0f);
-  putText(out, "CRAD");
-  putFloat(out, 6370.0f);
-  putText(out, "CRVM");
-  put16(out, 0);
-  put16(out, 0);
-  putText(out, "ALTW");
-  put16(out, 16384);  // height scale: a raw value v is v / 4 units
-  put16(out, 0);      // base height
+  tools::TerragenBuilder field;  // height scale 16384, base 0: a raw value v is v / 4 units
   for (int fileRow = 0; fileRow < kFieldSize; ++fileRow) {
     const int r = std::max(0, 1023 - fileRow);  // north first; the extra row repeats the southern edge
-    for (int c = 0; c < kFieldSize; ++c) put16(out, static_cast<std::uint16_t>(heightAt(heights, r, c)));
+    for (int c = 0; c < kFieldSize; ++c) field.at(fileRow, c) = heightAt(heights, r, c);
   }
-  putText(out, "EOF ");
-  return out;
+  return field.bytes();
 }
 
 std::string demoObjectFile(const std::vector<std::int16_t>& heights, std::uint32_t seed) {

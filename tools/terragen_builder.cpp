@@ -1,9 +1,9 @@
-#include "support/terragen_builder.h"
+#include "tools/terragen_builder.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace quarnby::testing {
+namespace quarnby::tools {
 namespace {
 
 void put16(std::vector<std::uint8_t>& out, int v) {
@@ -49,4 +49,4 @@ std::vector<std::uint8_t> TerragenBuilder::bytes() const {
   return out;
 }
 
-}  // namespace quarnby::testing
+}  // namespace quarnby::tools
