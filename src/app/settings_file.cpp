@@ -38,7 +38,7 @@ struct Field {
 
 // Splits the file into lines of fields: a field ends at a comma or at the end of a line,
 // blanks around it are skipped, and a quoted field runs to the next quote (commas inside
-// belong to the text). Empty lines hold no field.
+// belong to the text) up to the end of its line. Empty lines hold no field.
 std::vector<std::vector<Field>> linesOf(std::string_view text) {
   std::vector<std::vector<Field>> lines;
   std::size_t i = 0;
@@ -54,10 +54,12 @@ std::vector<std::vector<Field>> linesOf(std::string_view text) {
       Field field;
       if (i < n && text[i] == '"') {
         field.quoted = true;
-        const std::size_t close = text.find('"', i + 1);
-        const std::size_t end = close == std::string_view::npos ? n : close;
+        // The window's texts hold no line breaks, so a quote left open ends with its line
+        // rather than swallowing the fields of the next one.
+        std::size_t end = i + 1;
+        while (end < n && text[end] != '"' && !isEol(text[end])) ++end;
         field.text = std::string(text.substr(i + 1, end - i - 1));
-        i = close == std::string_view::npos ? n : close + 1;
+        i = end < n && text[end] == '"' ? end + 1 : end;
         while (i < n && text[i] != ',' && !isEol(text[i])) ++i;  // anything after the quote is dropped
       } else {
         const std::size_t start = i;

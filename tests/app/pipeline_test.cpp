@@ -1,6 +1,9 @@
 // Every button in the window's order on the demo terrain, then every button again in a
 // folder that cannot be written.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
 
 #include <map>
 #include <sstream>
@@ -112,6 +115,31 @@ TEST_F(PipelineTest, AFolderThatCannotBeWrittenKeepsEveryFile) {
   EXPECT_GT(runs, 3);
   for (const auto& entry : std::filesystem::directory_iterator(folder))
     EXPECT_NE(entry.path().filename().string()[0], '.') << "temporary file left: " << entry.path();
+}
+
+TEST_F(PipelineTest, AFullDiskKeepsEveryPreviousFileWhole) {
+  runPipeline();
+  const auto before = snapshot(folder);
+  // A file-size limit refuses every write past 64 KiB, as a disk that fills up does.
+  struct rlimit saved {};
+  ::getrlimit(RLIMIT_FSIZE, &saved);
+  auto* previous = std::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit small = saved;
+  small.rlim_cur = 65536;
+  ::setrlimit(RLIMIT_FSIZE, &small);
+  const std::string log = runPipeline();
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previous);
+
+  EXPECT_EQ(snapshot(folder), before);
+  std::istringstream lines(log);
+  for (std::string line; std::getline(lines, line);) {
+    const bool small = line.rfind("find-units", 0) == 0 || line.rfind("make-tracks", 0) == 0 ||
+                       line.rfind("save-settings", 0) == 0;  // nothing or little to write
+    if (!small) {
+      EXPECT_NE(line.find("|early|Can't write the"), std::string::npos) << line;
+    }
+  }
 }
 
 }  // namespace

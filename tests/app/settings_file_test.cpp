@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <random>
 
 #include "support/temp_folder.h"
 
@@ -155,6 +156,60 @@ TEST_F(SettingsTest, SaveThatCannotOpenTheFileSaysSoAndKeepsTheOldOne) {
             "Can't open the file:\r" + h.cx.settingsFile.string() + "\rNo such file or directory");
   EXPECT_EQ(h.host.messages[0].icon, Icon::Critical);
   EXPECT_EQ(h.host.messages[0].title, "");
+}
+
+TEST_F(SettingsTest, RandomEditsOfOneLineNeverStopStartUpNorTouchTheOtherLines) {
+  std::mt19937 random(20261208);
+  const std::string garbage = ",\"#x-. 9\t\x01\xff";
+  auto lineOf = [](const std::string& name) {
+    if (name.rfind("Combo", 0) == 0) return 0;
+    if (name.rfind("Text", 0) == 0 && name != "Text3") return 1;
+    if (name.size() <= 3 && name[0] == 'g') return 2;
+    return 3;
+  };
+  Harness fresh(h.cx.folder);
+  fresh.cx.settingsFile = h.cx.settingsFile;
+  Form_Load(fresh.cx);  // no file yet: the defaults
+  const auto defaults = [&] {
+    std::map<std::string, std::string> v;
+    for (const auto& name : fresh.params.names()) v[name] = fresh.params.valueText(name);
+    return v;
+  }();
+  for (int round = 0; round < 300; ++round) {
+    std::vector<std::string> lines;
+    std::string text = kDefaultFile;
+    for (std::size_t start = 0; start < text.size();) {
+      const std::size_t end = text.find("\r\n", start);
+      lines.push_back(text.substr(start, end - start));
+      start = end + 2;
+    }
+    const int edited = static_cast<int>(random() % 4);
+    std::string& line = lines[static_cast<std::size_t>(edited)];
+    for (int e = 0, edits = 1 + static_cast<int>(random() % 3); e < edits && !line.empty(); ++e) {
+      const std::size_t at = random() % line.size();
+      switch (random() % 3) {
+        case 0: line.erase(at, 1 + random() % 8); break;                      // fields dropped or cut
+        case 1: line.insert(at, 1, garbage[random() % garbage.size()]); break;  // garbage
+        case 2: std::swap(line[at], line[random() % line.size()]); break;      // swapped
+      }
+    }
+    text.clear();
+    for (const auto& l : lines) text += l + "\r\n";
+    testing::writeText(h.cx.settingsFile, text);
+
+    Harness run(h.cx.folder);
+    run.cx.settingsFile = h.cx.settingsFile;
+    ASSERT_EQ(Form_Load(run.cx), Outcome::Completed);
+    for (const auto& name : run.params.names()) {
+      if (run.params.kind(name) == ControlKind::TypeChoice) {
+        ASSERT_GE(run.params.choice(name), -1);
+      }
+      if (lineOf(name) != edited && name.rfind("Label", 0) != 0) {
+        ASSERT_EQ(run.params.valueText(name), defaults.at(name)) << name << " after editing line " << edited + 1
+                                                                  << ":\n" << text;
+      }
+    }
+  }
 }
 
 TEST(ToggleChecks, InvertsTheFourSwitches) {
