@@ -113,21 +113,39 @@ std::string trackRecordText(int kind, std::string_view leadToken, std::span<cons
   return text;
 }
 
-std::vector<TrackPolyline> parseTrackFile(std::string_view text) {
+std::vector<TrackRecord> parseTrackRecords(std::string_view text) {
   constexpr std::size_t kHeaderLines = 8;
   const std::vector<std::string_view> lines = splitLines(text);
-  std::vector<TrackPolyline> tracks;
+  std::vector<TrackRecord> tracks;
   std::size_t next = 1;  // the count line is not trusted
   while (next + kHeaderLines < lines.size()) {
+    const std::string_view kindLine = lines[next];
     const std::string_view countLine = lines[next + kHeaderLines];
     next += kHeaderLines + 1;
     const double count = std::floor(numericValue(countLine.substr(0, countLine.find(','))));
-    TrackPolyline track;
+    TrackRecord track;
+    if (double kind = 0; isWholeDecimalNumber(kindLine.substr(0, kindLine.find(',')), &kind)) {
+      kind = std::floor(kind);
+      if (kind >= -1 && kind <= kRiver) track.kind = static_cast<int>(kind);
+    }
     // A count larger than what is left reads to the end of the file and no further.
-    while (static_cast<double>(track.size()) < count && next < lines.size()) track.push_back(parsePoint(lines[next++]));
+    while (static_cast<double>(track.points.size()) < count && next < lines.size())
+      track.points.push_back(parsePoint(lines[next++]));
     tracks.push_back(std::move(track));
   }
   return tracks;
+}
+
+std::vector<TrackPolyline> parseTrackFile(std::string_view text) {
+  std::vector<TrackPolyline> tracks;
+  for (TrackRecord& record : parseTrackRecords(text)) tracks.push_back(std::move(record.points));
+  return tracks;
+}
+
+std::optional<std::vector<TrackRecord>> readTrackRecords(const std::filesystem::path& file, std::string& error) {
+  const auto bytes = readWholeFile(file, error);
+  if (!bytes) return std::nullopt;
+  return parseTrackRecords(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
 }
 
 std::optional<std::vector<TrackPolyline>> readTrackFile(const std::filesystem::path& file, std::string& error) {

@@ -84,6 +84,17 @@ using TrackPolyline = std::vector<TrackPoint>;
 // The tracks of a track file's text, in file order.
 std::vector<TrackPolyline> parseTrackFile(std::string_view text);
 
+// A track with its kind, the whole part of the number before the comma of the record's
+// first line: kRoad, kRailway, kRiver, -1 for a superseded track, kUnknownTrackKind for
+// anything else (no number there, or another one). The points are those parseTrackFile gives.
+inline constexpr int kUnknownTrackKind = -2;
+struct TrackRecord {
+  int kind = kUnknownTrackKind;
+  TrackPolyline points;
+};
+std::vector<TrackRecord> parseTrackRecords(std::string_view text);
+std::optional<std::vector<TrackRecord>> readTrackRecords(const std::filesystem::path& file, std::string& error);
+
 // Reads and parses a track file; nothing (and the system's error text) when it cannot
 // be read.
 std::optional<std::vector<TrackPolyline>> readTrackFile(const std::filesystem::path& file, std::string& error);

@@ -151,5 +151,27 @@ TEST(TrackFileReading, FromDiskOrTheSystemsError) {
   EXPECT_EQ((*tracks)[0][0].z, -2640);
 }
 
+TEST(TrackFileReading, RecordsKeepTheirKind) {
+  const TrackSample a[] = {{1, 1, 0}, {2, 1, 0}};
+  std::string text = trackCountLine(5) + trackRecordText(kRailway, "GERHQT01", a) + trackRecordText(kRiver, "GERGMS02", a);
+  // A superseded track, a kind that is no number, and one out of range.
+  text += "-1,Type\r\n" + record("0,PntCnt", "").substr(8) + "Road,Type\r\n" + record("0,PntCnt", "").substr(8) +
+          "7,Type\r\n" + record("1,PntCnt", "5,0,6\r\n").substr(8);
+  const auto records = parseTrackRecords(text);
+  ASSERT_EQ(records.size(), 5u);
+  EXPECT_EQ(records[0].kind, kRailway);
+  EXPECT_EQ(records[1].kind, kRiver);
+  EXPECT_EQ(records[2].kind, -1);
+  EXPECT_EQ(records[3].kind, kUnknownTrackKind);
+  EXPECT_EQ(records[4].kind, kUnknownTrackKind);
+  ASSERT_EQ(records[4].points.size(), 1u);
+  EXPECT_EQ(records[4].points[0].z, 6);
+  // The same points as the plain reader gives.
+  const auto plain = parseTrackFile(text);
+  ASSERT_EQ(plain.size(), records.size());
+  EXPECT_EQ(plain[1].size(), records[1].points.size());
+  EXPECT_EQ(plain[1][1].x, records[1].points[1].x);
+}
+
 }  // namespace
 }  // namespace quarnby

@@ -1,0 +1,89 @@
+// quarnby-preview-screenshot [--base relief|types|sub-types] [--zoom ROW,COLUMN,SCALE]
+//                            FILE.png [FOLDER]
+// The terrain preview as a picture, on the base layer chosen and, with --zoom, centred
+// on a sample at SCALE pixels per sample. Without
+// FOLDER it writes the demo terrain into a temporary folder and runs the buttons a new
+// user presses first (Find Units, Set Elevation, Set Type, Set Sub-Types, and Modify
+// Terrain and Make Tracks where this program has them), then shows that folder.
+#include <QApplication>
+#include <QPixmap>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "app/commands.h"
+#include "app/settings_file.h"
+#include "core/host.h"
+#include "gui/preview_window.h"
+#include "tools/demo_terrain.h"
+
+namespace {
+
+// Messages of the operations go to the terminal; every question is answered Yes.
+class PrintingHost : public quarnby::Host {
+ public:
+  void showMessage(const std::string& text, quarnby::Icon, const std::string&) override {
+    std::printf("%s\n", text.c_str());
+  }
+  bool askYesNo(const std::string&, const std::string&, quarnby::Icon) override { return true; }
+  void setProgress(quarnby::ProgressBar, int) override {}
+  void setFocus(const std::string&) override {}
+};
+
+bool prepareDemo(const std::filesystem::path& parent) {
+  if (auto error = quarnby::demo::writeDemoTerrain(parent)) {
+    std::fprintf(stderr, "%s\n", error->c_str());
+    return false;
+  }
+  quarnby::ParameterSet params;
+  PrintingHost host;
+  quarnby::RandomSource random;
+  quarnby::Context cx{params, parent / "Demo", host, random, parent / "quarnby.cfg"};
+  quarnby::Form_Load(cx);
+  params.setFromText("Check1", "1");
+  params.setFromText("Check3", "1");
+  for (const char* name :
+       {"find-units-terragen", "set-elevation-terragen", "set-type", "set-sub-types", "modify-terrain", "make-tracks"})
+    if (const quarnby::Command* command = quarnby::findCommand(name)) command->run(cx);
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  QApplication app(argc, argv);
+  QStringList args = QApplication::arguments();
+  args.removeFirst();
+  auto base = quarnby::PreviewWindow::Base::Relief;
+  QStringList zoom;
+  while (args.size() >= 2 && args.front().startsWith("--")) {
+    const QString option = args.takeFirst();
+    const QString value = args.takeFirst();
+    if (option == "--base" && value == "types") base = quarnby::PreviewWindow::Base::Types;
+    else if (option == "--base" && value == "sub-types") base = quarnby::PreviewWindow::Base::SubTypes;
+    else if (option == "--zoom") zoom = value.split(',');
+  }
+  if (args.empty() || args.size() > 2 || (!zoom.empty() && zoom.size() != 3)) {
+    std::fprintf(stderr, "Usage: quarnby-preview-screenshot [--base relief|types|sub-types] [--zoom ROW,COLUMN,SCALE] FILE.png [FOLDER]\n");
+    return 2;
+  }
+  QTemporaryDir scratch;
+  std::filesystem::path folder;
+  if (args.size() == 2) {
+    folder = args[1].toStdString();
+  } else {
+    if (!scratch.isValid() || !prepareDemo(scratch.path().toStdString())) return 1;
+    folder = std::filesystem::path(scratch.path().toStdString()) / "Demo";
+  }
+  quarnby::PreviewWindow window;
+  window.setFolder(std::filesystem::absolute(folder));
+  window.resize(980, 760);
+  window.setBase(base);
+  window.show();
+  QApplication::processEvents();
+  if (!zoom.empty()) window.canvas()->centreOn(zoom[0].toInt(), zoom[1].toInt(), zoom[2].toDouble());
+  const QPixmap picture = window.grab();
+  std::printf("preview %d x %d\n", picture.width(), picture.height());
+  return picture.save(args[0], "PNG") ? 0 : 1;
+}
