@@ -134,7 +134,7 @@ std::string demoObjectFile(const std::vector<std::int16_t>& heights, std::uint32
   // A land sample near (r, c) in the given height range, away from other sites.
   auto place = [&](int r, int c, int spread, int low, int high, bool nearWater) {
     for (int attempt = 0; attempt < 4000; ++attempt) {
-      const int grow = spread + attempt / 40;
+      const int grow = spread + attempt / 8;  // widen the search until the ground fits
       Site s{std::clamp(r + draws.below(2 * grow + 1) - grow, 30, 993),
              std::clamp(c + draws.below(2 * grow + 1) - grow, 30, 993)};
       const int h = height(s);
