@@ -1,12 +1,106 @@
 #include "gui/main_window.h"
 
-#include "core/host.h"
+#include <QApplication>
+#include <QCheckBox>
+#include <QEvent>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPushButton>
+
+#include <exception>
+
+#include "app/commands.h"
+#include "app/settings_file.h"
+#include "gui/control_bindings.h"
+#include "gui/folder_picker.h"
+#include "gui/gui_host.h"
+#include "gui/qt_text.h"
+#include "terrain/terrain_folder.h"
+#include "ui_form1.h"
 
 namespace quarnby {
 
-MainWindow::MainWindow(QWidget* parent) : QMainWindow(parent) {
-  setObjectName("Form1");
+MainWindow::MainWindow(const std::filesystem::path& startFolder, QWidget* parent)
+    : QWidget(parent), ui_(std::make_unique<Ui::Form1>()) {
+  ui_->setupUi(this);
   setWindowTitle(kProgramTitle);
+  host_ = std::make_unique<GuiHost>(this, std::array<QProgressBar*, 3>{ui_->ProgressBar1, ui_->ProgressBar2,
+                                                                        ui_->ProgressBar3});
+
+  bindings_ = new ControlBindings(params_, this);
+  params_.setListener([this](const std::string& name) { bindings_->show(name); });
+  bindings_->showAll();
+
+  // A start folder that cannot be read is reported once start-up runs.
+  host_->holdMessages();
+  picker_ = new FolderPicker(ui_->Drive1, ui_->Dir1, ui_->FolderPath, *host_, this);
+  connect(picker_, &FolderPicker::folderChanged, this, [this] { Dir1_Change(params_, picker_->folder()); });
+  if (!picker_->open(startFolder)) {
+    std::error_code ec;
+    const auto working = std::filesystem::current_path(ec);
+    if (ec || !picker_->open(working)) picker_->open(std::filesystem::path("/"));
+  }
+
+  // Every button with an operation runs it; a button whose operation is not there yet
+  // does nothing.
+  for (const Command& command : commands())
+    if (auto* button = findChild<QPushButton*>(QString::fromUtf8(command.button.data(), command.button.size())))
+      connect(button, &QPushButton::clicked, this, [this, &command] { run(command); });
+
+  qApp->installEventFilter(this);
+}
+
+MainWindow::~MainWindow() {
+  params_.setListener(nullptr);
+}
+
+const std::filesystem::path& MainWindow::folder() const { return picker_->folder(); }
+
+void MainWindow::startUp() {
+  Context cx{params_, picker_->folder(), *host_, random_};
+  Form_Load(cx);
+  host_->releaseMessages();
+}
+
+void MainWindow::run(const Command& command) {
+  if (busy_) return;
+  busy_ = true;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  Context cx{params_, picker_->folder(), *host_, random_};
+  try {
+    command.run(cx);
+  } catch (const std::exception& e) {
+    host_->showMessage(std::string("The operation stopped on an unexpected error:") + kCrLf + e.what(),
+                       Icon::Critical);
+  }
+  QApplication::restoreOverrideCursor();
+  // Clicks and keys that arrived while the operation ran are dropped, not replayed.
+  QCoreApplication::processEvents();
+  busy_ = false;
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (busy_ && watched->isWidgetType() && static_cast<QWidget*>(watched)->window() == this) {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::Wheel:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::ShortcutOverride:
+      case QEvent::Shortcut:
+        return true;
+      default:
+        break;
+    }
+  }
+  // A switch has no text of its own: a click on the label beside it works the switch.
+  if (event->type() == QEvent::MouseButtonRelease)
+    if (auto* label = qobject_cast<QLabel*>(watched))
+      if (auto* check = qobject_cast<QCheckBox*>(label->buddy()); check && label->window() == this)
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && check->isEnabled()) check->click();
+  return QWidget::eventFilter(watched, event);
 }
 
 }  // namespace quarnby

@@ -1,12 +1,54 @@
 #pragma once
-#include <QMainWindow>
+#include <QWidget>
+
+#include <filesystem>
+#include <memory>
+
+#include "core/parameter_set.h"
+#include "core/random_source.h"
+
+namespace Ui {
+class Form1;
+}
 
 namespace quarnby {
 
-class MainWindow : public QMainWindow {
+struct Command;
+class ControlBindings;
+class FolderPicker;
+class GuiHost;
+
+// Form1, the program's one window: every parameter as a named control, the terrain
+// folder, the operation buttons and the three progress bars.
+class MainWindow : public QWidget {
   Q_OBJECT
  public:
-  explicit MainWindow(QWidget* parent = nullptr);
+  // The window on `startFolder` (the working folder when it cannot be read).
+  explicit MainWindow(const std::filesystem::path& startFolder, QWidget* parent = nullptr);
+  ~MainWindow() override;
+
+  // Form_Load: the source labels, then the settings file or the defaults. Runs once
+  // before the window is shown; then any message about the start folder shows.
+  void startUp();
+
+  ParameterSet& params() { return params_; }
+  GuiHost& host() { return *host_; }
+  FolderPicker& folderPicker() { return *picker_; }
+  const std::filesystem::path& folder() const;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void run(const Command& command);
+
+  std::unique_ptr<Ui::Form1> ui_;
+  ParameterSet params_;
+  RandomSource random_;  // the program's one random stream
+  std::unique_ptr<GuiHost> host_;
+  ControlBindings* bindings_ = nullptr;
+  FolderPicker* picker_ = nullptr;
+  bool busy_ = false;  // an operation is running: the window takes no input
 };
 
 }  // namespace quarnby

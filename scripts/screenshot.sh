@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds the window and writes its picture to docs/window.png, without a display.
+#   bash scripts/screenshot.sh [FOLDER]
+# FOLDER is the terrain folder the window shows (default: an empty folder named Europe);
+# start-up runs in an empty working folder, so every parameter has its start-up value.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+top=$(pwd)
+bash scripts/build.sh >/dev/null
+
+scratch="${TMPDIR:-/tmp}/quarnby-screenshot"
+rm -rf "$scratch"
+mkdir -p "$scratch/work" "$scratch/Terrains/Europe"
+trap 'rm -rf "$scratch"' EXIT
+folder="${1:-$scratch/Terrains/Europe}"
+folder="$(cd "$folder" && pwd)"
+
+cd "$scratch/work"
+QT_QPA_PLATFORM=offscreen "$top/build/quarnby-screenshot" "$folder" "$top/docs/window.png"
+echo "wrote docs/window.png"
