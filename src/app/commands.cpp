@@ -6,6 +6,7 @@
 #include "elevation/range_finders.h"
 #include "elevation/terragen_import.h"
 #include "maps/make_map.h"
+#include "sites/modify_terrain.h"
 #include "tracks/make_tracks.h"
 #include "typing/altitude_intervals.h"
 #include "typing/set_type.h"
@@ -28,6 +29,7 @@ const std::vector<Command>& commands() {
       {"make-tracks", "MakeTracks", MakeTracks_Click},
       {"save-settings", "SaveConfig", SaveConfig_Click},
       {"reload-settings", "ReloadConfig", ReloadConfig_Click},
+      {"modify-terrain", "Command2", Command2_Click},
   };
   return table;
 }

@@ -122,6 +122,13 @@ void SafeFile::write(std::string_view text) {
   write(std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
+std::optional<std::string> SafeFile::flush() {
+  if (fd_ < 0) return systemErrorText(EBADF);
+  flushBuffer();
+  if (error_ != 0) return systemErrorText(error_);
+  return std::nullopt;
+}
+
 std::optional<std::string> SafeFile::commit() {
   if (fd_ < 0) return systemErrorText(EBADF);
   flushBuffer();
@@ -154,6 +161,22 @@ std::optional<std::string> replaceFile(const std::filesystem::path& target, std:
 
 std::optional<std::string> replaceFile(const std::filesystem::path& target, std::string_view text) {
   return replaceFile(target, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+}
+
+std::optional<ReplaceFailure> replaceFiles(std::span<const Replacement> files) {
+  std::vector<SafeFile> written;  // abandoned on the way out unless committed
+  written.reserve(files.size());
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    std::string error;
+    auto file = SafeFile::create(files[i].target, error);
+    if (!file) return ReplaceFailure{i, error};
+    file->write(files[i].bytes);
+    if (auto failed = file->flush()) return ReplaceFailure{i, *failed};
+    written.push_back(std::move(*file));
+  }
+  for (std::size_t i = 0; i < written.size(); ++i)
+    if (auto failed = written[i].commit()) return ReplaceFailure{i, *failed};
+  return std::nullopt;
 }
 
 }  // namespace quarnby

@@ -35,6 +35,10 @@ class SafeFile {
   void write(std::span<const std::uint8_t> bytes);
   void write(std::string_view text);
 
+  // Writes out everything buffered; the system's description of the first write failure
+  // so far, if any. The file stays open and the target untouched.
+  std::optional<std::string> flush();
+
   // Finishes the file and puts it in place. Returns the system's description of the
   // failure, if any; the target is then untouched and the temporary file gone.
   std::optional<std::string> commit();
@@ -56,5 +60,18 @@ class SafeFile {
 // Creates, writes and commits in one step; the error text on failure.
 std::optional<std::string> replaceFile(const std::filesystem::path& target, std::span<const std::uint8_t> bytes);
 std::optional<std::string> replaceFile(const std::filesystem::path& target, std::string_view text);
+
+// Several files replaced together: every temporary file is written out before the first
+// one is renamed over its target, so a failure while writing (a full disk, a folder that
+// may not be written) leaves every target as it was.
+struct Replacement {
+  std::filesystem::path target;
+  std::span<const std::uint8_t> bytes;
+};
+struct ReplaceFailure {
+  std::size_t index;  // of the file that failed
+  std::string error;  // the system's description
+};
+std::optional<ReplaceFailure> replaceFiles(std::span<const Replacement> files);
 
 }  // namespace quarnby

@@ -1,5 +1,8 @@
 #include "terrain/grids.h"
 
+#include <unistd.h>
+
+#include <cerrno>
 #include <cmath>
 
 #include "terrain/file_io.h"
@@ -21,6 +24,15 @@ std::optional<GridFile> GridFile::load(const std::filesystem::path& file, std::s
   auto bytes = readWholeFile(file, error);
   if (!bytes) return std::nullopt;
   return GridFile(std::move(*bytes), gridBytes);
+}
+
+std::optional<GridFile> GridFile::loadForUpdate(const std::filesystem::path& file, std::size_t gridBytes,
+                                                std::string& error) {
+  if (::access(file.c_str(), R_OK | W_OK) != 0) {
+    error = systemErrorText(errno);
+    return std::nullopt;
+  }
+  return load(file, gridBytes, error);
 }
 
 std::optional<std::string> GridFile::save(const std::filesystem::path& file) const { return replaceFile(file, bytes_); }

@@ -49,6 +49,10 @@ class GridFile {
 
   // Loads a grid file; on failure returns nothing and sets `error` to the system's text.
   static std::optional<GridFile> load(const std::filesystem::path& file, std::size_t gridBytes, std::string& error);
+  // Opens a grid for reading and writing: as load, but a file that may not be written is
+  // refused at once, as opening it for update would be.
+  static std::optional<GridFile> loadForUpdate(const std::filesystem::path& file, std::size_t gridBytes,
+                                               std::string& error);
   // Replaces the file through a temporary file; the error text on failure.
   std::optional<std::string> save(const std::filesystem::path& file) const;
 

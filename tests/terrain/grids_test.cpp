@@ -7,6 +7,7 @@
 #include <cmath>
 #include <csignal>
 
+#include "support/file_size_limit.h"
 #include "support/temp_folder.h"
 #include "terrain/file_io.h"
 #include "terrain/terrain_folder.h"
@@ -129,15 +130,11 @@ TEST(SafeFile, AWriteCutShortKeepsTheOldFile) {
   TempFolder tmp;
   const auto file = tmp.path() / "t.elv";
   testing::writeText(file, "old");
-  struct rlimit saved {};
-  ::getrlimit(RLIMIT_FSIZE, &saved);
-  auto* previous = std::signal(SIGXFSZ, SIG_IGN);
-  struct rlimit small = saved;
-  small.rlim_cur = 100000;
-  ::setrlimit(RLIMIT_FSIZE, &small);
-  const auto failed = replaceFile(file, std::vector<std::uint8_t>(kElevBytes, 1));
-  ::setrlimit(RLIMIT_FSIZE, &saved);
-  std::signal(SIGXFSZ, previous);
+  std::optional<std::string> failed;
+  {
+    testing::FileSizeLimit limit(100000);
+    failed = replaceFile(file, std::vector<std::uint8_t>(kElevBytes, 1));
+  }
   ASSERT_TRUE(failed);
   EXPECT_EQ(*failed, "File too large");
   EXPECT_EQ(testing::readText(file), "old");
