@@ -6,11 +6,13 @@
 // user presses first (Find Units, Set Elevation, Set Type, Set Sub-Types, and Modify
 // Terrain and Make Tracks where this program has them), then shows that folder.
 #include <QApplication>
+#include <QMouseEvent>
 #include <QPixmap>
 #include <QTemporaryDir>
 
 #include <cstdio>
 #include <filesystem>
+#include <tuple>
 
 #include "app/commands.h"
 #include "app/settings_file.h"
@@ -83,6 +85,17 @@ int main(int argc, char** argv) {
   window.show();
   QApplication::processEvents();
   if (!zoom.empty()) window.canvas()->centreOn(zoom[0].toInt(), zoom[1].toInt(), zoom[2].toDouble());
+  // The cursor on the highest sample, so that the status line reads it out.
+  if (const auto& elevation = window.terrain().elevation.data) {
+    int row = 0, column = 0;
+    for (int r = 0; r < quarnby::kElevSize; ++r)
+      for (int c = 0; c < quarnby::kElevSize; ++c)
+        if (elevation->at(r, c) > elevation->at(row, column)) std::tie(row, column) = std::tie(r, c);
+    const QPointF at = window.canvas()->viewPointOf(row, column);
+    QMouseEvent move(QEvent::MouseMove, at, window.canvas()->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(window.canvas(), &move);
+  }
   const QPixmap picture = window.grab();
   std::printf("preview %d x %d\n", picture.width(), picture.height());
   return picture.save(args[0], "PNG") ? 0 : 1;

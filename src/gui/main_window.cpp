@@ -14,6 +14,7 @@
 #include "gui/control_bindings.h"
 #include "gui/folder_picker.h"
 #include "gui/gui_host.h"
+#include "gui/preview_window.h"
 #include "gui/qt_text.h"
 #include "terrain/terrain_folder.h"
 #include "ui_form1.h"
@@ -34,7 +35,10 @@ MainWindow::MainWindow(const std::filesystem::path& startFolder, QWidget* parent
   // A start folder that cannot be read is reported once start-up runs.
   host_->holdMessages();
   picker_ = new FolderPicker(ui_->Drive1, ui_->Dir1, ui_->FolderPath, *host_, this);
-  connect(picker_, &FolderPicker::folderChanged, this, [this] { Dir1_Change(params_, picker_->folder()); });
+  connect(picker_, &FolderPicker::folderChanged, this, [this] {
+    Dir1_Change(params_, picker_->folder());
+    if (preview_) preview_->setFolder(picker_->folder());
+  });
   if (!picker_->open(startFolder)) {
     std::error_code ec;
     const auto working = std::filesystem::current_path(ec);
@@ -46,6 +50,7 @@ MainWindow::MainWindow(const std::filesystem::path& startFolder, QWidget* parent
   for (const Command& command : commands())
     if (auto* button = findChild<QPushButton*>(QString::fromUtf8(command.button.data(), command.button.size())))
       connect(button, &QPushButton::clicked, this, [this, &command] { run(command); });
+  connect(ui_->Preview, &QPushButton::clicked, this, &MainWindow::showPreview);
 
   qApp->installEventFilter(this);
 }
@@ -62,9 +67,19 @@ void MainWindow::startUp() {
   host_->releaseMessages();
 }
 
+void MainWindow::showPreview() {
+  if (!preview_) {
+    preview_ = new PreviewWindow(this);
+    preview_->setFolder(picker_->folder());
+  }
+  preview_->showBeside(this);
+}
+
 void MainWindow::run(const Command& command) {
   if (busy_) return;
   busy_ = true;
+  // The preview reads the folder again once the operation has ended, never during it.
+  if (preview_) preview_->hold();
   QApplication::setOverrideCursor(Qt::WaitCursor);
   Context cx{params_, picker_->folder(), *host_, random_};
   try {
@@ -77,6 +92,7 @@ void MainWindow::run(const Command& command) {
   // Clicks and keys that arrived while the operation ran are dropped, not replayed.
   QCoreApplication::processEvents();
   busy_ = false;
+  if (preview_) preview_->release();
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -17,6 +17,7 @@ struct Command;
 class ControlBindings;
 class FolderPicker;
 class GuiHost;
+class PreviewWindow;
 
 // Form1, the program's one window: every parameter as a named control, the terrain
 // folder, the operation buttons and the three progress bars.
@@ -36,6 +37,10 @@ class MainWindow : public QWidget {
   FolderPicker& folderPicker() { return *picker_; }
   const std::filesystem::path& folder() const;
 
+  // Opens or raises the terrain preview beside the window; nothing until first opened.
+  void showPreview();
+  PreviewWindow* preview() const { return preview_; }
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -48,6 +53,7 @@ class MainWindow : public QWidget {
   std::unique_ptr<GuiHost> host_;
   ControlBindings* bindings_ = nullptr;
   FolderPicker* picker_ = nullptr;
+  PreviewWindow* preview_ = nullptr;
   bool busy_ = false;  // an operation is running: the window takes no input
 };
 

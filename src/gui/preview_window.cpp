@@ -22,6 +22,7 @@
 #include <cstring>
 
 #include "core/host.h"
+#include "gui/qt_text.h"
 #include "maps/preview_render.h"
 #include "terrain/track_file.h"
 
@@ -38,7 +39,9 @@ const QColor kBackground(34, 36, 40);
 const QColor kEmptyGrid(60, 63, 70);
 
 QColor colourOf(preview::Rgb c) { return QColor(preview::red(c), preview::green(c), preview::blue(c)); }
-QString qt(const std::string& text) { return QString::fromStdString(text); }
+// Notes and titles carry file names, which are in the file system's encoding; the
+// other texts (site names among them) are 8-bit.
+QString fileText(const std::string& text) { return QFile::decodeName(text.c_str()); }
 
 QImage toImage(const preview::RgbImage& picture) {
   QImage image(picture.width, picture.height, QImage::Format_RGB32);
@@ -292,7 +295,7 @@ void PreviewCanvas::paintSites(QPainter& painter) const {
                                       kGrid - static_cast<double>(site.sample.row) - 0.5));
     if (!view.contains(at)) continue;
     paintSiteSymbol(painter, at, site.kind, r);
-    if (labels) paintLabel(painter, at + QPointF(r * 1.6 + 2, r * 0.45), qt(site.siteName));
+    if (labels) paintLabel(painter, at + QPointF(r * 1.6 + 2, r * 0.45), toQt(site.siteName));
   }
   painter.setFont(QFont());
 }
@@ -448,13 +451,13 @@ void PreviewLegend::paintEvent(QPaintEvent*) {
       heading("Elevation");
       const auto bands = preview::elevationBands();
       for (auto band = bands.rbegin(); band != bands.rend(); ++band)
-        swatch(colourOf(band->colour), qt(std::string(band->label)));
+        swatch(colourOf(band->colour), toQt(band->label));
       break;
     }
     case Base::Types:
       heading("Terrain type");
       for (int t = 0; t < preview::kTypeCount; ++t)
-        swatch(colourOf(preview::typeColour(t)), QString::number(t) + "  " + qt(preview::typeName(t)));
+        swatch(colourOf(preview::typeColour(t)), QString::number(t) + "  " + toQt(preview::typeName(t)));
       swatch(colourOf(preview::kUnknownTypeColour), "other codes");
       break;
     case Base::SubTypes: {
@@ -487,7 +490,7 @@ void PreviewLegend::paintEvent(QPaintEvent*) {
     for (int k = 0; k < preview::kSiteKindCount; ++k) {
       const auto kind = static_cast<SiteKind>(k);
       paintSiteSymbol(painter, QPointF(19, y + row / 2.0), kind, 5);
-      text(38, qt(preview::siteKindName(kind)));
+      text(38, toQt(preview::siteKindName(kind)));
     }
   }
 }
@@ -613,7 +616,7 @@ void PreviewWindow::load() {
   loaded_ = true;
   stale_ = false;
   pictures_ = {};
-  const QString base = qt(terrain_.baseName);
+  const QString base = fileText(terrain_.baseName);
   setWindowTitle(QString(kProgramName) + " Preview" + (base.isEmpty() ? QString() : " - " + base));
   showLayers();
 }
@@ -648,16 +651,16 @@ void PreviewWindow::showLayers() {
     pictures_[index] = picture;
   }
   switch (base_) {
-    case Base::Relief: note = qt(terrain_.elevation.note); break;
-    case Base::Types: note = qt(terrain_.types.note); break;
-    case Base::SubTypes: note = qt(terrain_.subTypes.note); break;
+    case Base::Relief: note = fileText(terrain_.elevation.note); break;
+    case Base::Types: note = fileText(terrain_.types.note); break;
+    case Base::SubTypes: note = fileText(terrain_.subTypes.note); break;
   }
   if (!loaded_) note = "No terrain folder";
   canvas_->setPicture(*pictures_[index], note);
 
   // An overlay whose file is missing says so on its switch.
   const auto label = [](QCheckBox* box, const QString& name, bool present, const std::string& why) {
-    box->setText(present ? name : name + " (" + qt(why) + ")");
+    box->setText(present ? name : name + " (" + fileText(why) + ")");
   };
   label(tracksBox_, "&Tracks", terrain_.tracks.data.has_value() || !loaded_, terrain_.tracks.note);
   label(sitesBox_, "&Objects", terrain_.sites.data.has_value() || !loaded_, terrain_.sites.note);
@@ -670,11 +673,11 @@ void PreviewWindow::showLayers() {
 
 QString PreviewWindow::idleStatus() const {
   if (!loaded_ || terrain_.baseName.empty()) return "No terrain folder";
-  return qt(terrain_.folder.string()) + "    " + "Wheel: zoom, drag: pan, double click: whole grid";
+  return pathText(terrain_.folder) + "    " + "Wheel: zoom, drag: pan, double click: whole grid";
 }
 
 void PreviewWindow::showHover(int row, int column, const preview::Site* site) {
-  status_->setText(qt(preview::readout(terrain_, row, column, site)));
+  status_->setText(toQt(preview::readout(terrain_, row, column, site)));
 }
 
 QString PreviewWindow::statusText() const { return status_->text(); }

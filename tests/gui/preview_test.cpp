@@ -13,11 +13,13 @@
 
 #include "app/commands.h"
 #include "app/settings_file.h"
+#include "gui/folder_picker.h"
 #include "gui/preview_window.h"
 #include "maps/preview_render.h"
 #include "support/recording_host.h"
 #include "terrain/track_file.h"
 #include "tools/demo_terrain.h"
+#include "window_fixture.h"
 
 namespace quarnby {
 
@@ -35,6 +37,7 @@ class PreviewTest : public QObject {
   void missingFilesAreEmptyLayersWithTheirNames();
   void readsNothingWhileHeld();
   void opensBesideTheMainWindowNeverOverIt();
+  void followsTheMainWindowsOperationsAndFolder();
 
  private:
   std::filesystem::path folder() const { return std::filesystem::path(dir_.path().toStdString()) / "Demo"; }
@@ -305,6 +308,44 @@ void PreviewTest::opensBesideTheMainWindowNeverOverIt() {
   QVERIFY(!besideRect(main, screen, wanted).intersects(main));
   // Tall main window placed low: the preview's top stays on the screen.
   QCOMPARE(besideRect(QRect(10, 600, 300, 150), screen, wanted).top(), 68);
+}
+
+void PreviewTest::followsTheMainWindowsOperationsAndFolder() {
+  testing::WindowFixture f(QStringLiteral("Demo"));
+  QVERIFY(!demo::writeDemoTerrain(pathOf(f.path(QStringLiteral("Terrains")))));
+  f.window->show();
+  QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+  QVERIFY(!f.window->preview());
+
+  QTest::mouseClick(f.find<QPushButton>(QStringLiteral("Preview")), Qt::LeftButton);
+  PreviewWindow* preview = f.window->preview();
+  QVERIFY(preview);
+  QVERIFY(preview->isVisible());
+  QVERIFY(!preview->frameGeometry().intersects(f.window->frameGeometry()));
+  QCOMPARE(preview->canvas()->emptyNote(), QString("No Demo.elv"));
+  QVERIFY(preview->terrain().sites);
+
+  // While an operation runs (its closing message is up) the preview does not read the
+  // folder, even when asked to; once it has ended the new elevation grid shows.
+  bool readWhileRunning = false;
+  f.onBox = [&](const GuiHost::Box&) {
+    preview->findChild<QPushButton*>("PreviewReload")->click();
+    readWhileRunning |= preview->terrain().elevation.data.has_value();
+  };
+  QTest::mouseClick(f.find<QPushButton>(QStringLiteral("FindMaxMinUnits")), Qt::LeftButton);
+  QTest::mouseClick(f.find<QPushButton>(QStringLiteral("SetElv")), Qt::LeftButton);
+  QVERIFY(f.boxes.size() >= 2);
+  QVERIFY(!readWhileRunning);
+  QVERIFY(preview->canvas()->hasPicture());
+  QVERIFY(preview->terrain().elevation);
+
+  // A second press raises the same window; another folder is shown as it is picked.
+  QTest::mouseClick(f.find<QPushButton>(QStringLiteral("Preview")), Qt::LeftButton);
+  QCOMPARE(f.window->findChildren<PreviewWindow*>().size(), 1);
+  QDir(f.path(QStringLiteral("Terrains"))).mkpath(QStringLiteral("Alps"));
+  QVERIFY(f.window->folderPicker().open(pathOf(f.path(QStringLiteral("Terrains/Alps")))));
+  QCOMPARE(preview->windowTitle(), QString("Quarnby Preview - Alps"));
+  QCOMPARE(preview->canvas()->emptyNote(), QString("No Alps.elv"));
 }
 
 }  // namespace quarnby
