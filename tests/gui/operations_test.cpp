@@ -1,0 +1,116 @@
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <vector>
+
+#include "gui/gui_host.h"
+#include "gui/main_window.h"
+#include "gui/qt_text.h"
+#include "tools/demo_terrain.h"
+
+using namespace quarnby;
+
+namespace {
+
+// The window on the demo terrain, started where the demo's settings file lies.
+struct DemoWindow {
+  DemoWindow() : previous(QDir::currentPath()) {
+    if (auto error = demo::writeDemoTerrain(pathOf(parent.path()))) qFatal("demo terrain: %s", error->c_str());
+    QDir::setCurrent(parent.path());
+    window = std::make_unique<MainWindow>(pathOf(parent.filePath(QStringLiteral("Demo"))));
+    window->host().setBoxHook([this](const GuiHost::Box& box) {
+      boxes.push_back(box);
+      return false;
+    });
+    window->startUp();
+  }
+  ~DemoWindow() {
+    window.reset();
+    QDir::setCurrent(previous);
+  }
+  void click(const char* button) {
+    boxes.clear();
+    QTest::mouseClick(window->findChild<QPushButton*>(QLatin1String(button)), Qt::LeftButton);
+  }
+  QString shown(const char* name) const {
+    if (auto* edit = window->findChild<QLineEdit*>(QLatin1String(name))) return edit->text();
+    return window->findChild<QLabel*>(QLatin1String(name))->text();
+  }
+
+  QTemporaryDir parent;
+  QString previous;
+  std::unique_ptr<MainWindow> window;
+  std::vector<GuiHost::Box> boxes;
+};
+
+}  // namespace
+
+// Operations started from the window's buttons read what the window shows and show
+// what they write.
+class OperationsTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void theImportWorksFromTheButtons() {
+    DemoWindow d;
+
+    d.click("FindMaxMinUnits");
+    QCOMPARE(d.boxes.size(), std::size_t(1));
+    QCOMPARE(d.boxes[0].text, QStringLiteral("Done"));
+    QCOMPARE(d.shown("MaxUnits"), toQt(d.window->params().text("MaxUnits")));
+    QVERIFY(d.window->params().number("MaxUnits") > 1000);
+    QCOMPARE(d.window->findChild<QProgressBar*>("ProgressBar1")->value(), 100);
+
+    // A value typed in the window is what the import reads: a sea level above the
+    // maximum is refused.
+    QLineEdit* slUnits = d.window->findChild<QLineEdit*>("slUnits");
+    slUnits->selectAll();
+    QTest::keyClicks(slUnits, "999999");
+    d.click("SetElv");
+    QCOMPARE(d.boxes.size(), std::size_t(1));
+    QCOMPARE(d.boxes[0].icon, Icon::Critical);
+    QVERIFY(!QFile::exists(d.parent.filePath(QStringLiteral("Demo/Demo.elv"))));
+
+    slUnits->selectAll();
+    QTest::keyClicks(slUnits, "0");
+    d.click("SetElv");
+    QCOMPARE(d.boxes.size(), std::size_t(1));
+    QVERIFY2(d.boxes[0].text.startsWith(QStringLiteral("Max Elevation")), qPrintable(d.boxes[0].text));
+    QVERIFY(QFile::exists(d.parent.filePath(QStringLiteral("Demo/Demo.elv"))));
+
+    d.click("Command1");
+    QCOMPARE(d.boxes.size(), std::size_t(1));
+    QCOMPARE(d.boxes[0].text, QStringLiteral("Done"));
+    QCOMPARE(QFileInfo(d.parent.filePath(QStringLiteral("Demo/Demo.typ"))).size(), qint64(512 * 512));
+  }
+
+  void theFileSystemRootIsNoTerrainFolder() {
+    QTemporaryDir work;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(work.path());
+    std::vector<GuiHost::Box> boxes;
+    {
+      MainWindow window(std::filesystem::path("/"));
+      window.host().setBoxHook([&](const GuiHost::Box& box) {
+        boxes.push_back(box);
+        return false;
+      });
+      window.startUp();
+      QCOMPARE(window.findChild<QLabel*>("LabelTer")->text(), QStringLiteral("Use '.ter'"));
+      QTest::mouseClick(window.findChild<QPushButton*>("Command1"), Qt::LeftButton);
+    }
+    QDir::setCurrent(previous);
+    QCOMPARE(boxes.size(), std::size_t(1));
+    QCOMPARE(boxes[0].text, QStringLiteral("Please select a terrain folder."));
+    QCOMPARE(boxes[0].icon, Icon::Information);
+    QCOMPARE(boxes[0].title, QStringLiteral("Quarnby"));
+  }
+};
+
+QTEST_MAIN(OperationsTest)
+#include "operations_test.moc"
