@@ -117,7 +117,8 @@ void ControlBindings::show(const std::string& name) {
   switch (params_.kind(name)) {
     case ControlKind::Text:
     case ControlKind::Display: {
-      const QString text = toQt(params_.text(name));
+      const QString text = params_.kind(name) == ControlKind::Display ? shownText(params_.text(name))
+                                                                      : toQt(params_.text(name));
       if (auto* edit = qobject_cast<QLineEdit*>(w)) {
         if (edit->text() != text) edit->setText(text);
       } else if (auto* label = qobject_cast<QLabel*>(w)) {

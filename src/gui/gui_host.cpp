@@ -31,7 +31,7 @@ QString titleOf(const std::string& title) { return title.empty() ? QString(kProg
 }  // namespace
 
 QString displayText(std::string_view text) {
-  QString shown = toQt(text);
+  QString shown = shownText(text);
   shown.replace(QLatin1String("\r\n"), QLatin1String("\n"));
   shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
   return shown;

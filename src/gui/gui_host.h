@@ -15,7 +15,8 @@ class QWidget;
 
 namespace quarnby {
 
-// A message text as the window shows it: CR LF and a lone CR become line breaks.
+// A message text as the window shows it: CR LF and a lone CR become line breaks, and
+// a file name in it shows as the file system spells it.
 QString displayText(std::string_view text);
 
 // The window's Host: modal message boxes over the window, its three progress bars and

@@ -1,6 +1,7 @@
 #pragma once
 #include <QFile>
 #include <QString>
+#include <QStringDecoder>
 
 #include <filesystem>
 #include <string>
@@ -17,6 +18,15 @@ inline QString toQt(std::string_view text) {
 inline std::string fromQt(const QString& text) {
   const QByteArray bytes = text.toLatin1();
   return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+// Text that is shown but never edited (source labels, messages) may carry file names
+// and system error texts, which are UTF-8: shown as UTF-8 when it is valid UTF-8,
+// else as the controls' 8-bit set.
+inline QString shownText(std::string_view text) {
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString shown = utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+  return utf8.hasError() ? toQt(text) : shown;
 }
 
 // Paths are in the file system's own encoding, not in the controls' 8-bit set.

@@ -63,6 +63,7 @@ class FolderTest : public QObject {
     QVERIFY(itemNamed(dir1, QStringLiteral("Alps")));
     QVERIFY(!itemNamed(dir1, QStringLiteral(".hidden")));
     QCOMPARE(f.find<QLineEdit>("FolderPath")->text(), f.terrainFolder);
+    QVERIFY(f.find<QLineEdit>("FolderPath")->completer());
 
     // Into a sub-folder: both labels follow at once.
     doubleClick(dir1, itemNamed(dir1, QStringLiteral("Alps")));
@@ -80,6 +81,11 @@ class FolderTest : public QObject {
     QCOMPARE(labelTer(f), QStringLiteral("Use 'North.Sea.ter'"));
     QCOMPARE(labelBmp(f), QStringLiteral("Use 'North.Sea_elv.bmp'"));
     QCOMPARE(f.window->params().text("LabelBmp"), std::string("Use 'North.Sea_elv.bmp'"));
+    // A name beyond ASCII shows as the file system spells it.
+    const QString zurich = QString::fromUtf8("Z\xc3\xbcrich");
+    QVERIFY(QDir(f.path(QStringLiteral("Terrains"))).mkpath(zurich));
+    QVERIFY(f.window->folderPicker().open(pathOf(f.path(QStringLiteral("Terrains/")) + zurich)));
+    QCOMPARE(labelTer(f), QStringLiteral("Use '") + zurich + QStringLiteral(".ter'"));
     QVERIFY(f.boxes.empty());
   }
 

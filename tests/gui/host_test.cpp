@@ -40,6 +40,9 @@ class HostTest : public QObject {
     QCOMPARE(displayText("Can't open the file:\rquarnby.cfg\rDenied"), QStringLiteral("Can't open the file:\nquarnby.cfg\nDenied"));
     QCOMPARE(displayText("a\r\rb\r\n\r\nc\r"), QStringLiteral("a\n\nb\n\nc\n"));
     QCOMPARE(displayText("caf\xe9"), QString::fromUtf8("caf\xc3\xa9"));  // 8-bit text as Latin-1
+    // A file name in a message shows as the file system spells it.
+    QCOMPARE(displayText("Can't open the Elevation File:\r\n/T/Z\xc3\xbcrich/Z\xc3\xbcrich.elv"),
+             QString::fromUtf8("Can't open the Elevation File:\n/T/Z\xc3\xbcrich/Z\xc3\xbcrich.elv"));
   }
 
   void messagesShowAsModalBoxes() {
