@@ -1,20 +1,43 @@
 #include <QApplication>
 
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "core/host.h"
 #include "gui/main_window.h"
 #include "gui/qt_text.h"
 
+namespace {
+
+void printUsage(std::FILE* to) {
+  std::fprintf(to,
+               "Usage: quarnby [FOLDER]\n"
+               "Opens the window on the terrain folder FOLDER (default: the working folder).\n"
+               "The settings file quarnby.cfg is read from and saved to the working folder.\n");
+}
+
+}  // namespace
+
 // quarnby [FOLDER]: the window on the terrain folder FOLDER, or on the working folder.
 int main(int argc, char** argv) {
+  // Answered before the window system is asked for, so they work without a display.
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      printUsage(stdout);
+      return 0;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("%s\n", quarnby::kProgramTitle);
+      return 0;
+    }
+  }
+
   QApplication app(argc, argv);
   QApplication::setApplicationName(quarnby::kProgramName);
-  const QStringList args = QApplication::arguments();
+  const QStringList args = QApplication::arguments();  // Qt's own options taken out
   if (args.size() > 2 || (args.size() == 2 && args[1].startsWith(QLatin1Char('-')))) {
-    std::fprintf(stderr, "Usage: quarnby [FOLDER]\nOpens the window on the terrain folder FOLDER "
-                         "(default: the working folder).\n");
+    printUsage(stderr);
     return 2;
   }
   std::error_code ec;
