@@ -33,6 +33,8 @@ class GreyscaleBitmap {
     const std::size_t i = kGreyscalePixelOffset + static_cast<std::size_t>(r) * kGreyscaleSize + static_cast<std::size_t>(c);
     return i < bytes_.size() ? bytes_[i] : 0;
   }
+  // The grey levels of row r (0..1023), as pixel gives them.
+  void pixelRow(int r, std::span<std::uint8_t, kGreyscaleSize> row) const;
 
  private:
   std::vector<std::uint8_t> bytes_;

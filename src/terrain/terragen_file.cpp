@@ -1,6 +1,9 @@
 #include "terrain/terragen_file.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstdio>
+#include <cstring>
 #include <string_view>
 
 namespace quarnby {
@@ -41,6 +44,17 @@ TerragenFile::TerragenFile(std::vector<std::uint8_t> bytes, std::size_t samples)
     : bytes_(std::move(bytes)), samples_(samples) {
   heightScale_ = static_cast<std::int16_t>(u16At(bytes_, samples_ - 4));
   baseHeight_ = static_cast<std::int16_t>(u16At(bytes_, samples_ - 2));
+}
+
+void TerragenFile::rawRow(int r, std::span<std::int16_t, kPoints> row) const {
+  const std::size_t first = samples_ + 2 * static_cast<std::size_t>(r) * kPoints;
+  if constexpr (std::endian::native == std::endian::little) {
+    if (first + 2 * kPoints <= bytes_.size()) {
+      std::memcpy(row.data(), bytes_.data() + first, 2 * kPoints);
+      return;
+    }
+  }
+  for (int c = 0; c < kPoints; ++c) row[static_cast<std::size_t>(c)] = rawSample(r, c);
 }
 
 std::optional<TerragenFile> TerragenFile::parse(std::vector<std::uint8_t> bytes, std::string& problem) {

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,9 @@ class TerragenFile {
     if (i + 1 >= bytes_.size()) return 0;
     return static_cast<std::int16_t>(static_cast<std::uint16_t>(bytes_[i] | (bytes_[i + 1] << 8)));
   }
+
+  // The raw samples of row r (0..1024), columns 0 to 1024, as rawSample gives them.
+  void rawRow(int r, std::span<std::int16_t, kPoints> row) const;
 
   // Height in Terragen units of a raw value or of an average of raw values.
   double units(double raw) const { return baseHeight_ + raw * heightScale_ / 65536.0; }

@@ -52,6 +52,18 @@ TEST_F(RangeFinders, TerragenUnitsRoundedToThreeDecimalsInTheSignPositionFormat)
   EXPECT_EQ(h.params.text("MaxUnits"), "-3");
 }
 
+TEST_F(RangeFinders, ANegativeHeightScaleTurnsTheLowestRawSampleIntoTheHighestHeight) {
+  h.params.setOption("MapSize512", true);
+  field.heightScale = -3000;
+  field.baseHeight = 20;
+  field.at(700, 3) = -20000;       // 935.52734375 units
+  field.at(5, 900) = 32767;        // -1479.954... units
+  field.at(1024, 1024) = -32768;  // 1520 units, outside the scan
+  findTerragen();
+  EXPECT_EQ(h.params.text("MaxUnits"), " 935.527");
+  EXPECT_EQ(h.params.text("MinUnits"), "-1479.954");
+}
+
 TEST_F(RangeFinders, TheStartingValuesTakePartInTheComparison) {
   field.baseHeight = 12000;
   findTerragen();

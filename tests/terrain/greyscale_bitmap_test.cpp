@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -68,6 +69,21 @@ TEST(GreyscaleBitmap, ReadsPixelBytesAtTheirFixedPlaceWithoutLookingAtTheHeader)
   EXPECT_EQ(shorter.pixel(0, 0), 9);
   EXPECT_EQ(shorter.pixel(3, 2), 0);
   EXPECT_EQ(shorter.pixel(1023, 1023), 0);
+}
+
+TEST(GreyscaleBitmap, AWholeRowReadsAsItsSinglePixels) {
+  std::vector<std::uint8_t> bytes(1078 + 1024 + 500, 0);  // row 1 breaks off after 500 pixels
+  for (std::size_t i = 1078; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 7);
+  GreyscaleBitmap bitmap(bytes);
+  std::array<std::uint8_t, 1024> row{};
+  for (int r : {0, 1, 2, 1023}) {
+    row.fill(99);
+    bitmap.pixelRow(r, row);
+    for (int c = 0; c < 1024; ++c) ASSERT_EQ(row[c], bitmap.pixel(r, c)) << r << ", " << c;
+  }
+  bitmap.pixelRow(1, row);
+  EXPECT_EQ(row[499], static_cast<std::uint8_t>((1078 + 1024 + 499) * 7));
+  EXPECT_EQ(row[500], 0);
 }
 
 TEST(GreyscaleBitmap, LoadReportsTheSystemsReasonForAMissingFile) {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <optional>
 #include <string>
 
@@ -86,6 +87,26 @@ TEST(TerragenFile, ASampleArrayCutShortReadsZeroPastTheEnd) {
   EXPECT_EQ(field->rawSample(2, 1024), 5);
   EXPECT_EQ(field->rawSample(3, 0), 0);
   EXPECT_EQ(field->rawSample(1024, 1024), 0);
+}
+
+TEST(TerragenFile, AWholeRowReadsAsItsSingleSamples) {
+  TerragenBuilder b;
+  for (int c = 0; c < 1025; ++c) b.at(2, c) = static_cast<std::int16_t>(c * 63 - 32000), b.at(3, c) = -7;
+  auto bytes = b.bytes();
+  bytes.resize(80 + 2050 * 3 + 201);  // row 3 breaks off in its 101st sample
+  std::string problem;
+  auto field = TerragenFile::parse(bytes, problem);
+  ASSERT_TRUE(field) << problem;
+  std::array<std::int16_t, 1025> row{};
+  for (int r : {2, 3, 4, 1024}) {
+    row.fill(99);
+    field->rawRow(r, row);
+    for (int c = 0; c < 1025; ++c) ASSERT_EQ(row[c], field->rawSample(r, c)) << r << ", " << c;
+  }
+  EXPECT_EQ(row[0], 0);
+  field->rawRow(3, row);
+  EXPECT_EQ(row[99], -7);
+  EXPECT_EQ(row[100], 0);
 }
 
 TEST(TerragenFile, RefusesWhatIsNotA1025By1025HeightField) {
