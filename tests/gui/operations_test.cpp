@@ -1,3 +1,4 @@
+#include <QAbstractButton>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
@@ -26,7 +27,7 @@ struct DemoWindow {
     window = std::make_unique<MainWindow>(pathOf(parent.filePath(QStringLiteral("Demo"))));
     window->host().setBoxHook([this](const GuiHost::Box& box) {
       boxes.push_back(box);
-      return false;
+      return answerYes;
     });
     window->startUp();
   }
@@ -47,6 +48,7 @@ struct DemoWindow {
   QString previous;
   std::unique_ptr<MainWindow> window;
   std::vector<GuiHost::Box> boxes;
+  bool answerYes = false;
 };
 
 }  // namespace
@@ -87,6 +89,47 @@ class OperationsTest : public QObject {
     QCOMPARE(d.boxes.size(), std::size_t(1));
     QCOMPARE(d.boxes[0].text, QStringLiteral("Done"));
     QCOMPARE(QFileInfo(d.parent.filePath(QStringLiteral("Demo/Demo.typ"))).size(), qint64(512 * 512));
+  }
+
+  // A new user on the demo terrain presses every button in the window's order: every
+  // step works, no error box, and every file of the folder is made with its size.
+  void theWholePipelineFromTheButtons() {
+    DemoWindow d;
+    d.answerYes = true;
+    auto press = [&](const char* button) {
+      d.click(button);
+      QVERIFY2(!d.boxes.empty(), button);
+      for (const auto& box : d.boxes) QVERIFY2(box.icon != Icon::Critical, qPrintable(QString(button) + ": " + box.text));
+    };
+    auto choose = [&](const char* name) {
+      QTest::mouseClick(d.window->findChild<QAbstractButton*>(QLatin1String(name)), Qt::LeftButton);
+      QVERIFY(d.window->findChild<QAbstractButton*>(QLatin1String(name))->isChecked());
+    };
+    press("FindMaxMinUnits");
+    press("SetElv");
+    press("Command1");
+    press("SetSubTypes");
+    choose("Check1");
+    choose("Check3");
+    press("Command2");
+    QVERIFY2(d.boxes.back().text.startsWith(QStringLiteral("Done.")), qPrintable(d.boxes.back().text));
+    press("MakeTracks");
+    QVERIFY2(d.boxes.back().text.contains(QStringLiteral("There where ")), qPrintable(d.boxes.back().text));
+    for (const char* kind : {"MapOp1", "MapOp2", "MapOp3"}) {
+      choose(kind);
+      press("Command3");
+    }
+    press("ExpBmp");
+    press("FindMaxMinUnitsBmp");
+    press("SetElvGrey");
+
+    const std::vector<std::pair<const char*, qint64>> files = {
+        {"Demo.elv", 2097152},          {"Demo.typ", 262144},          {"Demo.SYP", 262144},
+        {"Demo_colormap.bmp", 1048676}, {"Demo_roadmap.bmp", 1048676}, {"Demo_objdots.bmp", 1048676},
+        {"Demo_elv.bmp", 1049656}};
+    for (const auto& [name, size] : files)
+      QCOMPARE(QFileInfo(d.parent.filePath(QStringLiteral("Demo/") + name)).size(), size);
+    QVERIFY(QFileInfo(d.parent.filePath(QStringLiteral("Demo/Demo.tra"))).size() > 1000);
   }
 
   void theFileSystemRootIsNoTerrainFolder() {
