@@ -30,29 +30,12 @@ std::optional<GreyscaleBitmap> openGreyscale(Context& cx, const std::filesystem:
   return bitmap;
 }
 
-void writeZeroBorder(ElevationGrid& grid, bool mirror, Host& host) {
-  auto zero = [&](int r, int c) { grid.set(mirror ? 1023 - r : r, c, 0); };
-  for (int r = 0; r <= 236; ++r)
-    for (int c = 0; c <= 1023; ++c) zero(r, c);
-  host.setProgress(ProgressBar::Bar1, 10);
-  for (int r = 788; r <= 1023; ++r)
-    for (int c = 0; c <= 1023; ++c) zero(r, c);
-  host.setProgress(ProgressBar::Bar1, 20);
-  for (int r = 236; r <= 788; ++r) {
-    for (int c = 0; c <= 236; ++c) zero(r, c);
-    host.setProgress(ProgressBar::Bar1, 25);
-    for (int c = 788; c <= 1023; ++c) zero(r, c);
-  }
-  host.setProgress(ProgressBar::Bar1, 30);
-}
-
 std::string maximumReport(int maximum, int row, int column, double milesPerSample) {
   return "Max Elevation: " + plainInteger(maximum) + kCrLf + "Located at: " + numberText(column * milesPerSample) +
          ", " + numberText(row * milesPerSample) + kCrLf + "Done.";
 }
 
-bool saveElevationGrid(Context& cx, SafeFile& file, const ElevationGrid& grid, const std::filesystem::path& path) {
-  file.write(grid.bytes());
+bool commitElevationGrid(Context& cx, SafeFile& file, const std::filesystem::path& path) {
   if (auto failed = file.commit()) {
     cx.host.showMessage(fileMessage("Can't write the Elevation File:", path, *failed), Icon::Critical);
     return false;

@@ -1,10 +1,12 @@
 #pragma once
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/context.h"
 #include "terrain/greyscale_bitmap.h"
@@ -59,10 +61,26 @@ struct ImportWindow {
   }
 };
 
-// Writes 0 around the window of the 256-mile map (rows 0..236 and 788..1023, then the
-// columns 0..236 and 788..1023 of the rows between), moving the progress bar to 10, 20,
-// 25 and 30 on the way. `mirror` puts source row r at grid row 1023 - r.
-void writeZeroBorder(ElevationGrid& grid, bool mirror, Host& host);
+// Elevations that depend on a cell only through one whole number from lo to hi (a raw
+// sample, a grey level, a sum of neighbours), each worked out when first asked for and
+// then kept. `compute` gives an elevation (never negative) or a negative code of the
+// caller's other than -1. Two bytes an entry keep the table in the processor's cache.
+class ElevationMemo {
+ public:
+  ElevationMemo(int lo, int hi) : lo_(lo), values_(static_cast<std::size_t>(hi - lo + 1), kUnknown) {}
+
+  template <typename Compute>
+  std::int16_t get(int i, Compute compute) {
+    std::int16_t& value = values_[static_cast<std::size_t>(i - lo_)];
+    if (value == kUnknown) value = compute(i);
+    return value;
+  }
+
+ private:
+  static constexpr std::int16_t kUnknown = -1;
+  int lo_;
+  std::vector<std::int16_t> values_;
+};
 
 // An elevation in feet as the import stores it: whole feet toward minus infinity, never
 // below 0 (the sea), at most 32767; a value that cannot be computed gives 0.
@@ -80,11 +98,67 @@ inline int rowProgress(int r, int last) {
   return static_cast<int>(std::lround(percent));
 }
 
+// The highest elevation an import writes and the first cell in scan order (rows from
+// the south, columns from the west) that has it, whatever order the cells come in. Only
+// a cell above the starting value counts.
+struct HighestCell {
+  int value;
+  int row = 0;
+  int column = 0;
+  bool found = false;
+
+  void offer(int elevation, int r, int c) {
+    if (elevation < value) return;
+    if (elevation > value || (found && (r < row || (r == row && c < column)))) {
+      value = elevation;
+      row = r;
+      column = c;
+      found = true;
+    }
+  }
+};
+
+// Writes an import's elevation grid row by row in file order. A grid row whose source row
+// lies outside the window is 0; the others hold what `fillRow(r, elevations)` puts in
+// columns window.first..window.last of source row r, and 0 beyond them. `mirror` puts
+// source row r at grid row 1023 - r. The progress bar takes the zero border's steps for
+// the 256-mile map (10, 20, 25 once per window row, 30), then, once per window row, the
+// share of the window's rows done.
+template <typename FillRow>
+void writeImportRows(SafeFile& file, const ImportWindow& window, bool mirror, Host& host, FillRow fillRow) {
+  if (window.size256) {
+    host.setProgress(ProgressBar::Bar1, 10);
+    host.setProgress(ProgressBar::Bar1, 20);
+    for (int r = window.first; r <= window.last; ++r) host.setProgress(ProgressBar::Bar1, 25);
+    host.setProgress(ProgressBar::Bar1, 30);
+  }
+  std::array<std::int16_t, kElevSize> elevations{};
+  std::array<std::uint8_t, 2 * kElevSize> bytes{};
+  const std::array<std::uint8_t, 2 * kElevSize> zeros{};
+  int done = 0;
+  for (int g = 0; g < kElevSize; ++g) {
+    const int r = mirror ? kElevSize - 1 - g : g;
+    if (r < window.first || r > window.last) {
+      file.write(zeros);
+      continue;
+    }
+    fillRow(r, elevations);
+    for (std::size_t c = 0; c < kElevSize; ++c) {
+      const auto u = static_cast<std::uint16_t>(elevations[c]);
+      bytes[2 * c] = static_cast<std::uint8_t>(u & 0xFF);
+      bytes[2 * c + 1] = static_cast<std::uint8_t>(u >> 8);
+    }
+    file.write(bytes);
+    host.setProgress(ProgressBar::Bar1, rowProgress(window.first + done++, window.last));
+  }
+}
+
 // "Max Elevation: " N CR LF "Located at: " column x miles, ", " row x miles CR LF "Done.",
 // with the source column and row of the maximum.
 std::string maximumReport(int maximum, int row, int column, double milesPerSample);
 
-// Replaces the elevation grid file; false after telling the user why it failed.
-bool saveElevationGrid(Context& cx, SafeFile& file, const ElevationGrid& grid, const std::filesystem::path& path);
+// Puts the written elevation grid file in place; false after telling the user why it
+// failed.
+bool commitElevationGrid(Context& cx, SafeFile& file, const std::filesystem::path& path);
 
 }  // namespace quarnby::elevation

@@ -1,5 +1,8 @@
 #include "elevation/terragen_import.h"
 
+#include <algorithm>
+#include <array>
+#include <climits>
 #include <cmath>
 
 #include "core/rounding.h"
@@ -53,49 +56,74 @@ Outcome SetElv_Click(Context& cx) {
   float t = k == 0 ? 0.0f : static_cast<float>(std::pow(smoothBelow / k, 1.0 / exponent));
   if (std::isnan(t) || t < seaUnits) t = 0.0f;
   const double w = std::pow(500.0 / k, 1.0 / exponent);
-  int maximum = clampToInt16(maxAlt / 1.5);
-  int maxRow = 0, maxColumn = 0;
+  HighestCell highest{clampToInt16(maxAlt / 1.5)};
   cx.host.setProgress(ProgressBar::Bar1, 5);
 
   const ImportWindow window(cx.params.option("MapSize256"));
   const bool mirror = cx.params.switchValue("InvFileOrder") == 1;
-  ElevationGrid grid;
-  if (window.size256) writeZeroBorder(grid, mirror, cx.host);
 
-  auto feet = [&](double units, double rowFactor, float columnFactor) {
-    return ((std::pow(units, exponent) - seaPower) * k) * rowFactor * columnFactor;
+  // Feet above the sea of a height in units.
+  auto feet = [&](double units) { return (std::pow(units, exponent) - seaPower) * k; };
+  // A cell below the sea is 0; above t it is converted directly; otherwise it is smoothed
+  // with its neighbours east, north-east and north, the cell weighing three times within
+  // w of t. Then the fade of the map's edge.
+  auto cellFeet = [&](int z0, int z1, int z2, int z3, double fr, float fc) {
+    const double u = field->units(z0);
+    if (u < seaUnits) return 0.0;
+    if (u > t) return feet(u) * fr * fc;
+    const double a = u > t - w ? (3.0 * z0 + z1 + z2 + z3) / 6.0 : (z0 + z1 + z2 + z3) / 4.0;
+    return feet(field->units(a)) * fr * fc;
   };
-  for (int r = window.first; r <= window.last; ++r) {
+
+  // Where nothing is faded (factors of exactly 1 leave the feet as they are), a cell's
+  // elevation depends only on its own sample, or, when smoothed, on the whole-number sum
+  // 3 z0 + z1 + z2 + z3 (over 6) or z0 + z1 + z2 + z3 (over 4); each is worked out once.
+  constexpr std::int16_t kWeighted = -2, kPlain = -3;
+  auto bySample = [&](int z0) {
+    const double u = field->units(z0);
+    if (u < seaUnits) return importedElevation(0.0);
+    if (u > t) return importedElevation(feet(u));
+    return u > t - w ? kWeighted : kPlain;
+  };
+  auto byWeightedSum = [&](int sum) { return importedElevation(feet(field->units(sum / 6.0))); };
+  auto byPlainSum = [&](int sum) { return importedElevation(feet(field->units(sum / 4.0))); };
+
+  // The raw samples the window reads, its smoothing neighbours included, bound the tables.
+  std::array<std::int16_t, TerragenFile::kPoints> row, above;
+  std::int16_t lowest = INT16_MAX, highestRaw = INT16_MIN;
+  for (int r = window.first; r <= window.last + 1; ++r) {
+    field->rawRow(r, row);
+    for (int c = window.first; c <= window.last + 1; ++c) {
+      lowest = std::min(lowest, row[c]);
+      highestRaw = std::max(highestRaw, row[c]);
+    }
+  }
+  ElevationMemo ofSample(lowest, highestRaw);
+  ElevationMemo ofWeightedSum(6 * lowest, 6 * highestRaw);
+  ElevationMemo ofPlainSum(4 * lowest, 4 * highestRaw);
+
+  writeImportRows(*output, window, mirror, cx.host, [&](int r, std::array<std::int16_t, kElevSize>& elevations) {
+    field->rawRow(r, row);
+    field->rawRow(r + 1, above);
     const double fr = window.rowFactor(r);
     for (int c = window.first; c <= window.last; ++c) {
       const float fc = window.columnFactor(fr, c);
-      const int z0 = field->rawSample(r, c);
-      const double u = field->units(z0);
-      double e = 0.0;
-      if (u < seaUnits) {
-        e = 0.0;
-      } else if (u > t) {
-        e = feet(u, fr, fc);
+      const int z0 = row[c], z1 = row[c + 1], z2 = above[c + 1], z3 = above[c];
+      std::int16_t elevation = 0;
+      if (fr == 1.0 && fc == 1.0f) {
+        elevation = ofSample.get(z0, bySample);
+        if (elevation == kWeighted) elevation = ofWeightedSum.get(3 * z0 + z1 + z2 + z3, byWeightedSum);
+        if (elevation == kPlain) elevation = ofPlainSum.get(z0 + z1 + z2 + z3, byPlainSum);
       } else {
-        const int z1 = field->rawSample(r, c + 1);
-        const int z2 = field->rawSample(r + 1, c + 1);
-        const int z3 = field->rawSample(r + 1, c);
-        const double a = u > t - w ? (3.0 * z0 + z1 + z2 + z3) / 6.0 : (z0 + z1 + z2 + z3) / 4.0;
-        e = feet(field->units(a), fr, fc);
+        elevation = importedElevation(cellFeet(z0, z1, z2, z3, fr, fc));
       }
-      const std::int16_t elevation = importedElevation(e);
-      grid.set(mirror ? 1023 - r : r, c, elevation);
-      if (elevation > maximum) {
-        maximum = elevation;
-        maxRow = r;
-        maxColumn = c;
-      }
+      elevations[c] = elevation;
+      highest.offer(elevation, r, c);
     }
-    cx.host.setProgress(ProgressBar::Bar1, rowProgress(r, window.last));
-  }
+  });
 
-  if (!saveElevationGrid(cx, *output, grid, gridPath)) return Outcome::EndedEarly;
-  cx.host.showMessage(maximumReport(maximum, maxRow, maxColumn, 0.04), Icon::Information);
+  if (!commitElevationGrid(cx, *output, gridPath)) return Outcome::EndedEarly;
+  cx.host.showMessage(maximumReport(highest.value, highest.row, highest.column, 0.04), Icon::Information);
   return Outcome::Completed;
 }
 
