@@ -1,6 +1,8 @@
 #include "elevation/greyscale_export.h"
 
 #include <algorithm>
+#include <array>
+#include <climits>
 #include <cstdint>
 #include <vector>
 
@@ -40,25 +42,53 @@ Outcome ExpBmp_Click(Context& cx) {
   cx.host.setProgress(ProgressBar::Bar1, 5);
 
   std::int32_t maximum = 0;  // never below 0, so an all-sea grid stays black
-  for (int r = 0; r < kElevSize; ++r)
-    for (int c = 0; c < kElevSize; ++c) maximum = std::max<std::int32_t>(maximum, grid->at(r, c));
+  std::int16_t lowest = INT16_MAX, highest = INT16_MIN;
+  std::array<std::int16_t, kElevSize> row;
+  for (int r = 0; r < kElevSize; ++r) {
+    grid->row(r, row);
+    for (const std::int16_t v : row) {
+      lowest = std::min(lowest, v);
+      highest = std::max(highest, v);
+    }
+  }
+  maximum = std::max<std::int32_t>(maximum, highest);
   cx.host.setProgress(ProgressBar::Bar1, 10);
 
-  // Grid value k is pixel k, so grid row 0 is the picture's bottom line. Heights below
-  // the sea have no grey level of their own and show as black.
-  std::vector<std::uint8_t> pixels(kGreyscalePixelCount, 0);
-  int shown = 10;
-  for (std::size_t k = 0; k < kGreyscalePixelCount; ++k) {
-    const int r = static_cast<int>(k / kElevSize), c = static_cast<int>(k % kElevSize);
-    if (maximum > 0) {
-      const float v = grid->at(r, c);
-      pixels[k] = toByte(static_cast<double>(v * 255.0f) / maximum).value_or(0);
+  // The grey level of every elevation the grid holds, worked out once. Heights below the
+  // sea have no grey level of their own and show as black.
+  std::vector<std::uint8_t> greyOf(static_cast<std::size_t>(highest - lowest + 1), 0);
+  if (maximum > 0)
+    for (int e = lowest; e <= highest; ++e) {
+      const float v = static_cast<std::int16_t>(e);
+      greyOf[static_cast<std::size_t>(e - lowest)] = toByte(static_cast<double>(v * 255.0f) / maximum).value_or(0);
     }
+
+  // Grid value k is pixel k, so grid row 0 is the picture's bottom line. The progress
+  // after pixel k never falls as k grows, so a row whose first and last pixels show the
+  // same value shows it throughout.
+  auto percentAfter = [](std::size_t k) {
     const std::size_t position = kGreyscalePixelOffset + k;
-    const int percent = static_cast<int>(100.0f * static_cast<float>(position + 1) / 1049656.0f);
+    return static_cast<int>(100.0f * static_cast<float>(position + 1) / 1049656.0f);
+  };
+  int shown = 10;
+  auto show = [&](std::size_t k) {
+    const int percent = percentAfter(k);
     if (percent != shown) cx.host.setProgress(ProgressBar::Bar1, shown = percent);
+  };
+  output->write(greyscaleBitmapHeader());
+  std::array<std::uint8_t, kGreyscaleSize> pixels;
+  for (int r = 0; r < kElevSize; ++r) {
+    grid->row(r, row);
+    for (std::size_t c = 0; c < kElevSize; ++c) pixels[c] = greyOf[static_cast<std::size_t>(row[c] - lowest)];
+    output->write(pixels);
+    const std::size_t first = static_cast<std::size_t>(r) * kElevSize, last = first + kElevSize - 1;
+    if (percentAfter(first) == percentAfter(last)) {
+      show(last);
+    } else {
+      for (std::size_t k = first; k <= last; ++k) show(k);
+    }
   }
-  output->write(greyscaleBitmapFile(pixels));
+  output->write(std::array<std::uint8_t, 2>{});  // the two bytes after the pixels
   cx.host.setProgress(ProgressBar::Bar1, 100);
   if (auto failed = output->commit()) {
     cx.host.showMessage(fileMessage("Can't write the map File:", bitmapPath, *failed, kCr), Icon::Critical);

@@ -19,14 +19,20 @@ constexpr std::array<std::uint8_t, 58> kHeaderStart = {
 
 }  // namespace
 
-std::vector<std::uint8_t> greyscaleBitmapFile(std::span<const std::uint8_t> pixels) {
-  std::vector<std::uint8_t> file(kGreyscaleFileBytes, 0);
-  std::copy(kHeaderStart.begin(), kHeaderStart.end(), file.begin());
+std::vector<std::uint8_t> greyscaleBitmapHeader() {
+  std::vector<std::uint8_t> header(kGreyscalePixelOffset, 0);
+  std::copy(kHeaderStart.begin(), kHeaderStart.end(), header.begin());
   for (std::size_t k = 1; k < 256; ++k) {
     const auto grey = static_cast<std::uint8_t>(k);
-    std::uint8_t* entry = &file[54 + 4 * k];  // blue, green, red, reserved
+    std::uint8_t* entry = &header[54 + 4 * k];  // blue, green, red, reserved
     entry[0] = entry[1] = entry[2] = grey;
   }
+  return header;
+}
+
+std::vector<std::uint8_t> greyscaleBitmapFile(std::span<const std::uint8_t> pixels) {
+  std::vector<std::uint8_t> file = greyscaleBitmapHeader();
+  file.resize(kGreyscaleFileBytes, 0);
   const std::size_t n = std::min(pixels.size(), kGreyscalePixelCount);
   std::copy_n(pixels.begin(), n, file.begin() + kGreyscalePixelOffset);
   return file;

@@ -16,6 +16,9 @@ inline constexpr std::size_t kGreyscalePixelOffset = 1078;
 inline constexpr std::size_t kGreyscalePixelCount = 1048576;
 inline constexpr std::size_t kGreyscaleFileBytes = 1049656;  // the pixels and two trailing bytes
 
+// What comes before the pixels: both headers and the 256 grey palette entries.
+std::vector<std::uint8_t> greyscaleBitmapHeader();
+
 // The whole file: both headers, the 256 grey palette entries, the 1024 x 1024 pixels in
 // grid order (row 0 first) and the two trailing bytes, written as 0.
 std::vector<std::uint8_t> greyscaleBitmapFile(std::span<const std::uint8_t> pixels);

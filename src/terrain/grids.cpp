@@ -2,8 +2,10 @@
 
 #include <unistd.h>
 
+#include <bit>
 #include <cerrno>
 #include <cmath>
+#include <cstring>
 
 #include "terrain/file_io.h"
 
@@ -41,6 +43,15 @@ std::optional<ElevationGrid> ElevationGrid::load(const std::filesystem::path& fi
   auto grid = GridFile::load(file, kElevBytes, error);
   if (!grid) return std::nullopt;
   return ElevationGrid(std::move(*grid));
+}
+
+void ElevationGrid::row(int r, std::span<std::int16_t, kElevSize> samples) const {
+  const std::size_t first = 2 * static_cast<std::size_t>(r) * kElevSize;
+  if (std::endian::native == std::endian::little && r >= 0 && first + 2 * kElevSize <= bytes_.size()) {
+    std::memcpy(samples.data(), bytes_.data() + first, 2 * kElevSize);
+    return;
+  }
+  for (int c = 0; c < kElevSize; ++c) samples[static_cast<std::size_t>(c)] = at(r, c);
 }
 
 std::optional<CellGrid> CellGrid::load(const std::filesystem::path& file, std::string& error) {

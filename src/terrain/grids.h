@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,8 @@ class ElevationGrid : public GridFile {
 
   std::int16_t at(int r, int c) const { return atPos(ElevPos(r, c)); }
   void set(int r, int c, std::int16_t v) { setPos(ElevPos(r, c), v); }
+  // The 1024 samples of row r (0..1023), as at(r, c) gives them.
+  void row(int r, std::span<std::int16_t, kElevSize> samples) const;
   // By 1-based byte position; 0 outside the file, writes outside the file ignored.
   std::int16_t atPos(long long p) const {
     if (p < 1 || static_cast<std::size_t>(p) >= bytes_.size()) return 0;

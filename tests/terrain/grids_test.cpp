@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <array>
 #include <cmath>
 #include <csignal>
 
@@ -79,6 +80,21 @@ TEST(ElevationGridFile, ShortFilesReadZeroAndLongFilesKeepTheirTail) {
   ASSERT_EQ(saved.size(), kElevBytes + 3);
   EXPECT_EQ(saved[kElevBytes], 'T');
   EXPECT_EQ(saved[kElevBytes - 2], 9);
+}
+
+TEST(ElevationGridFile, AWholeRowReadsAsItsSingleSamples) {
+  ElevationGrid grid;
+  for (int c = 0; c < kElevSize; ++c) grid.set(7, c, static_cast<std::int16_t>(c * 61 - 31000));
+  std::array<std::int16_t, kElevSize> row{};
+  grid.row(7, row);
+  for (int c = 0; c < kElevSize; ++c) ASSERT_EQ(row[c], grid.at(7, c)) << c;
+  grid.row(8, row);
+  EXPECT_EQ(row[0], 0);
+
+  ElevationGrid empty{GridFile{}};  // holds no bytes at all: every row reads 0
+  row.fill(5);
+  empty.row(1023, row);
+  EXPECT_EQ(row[1023], 0);
 }
 
 TEST(ElevationGridFile, MissingFileGivesTheSystemsError) {
