@@ -1,9 +1,12 @@
 #include "typing/set_type.h"
 
+#include <algorithm>
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "core/numeric_text.h"
 #include "core/rounding.h"
@@ -18,33 +21,37 @@ constexpr std::uint8_t kWater = 0;
 constexpr std::uint8_t kFarm = 3;
 constexpr int kTopBand = 23;
 
-// The eight neighbours of a cell's sample, in the order both local rules test them.
-// The southern and western ones exist only away from the first type row and column.
-struct Neighbour {
-  long long offset;
-  bool needsSouth;
-  bool needsWest;
+// The samples around a cell's south-west sample that the local rules look at: north,
+// east and north-east, then, away from the first type row, south and south-east, away
+// from the first type column, west and north-west, and south-west away from both. The
+// rules ask only whether any of them is above the sea or too steep, so they get the
+// highest sample and the largest difference from the cell's own. `south`, `here` and
+// `north` are the grid rows below, of and above the sample, x its column.
+struct Around {
+  int highest;
+  int steepest;
 };
-constexpr std::array<Neighbour, 8> kNeighbours = {{
-    {step::kNorth, false, false},
-    {step::kEast, false, false},
-    {step::kNorthEast, false, false},
-    {step::kSouth, true, false},
-    {step::kWest, false, true},
-    {step::kNorthWest, false, true},
-    {step::kSouthEast, true, false},
-    {step::kSouthWest, true, true},
-}};
-
-// The first neighbour of the sample at p, in the rules' order, for which `test` holds.
-template <typename Test>
-bool anyNeighbour(long long p, int tr, int tc, Test test) {
-  for (const Neighbour& n : kNeighbours) {
-    if (n.needsSouth && tr == 0) continue;
-    if (n.needsWest && tc == 0) continue;
-    if (test(p + n.offset)) return true;
+using Row = std::array<std::int16_t, kElevSize>;
+Around around(const Row& south, const Row& here, const Row& north, std::size_t x, bool firstRow, bool firstColumn) {
+  const int e = here[x];
+  Around a{INT_MIN, 0};
+  auto take = [&](int v) {
+    a.highest = std::max(a.highest, v);
+    a.steepest = std::max(a.steepest, std::abs(v - e));
+  };
+  take(north[x]);
+  take(here[x + 1]);
+  take(north[x + 1]);
+  if (!firstRow) {
+    take(south[x]);
+    take(south[x + 1]);
   }
-  return false;
+  if (!firstColumn) {
+    take(here[x - 1]);
+    take(north[x - 1]);
+  }
+  if (!firstRow && !firstColumn) take(south[x - 1]);
+  return a;
 }
 
 }  // namespace
@@ -84,63 +91,89 @@ Outcome Command1_Click(Context& cx) {
     typeOf[band] = static_cast<std::uint8_t>(choice);
   }
 
-  const ElevationGrid& elev = *elevation;
-  CellGrid types;
-  long long n = 1;
+  // The band of an elevation: 0 for exactly 0, otherwise the first k from 1 to 22 with
+  // E < Alt(k) in single precision, else 23. Worked out once per elevation, together
+  // with the band's type.
+  auto bandOfElevation = [&](std::int16_t e) {
+    if (e == 0) return 0;
+    for (int k = 1; k <= 22; ++k)
+      if (static_cast<float>(e) < alt[k]) return k;
+    return kTopBand;
+  };
+  struct Banded {
+    std::int8_t band;
+    std::uint8_t type;
+  };
+  std::vector<Banded> bandOf(65536, Banded{-1, 0});
+  auto banded = [&](std::int16_t e) {
+    Banded& known = bandOf[static_cast<std::uint16_t>(e)];
+    if (known.band < 0) {
+      const int b = bandOfElevation(e);
+      known = Banded{static_cast<std::int8_t>(b), typeOf[b]};
+    }
+    return known;
+  };
+  // A neighbour is steep when |En - E| / 2640 x 100 - G > 0, G the farm slope limit,
+  // which nothing can change while the operation runs. Each step of that never falls as
+  // |En - E| grows, so the steep differences are those from the smallest steep one on.
+  const double maxGrade = numericValue(cx.params.text("MaxFarmGrade"));
+  auto isSteep = [&](int difference) { return difference / kSampleSpacing * 100.0 - maxGrade > 0; };
+  int steepFrom = 0, notSteepBelow = 65536;  // the answer lies in steepFrom..notSteepBelow
+  while (steepFrom < notSteepBelow) {
+    const int middle = (steepFrom + notSteepBelow) / 2;
+    if (isSteep(middle)) {
+      notSteepBelow = middle;
+    } else {
+      steepFrom = middle + 1;
+    }
+  }
+
+  Row south{}, here{}, north{};
+  std::array<std::uint8_t, kTypeSize> types{};
   for (int tr = 0; tr < kTypeSize; ++tr) {
+    south.swap(north);  // row 2 tr - 1 was the row above the last type row
+    elevation->row(2 * tr, here);
+    elevation->row(2 * tr + 1, north);
     for (int tc = 0; tc < kTypeSize; ++tc) {
       // The cell's south-west sample stands for the whole cell.
-      const long long p = ElevPos(2 * tr, 2 * tc);
-      const std::int16_t e = elev.atPos(p);
-
-      int band = kTopBand;
-      if (e == 0) {
-        band = 0;
-      } else {
-        for (int k = 1; k <= 22; ++k)
-          if (static_cast<float>(e) < alt[k]) {
-            band = k;
-            break;
-          }
-      }
-      std::uint8_t t = typeOf[band];
+      const auto x = static_cast<std::size_t>(2 * tc);
+      const std::int16_t e = here[x];
+      const auto [band, type] = banded(e);
+      const int b = band;
+      std::uint8_t t = type;
+      auto neighbours = [&] { return around(south, here, north, x, tr == 0, tc == 0); };
 
       // Shore rule: water beside land takes the type of the lowest land band.
-      if (t == kWater && anyNeighbour(p, tr, tc, [&](long long q) { return elev.atPos(q) > 0; })) t = typeOf[1];
+      if (t == kWater && neighbours().highest > 0) t = typeOf[1];
 
       // Farm slope rule: farmland on a slope steeper than the limit gives way to a
-      // neighbouring band's type. The limit is read afresh for every neighbour tested.
+      // neighbouring band's type.
       if (t == kFarm) {
-        const std::string& maxGrade = cx.params.text("MaxFarmGrade");
-        const auto steep = [&](long long q) {
-          // The true difference: samples more than 32767 feet apart are a cliff, not a wrap.
-          const int difference = static_cast<int>(elev.atPos(q)) - static_cast<int>(e);
-          return std::abs(difference) / kSampleSpacing * 100.0 - numericValue(maxGrade) > 0;
-        };
-        if (anyNeighbour(p, tr, tc, steep)) {
-          if (band <= 1 || band == kTopBand) {
-            t = typeOf[band];
-          } else if (band <= 17) {
-            t = typeOf[band - 1];
+        const bool steep = neighbours().steepest >= steepFrom;
+        if (steep) {
+          if (b <= 1 || b == kTopBand) {
+            t = typeOf[b];
+          } else if (b <= 17) {
+            t = typeOf[b - 1];
             // In the thresholds' own single precision.
-            const float mid = alt[band - 1] + (alt[band] - alt[band - 1]) / 2.0f;
+            const float mid = alt[b - 1] + (alt[b] - alt[b - 1]) / 2.0f;
             const float u = cx.random.next();
             const bool lowerHalf = mid - static_cast<float>(e) > 0;
             const double draw = u;  // compared with the limits as written, not their single values
-            if ((lowerHalf && draw > 0.2) || (!lowerHalf && draw > 0.8)) t = typeOf[band + 1];
+            if ((lowerHalf && draw > 0.2) || (!lowerHalf && draw > 0.8)) t = typeOf[b + 1];
           }
           // Bands 18 to 22 keep their farms.
         }
       }
 
-      types.setPos(n, t);
-      ++n;
+      types[static_cast<std::size_t>(tc)] = t;
     }
+    // Rows are written in order, so the grid's cells land at TypePos(tr, tc).
+    output->write(types);
     cx.host.setProgress(ProgressBar::Bar1, tr * 100 / kTypeSize);
   }
 
   // The new grid replaces the old one only once it is written whole.
-  output->write(types.bytes());
   if (auto failed = output->commit()) {
     cx.host.showMessage("Can't write the Type File:" + kCr + *failed + kCrLf + "The Type File was left unchanged.",
                         Icon::Critical);
