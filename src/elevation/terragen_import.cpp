@@ -4,6 +4,7 @@
 #include <array>
 #include <climits>
 #include <cmath>
+#include <vector>
 
 #include "core/rounding.h"
 #include "elevation/import_common.h"
@@ -98,20 +99,28 @@ Outcome SetElv_Click(Context& cx) {
       highestRaw = std::max(highestRaw, row[c]);
     }
   }
-  ElevationMemo ofSample(lowest, highestRaw);
+  // A terrain's samples fill most of the range between its lowest and highest, so each
+  // sample gives (an elevation, or the kind of smoothing) is worked out beforehand.
+  std::vector<std::int16_t> ofSample(static_cast<std::size_t>(highestRaw - lowest + 1));
+  for (int z = lowest; z <= highestRaw; ++z) ofSample[static_cast<std::size_t>(z - lowest)] = bySample(z);
   ElevationMemo ofWeightedSum(6 * lowest, 6 * highestRaw);
   ElevationMemo ofPlainSum(4 * lowest, 4 * highestRaw);
+
+  // The column factors of the rows that are not faded themselves.
+  std::array<float, kElevSize> columnFactors{};
+  for (int c = window.first; c <= window.last; ++c) columnFactors[c] = window.columnFactor(1.0, c);
 
   writeImportRows(*output, window, mirror, cx.host, [&](int r, std::array<std::int16_t, kElevSize>& elevations) {
     field->rawRow(r, row);
     field->rawRow(r + 1, above);
     const double fr = window.rowFactor(r);
+    const bool wholeRow = fr == 1.0;
     for (int c = window.first; c <= window.last; ++c) {
-      const float fc = window.columnFactor(fr, c);
+      const float fc = wholeRow ? columnFactors[c] : window.columnFactor(fr, c);
       const int z0 = row[c], z1 = row[c + 1], z2 = above[c + 1], z3 = above[c];
       std::int16_t elevation = 0;
-      if (fr == 1.0 && fc == 1.0f) {
-        elevation = ofSample.get(z0, bySample);
+      if (wholeRow && fc == 1.0f) {
+        elevation = ofSample[static_cast<std::size_t>(z0 - lowest)];
         if (elevation == kWeighted) elevation = ofWeightedSum.get(3 * z0 + z1 + z2 + z3, byWeightedSum);
         if (elevation == kPlain) elevation = ofPlainSum.get(z0 + z1 + z2 + z3, byPlainSum);
       } else {
