@@ -99,7 +99,7 @@ Outcome SetElv_Click(Context& cx) {
       highestRaw = std::max(highestRaw, row[c]);
     }
   }
-  // A terrain's samples fill most of the range between its lowest and highest, so each
+  // A terrain's samples fill most of the range between its lowest and highest, so what each
   // sample gives (an elevation, or the kind of smoothing) is worked out beforehand.
   std::vector<std::int16_t> ofSample(static_cast<std::size_t>(highestRaw - lowest + 1));
   for (int z = lowest; z <= highestRaw; ++z) ofSample[static_cast<std::size_t>(z - lowest)] = bySample(z);
