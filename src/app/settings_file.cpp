@@ -223,7 +223,7 @@ Outcome SaveConfig_Click(Context& cx) {
       return Outcome::Completed;
     }
   }
-  cx.host.showMessage("Can't open the file:" + kCr + name + kCr + error, Icon::Critical);
+  cx.host.showMessage(fileMessage("Can't open the file:", cx.settingsFile, error, kCr), Icon::Critical);
   return Outcome::EndedEarly;
 }
 

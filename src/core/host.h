@@ -1,5 +1,7 @@
 #pragma once
+#include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace quarnby {
 
@@ -32,5 +34,13 @@ class Host {
 // The shapes of the messages that several operations share.
 inline const std::string kCrLf = "\r\n";
 inline const std::string kCr = "\r";
+
+// The message about a file that cannot be opened or written: the line naming the kind of
+// file, the file's full name and the system's description, each on its own line (CR LF,
+// or CR alone where the operation uses it).
+inline std::string fileMessage(std::string_view kindLine, const std::filesystem::path& file, const std::string& error,
+                               const std::string& lineBreak = kCrLf) {
+  return std::string(kindLine) + lineBreak + file.string() + lineBreak + error;
+}
 
 }  // namespace quarnby

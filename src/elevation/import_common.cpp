@@ -5,11 +5,6 @@
 
 namespace quarnby::elevation {
 
-std::string fileMessage(std::string_view kindLine, const std::filesystem::path& file, const std::string& error,
-                        const std::string& lineBreak) {
-  return std::string(kindLine) + lineBreak + file.string() + lineBreak + error;
-}
-
 std::optional<TerragenFile> openTerragen(Context& cx, const std::filesystem::path& file) {
   std::string error;
   auto bytes = readWholeFile(file, error);

@@ -19,10 +19,6 @@
 // and the closing report.
 namespace quarnby::elevation {
 
-// "<kind line>" CR LF path CR LF error, or with CR alone where the operation uses it.
-std::string fileMessage(std::string_view kindLine, const std::filesystem::path& file, const std::string& error,
-                        const std::string& lineBreak = kCrLf);
-
 // The terrain's height field, or nothing after an error box: "Can't open the Elevation
 // File:" when it cannot be read, a description of what was found when it is not a
 // 1025 x 1025 Terragen height field.

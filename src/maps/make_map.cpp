@@ -129,7 +129,7 @@ Outcome Command3_Click(Context& cx) {
                                                 : kind == MapKind::ObjectDots ? suffix::kObjectDots
                                                                               : suffix::kColourMap);
   const auto cantOpen = [&](const std::string& what, const std::filesystem::path& file, const std::string& error) {
-    cx.host.showMessage(what + kCr + file.string() + kCr + error, Icon::Critical);
+    cx.host.showMessage(fileMessage(what, file, error, kCr), Icon::Critical);
     return Outcome::EndedEarly;
   };
 
@@ -175,7 +175,7 @@ Outcome Command3_Click(Context& cx) {
 
   image->write(mapBitmapFile(kind != MapKind::Colour, pixels));
   if (auto failed = image->commit()) {
-    cx.host.showMessage("Can't write the map File:" + kCr + imageFile.string() + kCr + *failed + kCrLf +
+    cx.host.showMessage(fileMessage("Can't write the map File:", imageFile, *failed, kCr) + kCrLf +
                             "The previous map was left unchanged.",
                         Icon::Critical);
     return Outcome::EndedEarly;

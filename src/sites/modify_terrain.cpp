@@ -139,7 +139,7 @@ void modifySite(const ParameterSet& params, Grids& g, const ObjectRecord& record
 
 void openFailure(Context& cx, const std::string& what, const std::filesystem::path& file, const std::string& error,
                  const std::string& title = {}) {
-  cx.host.showMessage(what + kCrLf + file.string() + kCrLf + error, Icon::Critical, title);
+  cx.host.showMessage(fileMessage(what, file, error), Icon::Critical, title);
 }
 
 // A type choice that an enabled option needs but that shows nothing.

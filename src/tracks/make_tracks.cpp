@@ -136,10 +136,6 @@ Objects readObjects(std::string_view text) {
   return objects;
 }
 
-std::string cantOpen(const char* what, const std::filesystem::path& file, const std::string& error) {
-  return std::string(what) + kCr + file.string() + kCr + error;
-}
-
 }  // namespace
 
 Outcome MakeTracks_Click(Context& cx) {
@@ -157,7 +153,7 @@ Outcome MakeTracks_Click(Context& cx) {
   std::string error;
   const auto objectText = readObjectFile(objectFile, error);
   if (!objectText) {
-    cx.host.showMessage(cantOpen("Can't open the file:", objectFile, error), Icon::Critical);
+    cx.host.showMessage(fileMessage("Can't open the file:", objectFile, error, kCr), Icon::Critical);
     return Outcome::EndedEarly;
   }
   const Objects objects = readObjects(*objectText);
@@ -170,17 +166,17 @@ Outcome MakeTracks_Click(Context& cx) {
 
   const auto elevation = ElevationGrid::load(elevationFile, error);
   if (!elevation) {
-    cx.host.showMessage(cantOpen("Can't open the Elevation File:", elevationFile, error), Icon::Critical);
+    cx.host.showMessage(fileMessage("Can't open the Elevation File:", elevationFile, error, kCr), Icon::Critical);
     return Outcome::EndedEarly;
   }
   const auto types = CellGrid::load(typeFile, error);
   if (!types) {
-    cx.host.showMessage(cantOpen("Can't open the Type File:", typeFile, error), Icon::Critical);
+    cx.host.showMessage(fileMessage("Can't open the Type File:", typeFile, error, kCr), Icon::Critical);
     return Outcome::EndedEarly;
   }
   auto out = SafeFile::create(trackFile, error);
   if (!out) {
-    cx.host.showMessage(cantOpen("Can't open the output File:", trackFile, error), Icon::Critical);
+    cx.host.showMessage(fileMessage("Can't open the output File:", trackFile, error, kCr), Icon::Critical);
     return Outcome::EndedEarly;
   }
 
@@ -204,7 +200,7 @@ Outcome MakeTracks_Click(Context& cx) {
     if (lastSlot > 0) cx.host.setProgress(ProgressBar::Bar3, static_cast<int>(100 * i / lastSlot));
   }
   if (const auto failed = out->commit()) {
-    cx.host.showMessage(cantOpen("Can't write the output File:", trackFile, *failed), Icon::Critical);
+    cx.host.showMessage(fileMessage("Can't write the output File:", trackFile, *failed, kCr), Icon::Critical);
     return Outcome::EndedEarly;
   }
 

@@ -20,11 +20,11 @@ Outcome SetSubTypes_Click(Context& cx) {
   // A type grid shorter than the full grid counts as water past its end.
   const auto types = CellGrid::load(typeFile, error);
   if (!types) {
-    cx.host.showMessage("Can't open the Type File:" + kCr + typeFile.string() + kCr + error, Icon::Critical);
+    cx.host.showMessage(fileMessage("Can't open the Type File:", typeFile, error, kCr), Icon::Critical);
     return Outcome::EndedEarly;
   }
   const auto cantOpenSubTypes = [&](const std::string& why) {
-    cx.host.showMessage("Can't open the Sub-Type File:" + kCr + subTypeFile.string() + kCr + why, Icon::Critical);
+    cx.host.showMessage(fileMessage("Can't open the Sub-Type File:", subTypeFile, why, kCr), Icon::Critical);
     return Outcome::EndedEarly;
   };
   // The grid is written over its first 262,144 bytes; an existing file keeps whatever
@@ -50,7 +50,7 @@ Outcome SetSubTypes_Click(Context& cx) {
 
   output->write(subTypes.bytes());
   if (auto failed = output->commit()) {
-    cx.host.showMessage("Can't write the Sub-Type File:" + kCr + subTypeFile.string() + kCr + *failed + kCrLf +
+    cx.host.showMessage(fileMessage("Can't write the Sub-Type File:", subTypeFile, *failed, kCr) + kCrLf +
                             "The Sub-Type File was left unchanged.",
                         Icon::Critical);
     return Outcome::EndedEarly;
