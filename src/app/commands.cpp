@@ -1,5 +1,9 @@
 #include "app/commands.h"
 
+#include <exception>
+#include <new>
+#include <string>
+
 #include "app/settings_file.h"
 #include "elevation/greyscale_export.h"
 #include "elevation/greyscale_import.h"
@@ -44,6 +48,19 @@ const Command* findCommandByButton(std::string_view button) {
   for (const Command& c : commands())
     if (c.button == button) return &c;
   return nullptr;
+}
+
+Outcome runCommand(const Command& command, Context& cx) {
+  try {
+    return command.run(cx);
+  } catch (const std::bad_alloc&) {
+    cx.host.showMessage("The operation stopped: there is not enough memory for it.",
+                        Icon::Critical);
+  } catch (const std::exception& e) {
+    cx.host.showMessage(std::string("The operation stopped on an unexpected error:") + kCrLf + e.what(),
+                        Icon::Critical);
+  }
+  return Outcome::EndedEarly;
 }
 
 }  // namespace quarnby

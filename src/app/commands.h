@@ -19,4 +19,9 @@ const std::vector<Command>& commands();
 const Command* findCommand(std::string_view name);
 const Command* findCommandByButton(std::string_view button);
 
+// Runs one operation as both faces do. An unexpected error (an exception that no step of
+// the operation answered, memory running out) ends the operation with a message instead of
+// ending the program: its outcome is then EndedEarly.
+Outcome runCommand(const Command& command, Context& cx);
+
 }  // namespace quarnby

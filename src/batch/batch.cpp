@@ -160,7 +160,7 @@ int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
       for (const std::string& name : params.names()) out << name << '=' << params.valueText(name) << '\n';
       continue;
     }
-    if (findCommand(positional[i])->run(cx) != Outcome::Completed) return 1;
+    if (runCommand(*findCommand(positional[i]), cx) != Outcome::Completed) return 1;
   }
   return 0;
 }

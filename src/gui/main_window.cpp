@@ -82,12 +82,7 @@ void MainWindow::run(const Command& command) {
   if (preview_) preview_->hold();
   QApplication::setOverrideCursor(Qt::WaitCursor);
   Context cx{params_, picker_->folder(), *host_, random_};
-  try {
-    command.run(cx);
-  } catch (const std::exception& e) {
-    host_->showMessage(std::string("The operation stopped on an unexpected error:") + kCrLf + e.what(),
-                       Icon::Critical);
-  }
+  runCommand(command, cx);
   QApplication::restoreOverrideCursor();
   // Clicks and keys that arrived while the operation ran are dropped, not replayed.
   QCoreApplication::processEvents();
