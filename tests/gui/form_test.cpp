@@ -104,6 +104,12 @@ class FormTest : public QObject {
       QVERIFY2(b, name);
       QCOMPARE(b->text().remove(QLatin1Char('&')), QLatin1String(caption));
     }
+    // Buttons whose operations other parts of the program attach: present, wired to nothing here.
+    for (const auto& [name, caption] : {std::pair{"Undo", "Undo"}, {"Redo", "Redo"}, {"ImportDem", "Import DEM..."}}) {
+      QPushButton* b = f.find<QPushButton>(QLatin1String(name));
+      QVERIFY2(b, name);
+      QCOMPARE(b->text(), QLatin1String(caption));
+    }
     for (const char* name : {"ProgressBar1", "ProgressBar2", "ProgressBar3"}) {
       QProgressBar* bar = f.find<QProgressBar>(QLatin1String(name));
       QVERIFY2(bar, name);
