@@ -17,8 +17,8 @@
 #include "app/commands.h"
 #include "app/settings_file.h"
 #include "core/host.h"
+#include "demo/demo_terrain.h"
 #include "gui/preview_window.h"
-#include "tools/demo_terrain.h"
 
 namespace {
 

@@ -20,20 +20,20 @@ namespace quarnby {
 
 const std::vector<Command>& commands() {
   static const std::vector<Command> table = {
-      {"set-type", "Command1", Command1_Click},
-      {"set-intervals", "SetAltIntervals", SetAltIntervals_Click},
-      {"set-sub-types", "SetSubTypes", SetSubTypes_Click},
-      {"make-map", "Command3", Command3_Click},
-      {"toggle", "ToggleChecks", ToggleChecks_Click},
-      {"find-units-terragen", "FindMaxMinUnits", FindMaxMinUnits_Click},
-      {"set-elevation-terragen", "SetElv", SetElv_Click},
-      {"find-units-greyscale", "FindMaxMinUnitsBmp", FindMaxMinUnitsBmp_Click},
-      {"set-elevation-greyscale", "SetElvGrey", SetElvGrey_Click},
-      {"export-greyscale", "ExpBmp", ExpBmp_Click},
-      {"make-tracks", "MakeTracks", MakeTracks_Click},
-      {"save-settings", "SaveConfig", SaveConfig_Click},
-      {"reload-settings", "ReloadConfig", ReloadConfig_Click},
-      {"modify-terrain", "Command2", Command2_Click},
+      {"set-type", "Command1", Command1_Click, "the type grid from the elevation grid through the altitude bands"},
+      {"set-intervals", "SetAltIntervals", SetAltIntervals_Click, "the band thresholds from the gap weights"},
+      {"set-sub-types", "SetSubTypes", SetSubTypes_Click, "a random sub-type under every cell not under water"},
+      {"make-map", "Command3", Command3_Click, "the colour, road or object-dot map chosen by MapOp1..MapOp3"},
+      {"toggle", "ToggleChecks", ToggleChecks_Click, "invert the four switches of modify-terrain"},
+      {"find-units-terragen", "FindMaxMinUnits", FindMaxMinUnits_Click, "the lowest and highest Terragen height"},
+      {"set-elevation-terragen", "SetElv", SetElv_Click, "the elevation grid from the Terragen file"},
+      {"find-units-greyscale", "FindMaxMinUnitsBmp", FindMaxMinUnitsBmp_Click, "the lowest and highest grey level"},
+      {"set-elevation-greyscale", "SetElvGrey", SetElvGrey_Click, "the elevation grid from the greyscale bitmap"},
+      {"export-greyscale", "ExpBmp", ExpBmp_Click, "the elevation grid as the greyscale bitmap"},
+      {"make-tracks", "MakeTracks", MakeTracks_Click, "the track file: roads, railways and rivers toward the HQs"},
+      {"save-settings", "SaveConfig", SaveConfig_Click, "write the settings file"},
+      {"reload-settings", "ReloadConfig", ReloadConfig_Click, "start-up again: the settings file or the defaults"},
+      {"modify-terrain", "Command2", Command2_Click, "level and type the ground under the objects, clear departures"},
   };
   return table;
 }

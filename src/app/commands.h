@@ -7,11 +7,12 @@
 namespace quarnby {
 
 // One button of the window: the batch program's command name, the button's control
-// name, and the operation it starts.
+// name, the operation it starts, and one line saying what it does (the batch program's help).
 struct Command {
   std::string_view name;
   std::string_view button;
   Outcome (*run)(Context&);
+  std::string_view help;
 };
 
 // Every operation that can be started, in the window's order.

@@ -6,10 +6,10 @@
 #include <map>
 
 #include "app/commands.h"
+#include "demo/terragen_builder.h"
 #include "support/temp_folder.h"
 #include "terrain/grids.h"
 #include "terrain/terrain_folder.h"
-#include "tools/terragen_builder.h"
 
 namespace quarnby {
 namespace {
@@ -168,7 +168,7 @@ TEST_F(BadInputTest, ATerragenFileOfAHundredBytes) {
   EXPECT_EQ(snapshot(), before);
 
   // A true height field cut short after its header: the missing samples read as 0.
-  auto bytes = tools::TerragenBuilder().bytes();
+  auto bytes = demo::TerragenBuilder().bytes();
   bytes.resize(100);
   testing::writeBytes(file(suffix::kTerragen), bytes);
   EXPECT_EQ(run("find-units-terragen"), Outcome::Completed);

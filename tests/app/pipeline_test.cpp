@@ -10,10 +10,10 @@
 
 #include "app/commands.h"
 #include "app/settings_file.h"
+#include "demo/demo_terrain.h"
 #include "support/temp_folder.h"
 #include "support/without_write_access.h"
 #include "terrain/terrain_folder.h"
-#include "tools/demo_terrain.h"
 
 namespace quarnby {
 namespace {

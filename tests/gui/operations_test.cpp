@@ -10,10 +10,10 @@
 #include <memory>
 #include <vector>
 
+#include "demo/demo_terrain.h"
 #include "gui/gui_host.h"
 #include "gui/main_window.h"
 #include "gui/qt_text.h"
-#include "tools/demo_terrain.h"
 
 using namespace quarnby;
 

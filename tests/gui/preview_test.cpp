@@ -13,12 +13,12 @@
 
 #include "app/commands.h"
 #include "app/settings_file.h"
+#include "demo/demo_terrain.h"
 #include "gui/folder_picker.h"
 #include "gui/preview_window.h"
 #include "maps/preview_render.h"
 #include "support/recording_host.h"
 #include "terrain/track_file.h"
-#include "tools/demo_terrain.h"
 #include "window_fixture.h"
 
 namespace quarnby {

@@ -1,6 +1,6 @@
 #pragma once
-#include "tools/terragen_builder.h"
+#include "demo/terragen_builder.h"
 
 namespace quarnby::testing {
-using TerragenBuilder = tools::TerragenBuilder;
+using TerragenBuilder = demo::TerragenBuilder;
 }  // namespace quarnby::testing

@@ -1,4 +1,4 @@
-#include "tools/demo_terrain.h"
+#include "demo/demo_terrain.h"
 
 #include <algorithm>
 #include <array>
@@ -7,9 +7,9 @@
 #include <system_error>
 
 #include "core/number_text.h"
+#include "demo/terragen_builder.h"
 #include "terrain/file_io.h"
 #include "terrain/greyscale_bitmap.h"
-#include "tools/terragen_builder.h"
 
 namespace quarnby::demo {
 namespace {
@@ -113,7 +113,7 @@ std::vector<std::int16_t> demoHeights(std::uint32_t seed) {
 }
 
 std::vector<std::uint8_t> terragenFile(const std::vector<std::int16_t>& heights) {
-  tools::TerragenBuilder field;  // height scale 16384, base 0: a raw value v is v / 4 units
+  demo::TerragenBuilder field;  // height scale 16384, base 0: a raw value v is v / 4 units
   for (int fileRow = 0; fileRow < kFieldSize; ++fileRow) {
     const int r = std::max(0, 1023 - fileRow);  // north first; the extra row repeats the southern edge
     for (int c = 0; c < kFieldSize; ++c) field.at(fileRow, c) = heightAt(heights, r, c);

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-namespace quarnby::tools {
+namespace quarnby::demo {
 
 // A Terragen height field built in memory (for the demo terrain and the tests): the header, SIZE, the optional XPTS/YPTS and
 // SCAL/CRAD/CRVM chunks, ALTW with the samples (row 0 first), "EOF ".
@@ -21,4 +21,4 @@ struct TerragenBuilder {
   std::vector<std::uint8_t> bytes() const;
 };
 
-}  // namespace quarnby::tools
+}  // namespace quarnby::demo

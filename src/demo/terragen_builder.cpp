@@ -1,9 +1,9 @@
-#include "tools/terragen_builder.h"
+#include "demo/terragen_builder.h"
 
 #include <algorithm>
 #include <cstring>
 
-namespace quarnby::tools {
+namespace quarnby::demo {
 namespace {
 
 void put16(std::vector<std::uint8_t>& out, int v) {
@@ -49,4 +49,4 @@ std::vector<std::uint8_t> TerragenBuilder::bytes() const {
   return out;
 }
 
-}  // namespace quarnby::tools
+}  // namespace quarnby::demo

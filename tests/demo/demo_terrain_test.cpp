@@ -1,4 +1,4 @@
-#include "tools/demo_terrain.h"
+#include "demo/demo_terrain.h"
 
 #include <gtest/gtest.h>
 
