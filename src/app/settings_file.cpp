@@ -178,11 +178,18 @@ Outcome Form_Load(Context& cx) {
   Dir1_Change(p, cx.folder);
 
   std::string error;
-  if (auto bytes = readWholeFile(cx.settingsFile, error)) {
+  bool missing = false;
+  if (auto bytes = readWholeFile(cx.settingsFile, readLimit::kSettings, error, &missing)) {
     applySettingsText(p, std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
     for (int i = 0; i < 4; ++i) p.setSwitch(kModifySwitches[i], i % 2 == 0 ? 1 : 0);
     return Outcome::Completed;
   }
+  // A first start has no settings file; one that is there but cannot be read is worth
+  // telling, or the user's settings would silently give way to the defaults.
+  if (!missing)
+    cx.host.showMessage(fileMessage("Can't read the settings file:", cx.settingsFile, error) + kCrLf +
+                            "The default settings are used.",
+                        Icon::Exclamation);
 
   // No settings file: the built-in defaults, then thresholds computed from them.
   const char* const weights[22] = {"5", "1", "4", "1", "4", "1", "2", "1", "3", "4", "1",

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <algorithm>
+#include <charconv>
+#include <string>
 
 namespace quarnby {
 
@@ -43,6 +45,12 @@ std::string numberText(double v, int significantDigits) {
 std::string signedNumberText(double v, int significantDigits) {
   std::string text = numberText(v, significantDigits);
   return text[0] == '-' ? text : " " + text;
+}
+
+std::string signedWholeNumberText(double whole) {
+  char digits[400];  // the largest double has 309 digits
+  const auto end = std::to_chars(digits, digits + sizeof digits, std::fabs(whole), std::chars_format::fixed, 0).ptr;
+  return (whole < 0 ? "-" : " ") + std::string(digits, end);
 }
 
 }  // namespace quarnby

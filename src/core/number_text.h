@@ -15,4 +15,8 @@ std::string numberText(double v, int significantDigits = 15);
 // Numbers written back into the window's fields take this form.
 std::string signedNumberText(double v, int significantDigits = 15);
 
+// A whole number (a finite double without fraction) as all its decimal digits, however
+// large, after a blank or a minus sign: " 307", " 10000000000000000", "-5".
+std::string signedWholeNumberText(double whole);
+
 }  // namespace quarnby

@@ -7,7 +7,7 @@ namespace quarnby::elevation {
 
 std::optional<TerragenFile> openTerragen(Context& cx, const std::filesystem::path& file) {
   std::string error;
-  auto bytes = readWholeFile(file, error);
+  auto bytes = readWholeFile(file, readLimit::kBinary, error);
   if (!bytes) {
     cx.host.showMessage(fileMessage("Can't open the Elevation File:", file, error), Icon::Critical);
     return std::nullopt;

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <vector>
 
+#include "core/number_text.h"
 #include "core/rounding.h"
 #include "elevation/import_common.h"
 #include "terrain/terrain_folder.h"
@@ -30,8 +31,17 @@ Outcome SetElv_Click(Context& cx) {
   const double exponent = cx.params.number("unitExp");
   const double seaPower = std::pow(seaUnits, exponent);
 
-  // Feet per unit of (u^e - s^e); sea level at the Max Units leaves every cell at sea level.
-  const double k = seaUnits != maxUnits ? maxAlt / (std::pow(maxUnits, exponent) - seaPower) : 0.0;
+  // Feet per unit of (u^e - s^e). Sea level at the Max Units gives none: most often the
+  // Max Units were never found, and an all-sea grid would replace the user's terrain.
+  if (seaUnits == maxUnits) {
+    cx.host.setFocus("slUnits");
+    cx.host.showMessage("The SL units equal the Max Units (" + numberText(maxUnits) +
+                            "), so they give no scale from units to feet." + kCrLf +
+                            "Run Find Units first, or set the SL units below the Max Units.",
+                        Icon::Critical);
+    return Outcome::EndedEarly;
+  }
+  const double k = maxAlt / (std::pow(maxUnits, exponent) - seaPower);
   if (k < 0) {
     cx.host.setFocus("slUnits");
     cx.host.showMessage("The SL units must be less then the Max Units.", Icon::Critical);

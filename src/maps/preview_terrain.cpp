@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 #include <cmath>
+#include <exception>
+#include <new>
 #include <system_error>
 
 #include "maps/preview_render.h"
@@ -16,17 +18,14 @@ namespace {
 
 // Reads one file of the folder; nothing, with the layer's note, when there is none.
 std::optional<std::vector<std::uint8_t>> readLayerFile(const std::filesystem::path& folder, std::string_view suffix,
-                                                        std::string& note) {
+                                                        std::size_t limit, std::string& note) {
   const auto file = terrainFile(folder, suffix);
   const std::string name = file.filename().string();
-  std::error_code ec;
-  if (!std::filesystem::is_regular_file(file, ec)) {
-    note = "No " + name;
-    return std::nullopt;
-  }
   std::string error;
-  auto bytes = readWholeFile(file, error);
-  if (!bytes) note = "Can't read " + name + ": " + error;
+  bool missing = false;
+  auto bytes = readWholeFile(file, limit, error, &missing);
+  std::error_code ec;
+  if (!bytes) note = missing || std::filesystem::is_directory(file, ec) ? "No " + name : "Can't read " + name + ": " + error;
   return bytes;
 }
 
@@ -34,7 +33,7 @@ std::optional<std::vector<std::uint8_t>> readLayerFile(const std::filesystem::pa
 template <typename Grid>
 Layer<Grid> gridLayer(const std::filesystem::path& folder, std::string_view suffix, std::size_t gridBytes) {
   Layer<Grid> layer;
-  auto bytes = readLayerFile(folder, suffix, layer.note);
+  auto bytes = readLayerFile(folder, suffix, readLimit::kBinary, layer.note);
   if (!bytes) return layer;
   if (bytes->size() < gridBytes) {
     layer.note = terrainFile(folder, suffix).filename().string() + " is short: " + groupedNumber(static_cast<long long>(bytes->size())) +
@@ -130,13 +129,30 @@ PreviewTerrain loadPreviewTerrain(const std::filesystem::path& folder) {
     terrain.elevation.note = terrain.types.note = terrain.subTypes.note = terrain.tracks.note = terrain.sites.note = note;
     return terrain;
   }
-  terrain.elevation = gridLayer<ElevationGrid>(folder, suffix::kElevation, kElevBytes);
-  terrain.types = gridLayer<CellGrid>(folder, suffix::kType, kTypeBytes);
-  terrain.subTypes = gridLayer<CellGrid>(folder, suffix::kSubType, kTypeBytes);
-  if (const auto text = readLayerFile(folder, suffix::kTracks, terrain.tracks.note))
-    terrain.tracks.data = trackLinesOf(textOf(*text));
-  if (const auto text = readLayerFile(folder, suffix::kObjects, terrain.sites.note))
-    terrain.sites.data = sitesOf(textOf(*text));
+  // The preview runs outside any operation, so nothing it meets may end the program: a
+  // layer that cannot be read shows why instead.
+  const auto guarded = [](auto& layer, auto read) {
+    try {
+      read();
+    } catch (const std::bad_alloc&) {
+      layer = {};
+      layer.note = "Not enough memory to show it";
+    } catch (const std::exception& e) {
+      layer = {};
+      layer.note = e.what();
+    }
+  };
+  guarded(terrain.elevation, [&] { terrain.elevation = gridLayer<ElevationGrid>(folder, suffix::kElevation, kElevBytes); });
+  guarded(terrain.types, [&] { terrain.types = gridLayer<CellGrid>(folder, suffix::kType, kTypeBytes); });
+  guarded(terrain.subTypes, [&] { terrain.subTypes = gridLayer<CellGrid>(folder, suffix::kSubType, kTypeBytes); });
+  guarded(terrain.tracks, [&] {
+    if (const auto text = readLayerFile(folder, suffix::kTracks, readLimit::kText, terrain.tracks.note))
+      terrain.tracks.data = trackLinesOf(textOf(*text));
+  });
+  guarded(terrain.sites, [&] {
+    if (const auto text = readLayerFile(folder, suffix::kObjects, readLimit::kText, terrain.sites.note))
+      terrain.sites.data = sitesOf(textOf(*text));
+  });
   return terrain;
 }
 

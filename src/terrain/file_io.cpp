@@ -8,6 +8,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "platform/read_file.h"
+
 namespace quarnby {
 namespace {
 
@@ -23,29 +25,19 @@ mode_t newFileMode() {
 
 std::string systemErrorText(int error) { return std::strerror(error); }
 
-std::optional<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::path& file, std::string& error) {
-  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    error = systemErrorText(errno);
-    return std::nullopt;
+std::optional<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::path& file, std::size_t limit,
+                                                       std::string& error, bool* missing) {
+  using Refusal = platform::FileRead::Refusal;
+  platform::FileRead read = platform::readRegularFile(file, limit);
+  if (missing) *missing = read.refusal == Refusal::Missing;
+  switch (read.refusal) {
+    case Refusal::None: return std::move(read.bytes);
+    case Refusal::NotRegular: error = "not a regular file"; break;
+    case Refusal::TooLarge: error = "larger than " + std::to_string(limit / readLimit::kMiB) + " MiB"; break;
+    case Refusal::Missing:
+    case Refusal::System: error = read.systemText; break;
   }
-  std::vector<std::uint8_t> bytes;
-  struct stat st {};
-  if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode)) bytes.reserve(static_cast<std::size_t>(st.st_size));
-  std::uint8_t chunk[kWriteChunk];
-  for (;;) {
-    const ssize_t got = ::read(fd, chunk, sizeof chunk);
-    if (got < 0) {
-      if (errno == EINTR) continue;
-      error = systemErrorText(errno);
-      ::close(fd);
-      return std::nullopt;
-    }
-    if (got == 0) break;
-    bytes.insert(bytes.end(), chunk, chunk + got);
-  }
-  ::close(fd);
-  return bytes;
+  return std::nullopt;
 }
 
 SafeFile::SafeFile(std::filesystem::path target, std::filesystem::path temp, int fd)

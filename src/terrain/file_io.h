@@ -12,9 +12,21 @@ namespace quarnby {
 // The system's description of the last failed file call ("No such file or directory").
 std::string systemErrorText(int error);
 
-// Reads a whole file. On failure returns nothing and sets `error` to the system's
-// description of the failure.
-std::optional<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::path& file, std::string& error);
+// The largest file each reader takes, far above any true file of its kind, so that a
+// device, a sparse file or a mistaken pick is refused before it fills the memory.
+namespace readLimit {
+inline constexpr std::size_t kMiB = std::size_t{1} << 20;
+inline constexpr std::size_t kBinary = 16 * kMiB;    // grids (2 MiB at most), Terragen fields, bitmaps
+inline constexpr std::size_t kText = 256 * kMiB;     // object and track files
+inline constexpr std::size_t kSettings = 16 * kMiB;  // the settings file
+}  // namespace readLimit
+
+// Reads a whole regular file of at most `limit` bytes, without ever waiting on the file.
+// On failure returns nothing and sets `error` to the reason: the system's description,
+// "not a regular file" (a pipe, a device) or "larger than N MiB"; `missing`,
+// when given, tells whether the file does not exist at all.
+std::optional<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::path& file, std::size_t limit,
+                                                       std::string& error, bool* missing = nullptr);
 
 // A file replaced as a whole: the bytes go to a temporary file beside the target, which
 // is renamed over the target only after the last byte was written and the file closed.

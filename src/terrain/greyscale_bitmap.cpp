@@ -46,7 +46,7 @@ void GreyscaleBitmap::pixelRow(int r, std::span<std::uint8_t, kGreyscaleSize> ro
 }
 
 std::optional<GreyscaleBitmap> GreyscaleBitmap::load(const std::filesystem::path& file, std::string& error) {
-  auto bytes = readWholeFile(file, error);
+  auto bytes = readWholeFile(file, readLimit::kBinary, error);
   if (!bytes) return std::nullopt;
   return GreyscaleBitmap(std::move(*bytes));
 }

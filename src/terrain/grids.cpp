@@ -23,7 +23,7 @@ GridFile::GridFile(std::vector<std::uint8_t> bytes, std::size_t gridBytes) : byt
 }
 
 std::optional<GridFile> GridFile::load(const std::filesystem::path& file, std::size_t gridBytes, std::string& error) {
-  auto bytes = readWholeFile(file, error);
+  auto bytes = readWholeFile(file, readLimit::kBinary, error);
   if (!bytes) return std::nullopt;
   return GridFile(std::move(*bytes), gridBytes);
 }

@@ -123,7 +123,7 @@ std::vector<ObjectRecord> readObjectRecords(std::string_view text, ObjectFileRea
 }
 
 std::optional<std::string> readObjectFile(const std::filesystem::path& file, std::string& error) {
-  auto bytes = readWholeFile(file, error);
+  auto bytes = readWholeFile(file, readLimit::kText, error);
   if (!bytes) return std::nullopt;
   return std::string(bytes->begin(), bytes->end());
 }

@@ -114,6 +114,14 @@ std::optional<TerragenFile> TerragenFile::parse(std::vector<std::uint8_t> bytes,
               std::to_string(yPoints) + " points.";
     return std::nullopt;
   }
+  // Every sample is needed: a field cut short would be imported as sea where it ends.
+  constexpr std::size_t kSamples = static_cast<std::size_t>(kPoints) * kPoints;
+  if (size < pos + 2 * kSamples) {
+    const std::size_t missing = kSamples - (size - pos) / 2;
+    problem = "It is cut short: " + std::to_string(missing) + " of its " + std::to_string(kSamples) +
+              " height samples are missing (the file ends at byte " + std::to_string(size) + ").";
+    return std::nullopt;
+  }
   return TerragenFile(std::move(bytes), pos);
 }
 

@@ -11,7 +11,7 @@ namespace quarnby {
 // four-character marker and a body of fixed length, up to ALTW with the height scale,
 // the base height and the samples. Only 1025 x 1025 point fields are accepted, because
 // the grid takes its 1024 x 1024 samples from them with one spare row and column for
-// smoothing.
+// smoothing, and only whole ones: a field cut short is refused.
 class TerragenFile {
  public:
   static constexpr int kPoints = 1025;
@@ -26,8 +26,7 @@ class TerragenFile {
   // Byte offset of the first sample (80 for the usual chunk sequence).
   std::size_t sampleOffset() const { return samples_; }
 
-  // The raw sample of row r, column c (0..1024); a sample past the end of a file cut short
-  // reads 0.
+  // The raw sample of row r, column c (0..1024).
   std::int16_t rawSample(int r, int c) const {
     const std::size_t i = samples_ + 2 * (static_cast<std::size_t>(r) * kPoints + static_cast<std::size_t>(c));
     if (i + 1 >= bytes_.size()) return 0;

@@ -143,13 +143,13 @@ std::vector<TrackPolyline> parseTrackFile(std::string_view text) {
 }
 
 std::optional<std::vector<TrackRecord>> readTrackRecords(const std::filesystem::path& file, std::string& error) {
-  const auto bytes = readWholeFile(file, error);
+  const auto bytes = readWholeFile(file, readLimit::kText, error);
   if (!bytes) return std::nullopt;
   return parseTrackRecords(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
 }
 
 std::optional<std::vector<TrackPolyline>> readTrackFile(const std::filesystem::path& file, std::string& error) {
-  const auto bytes = readWholeFile(file, error);
+  const auto bytes = readWholeFile(file, readLimit::kText, error);
   if (!bytes) return std::nullopt;
   return parseTrackFile(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
 }

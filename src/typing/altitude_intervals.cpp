@@ -50,7 +50,7 @@ Outcome SetAltIntervals_Click(Context& cx) {
     }
     threshold[i] = t;
   }
-  for (int i = 0; i < 22; ++i) cx.params.setText(thresholdName(i), signedNumberText(threshold[i]));
+  for (int i = 0; i < 22; ++i) cx.params.setText(thresholdName(i), signedWholeNumberText(threshold[i]));
   return Outcome::Completed;
 }
 

@@ -77,12 +77,21 @@ TEST_F(TerragenImport, SmoothingTheLastRowReadsTheSpareRow1024) {
   EXPECT_EQ(run().at(1023, 50), 140);  // a = (400 + 0 + 0 + 1200) / 4: 100 units
 }
 
-TEST_F(TerragenImport, SeaLevelAtTheMaxUnitsGivesASeaAndTheStartingMaximum) {
+TEST_F(TerragenImport, SeaLevelAtTheMaxUnitsGivesNoScaleAndLeavesTheGrid) {
+  // As at start-up, before Find Units: both 0. Then both found equal.
   field.fill(4000);
-  h.params.setText("slUnits", "1000");
-  const auto grid = run();
-  EXPECT_TRUE(std::all_of(grid.bytes().begin(), grid.bytes().end(), [](std::uint8_t b) { return b == 0; }));
-  EXPECT_EQ(h.host.onlyMessage(), "Max Elevation: 9333\r\nLocated at: 0, 0\r\nDone.");
+  testing::writeBytes(elv, std::vector<std::uint8_t>(kElevBytes, 7));
+  for (const char* units : {"0", "1000"}) {
+    h.host = {};
+    h.params.setText("slUnits", units);
+    h.params.setText("MaxUnits", units);
+    EXPECT_EQ(run(Outcome::EndedEarly).at(5, 5), 0x0707);
+    EXPECT_EQ(h.host.onlyMessage(), std::string("The SL units equal the Max Units (") + units +
+                                        "), so they give no scale from units to feet.\r\n"
+                                        "Run Find Units first, or set the SL units below the Max Units.");
+    EXPECT_EQ(h.host.messages[0].icon, Icon::Critical);
+    EXPECT_EQ(h.host.focus, std::vector<std::string>{"slUnits"});
+  }
 }
 
 TEST_F(TerragenImport, TheFirstOfEqualMaximaKeepsTheLocation) {

@@ -76,26 +76,25 @@ TEST(TerragenFile, UnitsAreBasePlusRawTimesScaleOver65536) {
   EXPECT_EQ(field->units(100), -50);
 }
 
-TEST(TerragenFile, ASampleArrayCutShortReadsZeroPastTheEnd) {
+TEST(TerragenFile, ASampleArrayCutShortIsRefusedWithTheSamplesMissing) {
   TerragenBuilder b;
   b.fill(5);
   auto bytes = b.bytes();
   bytes.resize(80 + 2050 * 3 + 1);  // rows 0..2 and one byte of row 3
   std::string problem;
-  auto field = TerragenFile::parse(bytes, problem);
-  ASSERT_TRUE(field) << problem;
-  EXPECT_EQ(field->rawSample(2, 1024), 5);
-  EXPECT_EQ(field->rawSample(3, 0), 0);
-  EXPECT_EQ(field->rawSample(1024, 1024), 0);
+  EXPECT_FALSE(TerragenFile::parse(bytes, problem));
+  EXPECT_EQ(problem, "It is cut short: 1047550 of its 1050625 height samples are missing (the file ends at byte 6231).");
+  bytes = b.bytes();
+  bytes.resize(80 + 2 * 1025 * 1025);  // whole, without its closing "EOF "
+  EXPECT_TRUE(TerragenFile::parse(bytes, problem)) << problem;
 }
 
 TEST(TerragenFile, AWholeRowReadsAsItsSingleSamples) {
   TerragenBuilder b;
   for (int c = 0; c < 1025; ++c) b.at(2, c) = static_cast<std::int16_t>(c * 63 - 32000), b.at(3, c) = -7;
-  auto bytes = b.bytes();
-  bytes.resize(80 + 2050 * 3 + 201);  // row 3 breaks off in its 101st sample
+  b.at(1024, 1024) = 11;
   std::string problem;
-  auto field = TerragenFile::parse(bytes, problem);
+  auto field = TerragenFile::parse(b.bytes(), problem);
   ASSERT_TRUE(field) << problem;
   std::array<std::int16_t, 1025> row{};
   for (int r : {2, 3, 4, 1024}) {
@@ -103,10 +102,10 @@ TEST(TerragenFile, AWholeRowReadsAsItsSingleSamples) {
     field->rawRow(r, row);
     for (int c = 0; c < 1025; ++c) ASSERT_EQ(row[c], field->rawSample(r, c)) << r << ", " << c;
   }
-  EXPECT_EQ(row[0], 0);
+  EXPECT_EQ(row[1024], 11);
   field->rawRow(3, row);
   EXPECT_EQ(row[99], -7);
-  EXPECT_EQ(row[100], 0);
+  EXPECT_EQ(row[100], -7);
 }
 
 TEST(TerragenFile, RefusesWhatIsNotA1025By1025HeightField) {

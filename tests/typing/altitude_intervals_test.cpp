@@ -79,6 +79,14 @@ TEST_F(IntervalsTest, WeightsAreFlooredAndTopRoundedHalfUp) {
   EXPECT_EQ(thresholds(h.params)[0], " 87");  // 2/23 of the range
 }
 
+TEST_F(IntervalsTest, HugeThresholdsAreWrittenInPlainDigits) {
+  setWeights(h.params, std::vector<std::string>(22, "1"));
+  run("0", "1e16");
+  EXPECT_EQ(thresholds(h.params), std::vector<std::string>(22, " 10000000000000000"));
+  run("0", "-1e20");
+  EXPECT_EQ(thresholds(h.params)[21], "-100000000000000000000");
+}
+
 TEST_F(IntervalsTest, RefusesWhatItCannotComputeAndKeepsTheThresholds) {
   const auto before = thresholds(h.params);
   auto expectRefused = [&](const std::string& why) {
