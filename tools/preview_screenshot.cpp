@@ -18,6 +18,7 @@
 #include "app/settings_file.h"
 #include "core/host.h"
 #include "demo/demo_terrain.h"
+#include "gui/preview_canvas.h"
 #include "gui/preview_window.h"
 
 namespace {
