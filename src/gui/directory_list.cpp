@@ -51,6 +51,10 @@ DirectoryList::DirectoryList(QWidget* parent) : QTreeWidget(parent) {
   });
 }
 
+QSize DirectoryList::sizeHint() const {
+  return QSize(QTreeWidget::sizeHint().width(), std::max(minimumHeight(), minimumSizeHint().height()));
+}
+
 void DirectoryList::showFolder(const fs::path& top, const fs::path& folder, const std::vector<std::string>& children) {
   folder_ = folder;
   clear();

@@ -25,6 +25,8 @@ class DirectoryList : public QTreeWidget {
   void showFolder(const std::filesystem::path& top, const std::filesystem::path& folder,
                   const std::vector<std::string>& children);
   const std::filesystem::path& folder() const { return folder_; }
+  // As tall as the layout's minimum: the window does not grow for the list.
+  QSize sizeHint() const override;
 
  signals:
   // The user asked to open this folder.

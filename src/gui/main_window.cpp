@@ -6,6 +6,9 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QVBoxLayout>
 
 #include <exception>
 
@@ -25,7 +28,21 @@ namespace quarnby {
 
 MainWindow::MainWindow(const std::filesystem::path& startFolder, QWidget* parent)
     : QWidget(parent), ui_(std::make_unique<Ui::Form1>()) {
-  ui_->setupUi(this);
+  // The laid-out form keeps its own size: a larger window centres it, a smaller one (a
+  // small or scaled screen) scrolls it.
+  form_ = new QWidget;
+  ui_->setupUi(form_);
+  form_->setObjectName(QStringLiteral("Form1Area"));
+  form_->layout()->setSizeConstraint(QLayout::SetFixedSize);
+  scroll_ = new QScrollArea;
+  scroll_->setObjectName(QStringLiteral("Form1Scroll"));
+  scroll_->setFrameShape(QFrame::NoFrame);
+  scroll_->setAlignment(Qt::AlignCenter);
+  scroll_->setWidget(form_);
+  auto* outer = new QVBoxLayout(this);
+  outer->setContentsMargins(0, 0, 0, 0);
+  outer->addWidget(scroll_);
+  setObjectName(QStringLiteral("Form1"));
   setWindowTitle(kProgramTitle);
   host_ = std::make_unique<GuiHost>(this, std::array<QProgressBar*, 3>{ui_->ProgressBar1, ui_->ProgressBar2,
                                                                         ui_->ProgressBar3});
@@ -55,6 +72,7 @@ MainWindow::MainWindow(const std::filesystem::path& startFolder, QWidget* parent
   connect(ui_->Preview, &QPushButton::clicked, this, &MainWindow::showPreview);
 
   qApp->installEventFilter(this);
+  resize(sizeHint());
 }
 
 MainWindow::~MainWindow() {
@@ -62,6 +80,12 @@ MainWindow::~MainWindow() {
 }
 
 const std::filesystem::path& MainWindow::folder() const { return picker_->folder(); }
+
+QSize MainWindow::sizeHint() const {
+  const QSize form = form_->sizeHint();
+  const QScreen* screen = this->screen();
+  return screen ? form.boundedTo(screen->availableGeometry().size()) : form;
+}
 
 void MainWindow::startUp() {
   Context cx{params_, picker_->folder(), *host_, random_};

@@ -7,6 +7,8 @@
 #include "core/parameter_set.h"
 #include "core/random_source.h"
 
+class QScrollArea;
+
 namespace Ui {
 class Form1;
 }
@@ -41,6 +43,9 @@ class MainWindow : public QWidget {
   void showPreview();
   PreviewWindow* preview() const { return preview_; }
 
+  // The laid-out form's size, or the screen's when the form is larger (it then scrolls).
+  QSize sizeHint() const override;
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -48,6 +53,8 @@ class MainWindow : public QWidget {
   void run(const Command& command);
 
   std::unique_ptr<Ui::Form1> ui_;
+  QWidget* form_ = nullptr;  // the laid-out controls, at their own size
+  QScrollArea* scroll_ = nullptr;
   ParameterSet params_;
   RandomSource random_;  // the program's one random stream
   std::unique_ptr<GuiHost> host_;

@@ -144,13 +144,18 @@ void PreviewCanvas::paintSites(QPainter& painter) const {
   font.setPointSizeF(std::max(font.pointSizeF() * 0.9, 7.0));
   painter.setFont(font);
   const QRectF view = QRectF(rect()).adjusted(-3 * r, -3 * r, 3 * r, 3 * r);
-  for (const Site& site : *sites_) {
+  // HQs last, so that no other symbol covers one.
+  const auto paint = [&](const Site& site) {
     const QPointF at = viewOf(QPointF(static_cast<double>(site.sample.column) + 0.5,
                                       kGrid - static_cast<double>(site.sample.row) - 0.5));
-    if (!view.contains(at)) continue;
+    if (!view.contains(at)) return;
     paintSiteSymbol(painter, at, site.kind, r);
     if (labels) paintLabel(painter, at + QPointF(r * 1.6 + 2, r * 0.45), toQt(site.siteName));
-  }
+  };
+  for (const Site& site : *sites_)
+    if (site.kind != preview::SiteKind::Headquarters) paint(site);
+  for (const Site& site : *sites_)
+    if (site.kind == preview::SiteKind::Headquarters) paint(site);
   painter.setFont(QFont());
 }
 

@@ -19,20 +19,53 @@ PreviewLegend::PreviewLegend(QWidget* parent) : QWidget(parent) {
   setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
 }
 
-void PreviewLegend::setContent(Base base, bool tracks, bool sites) {
+void PreviewLegend::setContent(Base base, const Layer& tracks, const Layer& sites) {
   base_ = base;
   tracks_ = tracks;
   sites_ = sites;
   update();
 }
 
-QSize PreviewLegend::sizeHint() const { return QSize(200, 420); }
+namespace {
+
+constexpr int kSymbolWidth = 38;  // the swatch or symbol left of each name
+constexpr int kColumnGap = 14;
+constexpr const char* kSharedCode = "Ports and supplies share the code GMS; a site named PORT... is a port.";
+
+}  // namespace
+
+int PreviewLegend::rowHeight() const { return std::max(fontMetrics().height() + 2, 16); }
+
+int PreviewLegend::baseColumnWidth() const {
+  int widest = fontMetrics().horizontalAdvance("0 (under water)");
+  for (const auto& band : preview::elevationBands()) widest = std::max(widest, fontMetrics().horizontalAdvance(toQt(band.label)));
+  return std::max(kSymbolWidth + widest + 6, 170);
+}
+
+int PreviewLegend::layerColumnWidth() const {
+  int widest = 0;
+  for (int k = 0; k < preview::kSiteKindCount; ++k)
+    widest = std::max(widest, fontMetrics().horizontalAdvance(toQt(preview::siteKindName(static_cast<SiteKind>(k)))));
+  return kSymbolWidth + widest + 6;
+}
+
+QSize PreviewLegend::sizeHint() const {
+  // The tallest column: the elevation key, or the tracks and objects with the note on
+  // the shared code (three lines at most) and a missing file's note under each heading.
+  const int bands = static_cast<int>(preview::elevationBands().size());
+  const int baseRows = 1 + bands;
+  const int layerRows = 1 + 3 + 1 + preview::kSiteKindCount + 3 + 2;
+  const int headings = 2 * 6;
+  return QSize(baseColumnWidth() + kColumnGap + layerColumnWidth(),
+               8 + std::max(baseRows, layerRows) * rowHeight() + headings);
+}
 
 void PreviewLegend::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   painter.setRenderHint(QPainter::Antialiasing);
   const QFontMetrics metrics(font());
-  const int row = std::max(metrics.height() + 2, 16);
+  const int row = rowHeight();
+  double x0 = 0;
   double y = 4;
   const auto heading = [&](const QString& text) {
     QFont bold = font();
@@ -40,20 +73,28 @@ void PreviewLegend::paintEvent(QPaintEvent*) {
     painter.setFont(bold);
     painter.setPen(palette().color(QPalette::WindowText));
     y += 4;
-    painter.drawText(QPointF(6, y + metrics.ascent()), text);
+    painter.drawText(QPointF(x0 + 6, y + metrics.ascent()), text);
     painter.setFont(font());
     y += row + 2;
   };
   const auto text = [&](double x, const QString& label) {
     painter.setPen(palette().color(QPalette::WindowText));
-    painter.drawText(QPointF(x, y + metrics.ascent() - 1), label);
+    painter.drawText(QPointF(x0 + x, y + metrics.ascent() - 1), label);
     y += row;
+  };
+  // A note wrapped to the column, in the muted colour.
+  const auto note = [&](const QString& words) {
+    const QRectF room(x0 + 8, y, layerColumnWidth() - 8, 4 * row);
+    painter.setPen(palette().color(QPalette::PlaceholderText));
+    QRectF used;
+    painter.drawText(room, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, words, &used);
+    y += used.height() + 2;
   };
   const auto swatch = [&](QColor colour, const QString& label) {
     painter.setPen(QPen(QColor(0, 0, 0, 90), 1));
     painter.setBrush(colour);
-    painter.drawRect(QRectF(8, y + 1, 22, row - 4));
-    text(38, label);
+    painter.drawRect(QRectF(x0 + 8, y + 1, 22, row - 4));
+    text(kSymbolWidth, label);
   };
 
   switch (base_) {
@@ -87,21 +128,31 @@ void PreviewLegend::paintEvent(QPaintEvent*) {
       break;
     }
   }
-  if (tracks_) {
+
+  x0 = baseColumnWidth() + kColumnGap;
+  y = 4;
+  if (!tracks_.missing.isEmpty()) {
+    heading("Tracks");
+    note(tracks_.missing);
+  } else if (tracks_.shown) {
     heading("Tracks");
     const std::pair<int, const char*> kinds[] = {{kRoad, "Road"}, {kRailway, "Railway"}, {kRiver, "River"}};
     for (const auto& [kind, label] : kinds) {
-      paintTrack(painter, QPolygonF({QPointF(9, y + row / 2.0), QPointF(29, y + row / 2.0)}), kind, 2.4);
-      text(38, label);
+      paintTrack(painter, QPolygonF({QPointF(x0 + 9, y + row / 2.0), QPointF(x0 + 29, y + row / 2.0)}), kind, 2.4);
+      text(kSymbolWidth, label);
     }
   }
-  if (sites_) {
+  if (!sites_.missing.isEmpty()) {
+    heading("Objects");
+    note(sites_.missing);
+  } else if (sites_.shown) {
     heading("Objects");
     for (int k = 0; k < preview::kSiteKindCount; ++k) {
       const auto kind = static_cast<SiteKind>(k);
-      paintSiteSymbol(painter, QPointF(19, y + row / 2.0), kind, 5);
-      text(38, toQt(preview::siteKindName(kind)));
+      paintSiteSymbol(painter, QPointF(x0 + 19, y + row / 2.0), kind, 5);
+      text(kSymbolWidth, toQt(preview::siteKindName(kind)));
     }
+    note(kSharedCode);
   }
 }
 

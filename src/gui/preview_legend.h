@@ -1,24 +1,37 @@
 #pragma once
+#include <QString>
 #include <QWidget>
 
 namespace quarnby {
 
-// The colour key beside the map: the base layer's colours and the overlays' symbols.
+// The colour key beside the map, in two columns: the base layer's colours, and the
+// overlays' symbols (or what is missing of them).
 class PreviewLegend : public QWidget {
   Q_OBJECT
  public:
   enum class Base { Relief, Types, SubTypes };
+  // An overlay: whether it is switched on, and the note on its file when that is missing.
+  struct Layer {
+    bool shown = true;
+    QString missing;
+  };
   explicit PreviewLegend(QWidget* parent = nullptr);
-  void setContent(Base base, bool tracks, bool sites);
+  void setContent(Base base, const Layer& tracks, const Layer& sites);
+  // The same for every content, so the window does not change size with the layers.
   QSize sizeHint() const override;
+  QSize minimumSizeHint() const override { return sizeHint(); }
 
  protected:
   void paintEvent(QPaintEvent*) override;
 
  private:
+  int rowHeight() const;
+  int baseColumnWidth() const;
+  int layerColumnWidth() const;
+
   Base base_ = Base::Relief;
-  bool tracks_ = true;
-  bool sites_ = true;
+  Layer tracks_;
+  Layer sites_;
 };
 
 }  // namespace quarnby

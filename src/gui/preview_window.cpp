@@ -3,13 +3,14 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QFrame>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
-#include <QToolBar>
+#include <QSettings>
 #include <QVBoxLayout>
 
 #include "core/host.h"
@@ -36,17 +37,22 @@ QImage toImage(const preview::RgbImage& picture) {
   return image;
 }
 
+constexpr QSize kWantedSize(860, 700);
+// Where the user last left the preview (QSettings).
+constexpr const char* kPlaceKey = "Preview/geometry";
+constexpr const char* kTracksTip = "Roads, railways and rivers of the track file";
+constexpr const char* kSitesTip = "The sites of the object file, drawn by kind";
+
 }  // namespace
 
 PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName("Preview");
   setWindowTitle(QString(kProgramName) + " Preview");
 
-  // The controls in a tool bar, which folds what does not fit into its extension menu
-  // when the window stands narrow beside the main window.
-  auto* bar = new QToolBar;
-  bar->setObjectName("PreviewBar");
-  bar->addWidget(new QLabel("Show: "));
+  // The controls in one row that never folds: the window is never narrower than the row.
+  auto* bar = new QHBoxLayout;
+  bar->setSpacing(8);
+  bar->addWidget(new QLabel("Show:"));
   bases_ = new QButtonGroup(this);
   const std::pair<Base, const char*> bases[] = {
       {Base::Relief, "&Relief"}, {Base::Types, "T&ypes"}, {Base::SubTypes, "&Sub-types"}};
@@ -61,7 +67,10 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     bar->addWidget(button);
   }
   bases_->button(static_cast<int>(Base::Relief))->setChecked(true);
-  bar->addSeparator();
+  auto* separator = new QFrame;
+  separator->setFrameShape(QFrame::VLine);
+  separator->setFrameShadow(QFrame::Sunken);
+  bar->addWidget(separator);
   const auto checkBox = [&](const char* name, const char* label, const char* tip) {
     auto* box = new QCheckBox(label);
     box->setObjectName(name);
@@ -70,12 +79,10 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     bar->addWidget(box);
     return box;
   };
-  tracksBox_ = checkBox("PreviewTracks", "&Tracks", "Roads, railways and rivers of the track file");
-  sitesBox_ = checkBox("PreviewObjects", "&Objects", "The sites of the object file, drawn by kind");
+  tracksBox_ = checkBox("PreviewTracks", "&Tracks", kTracksTip);
+  sitesBox_ = checkBox("PreviewObjects", "&Objects", kSitesTip);
   shadingBox_ = checkBox("PreviewShading", "&Hill shading", "Light the ground from the north-west");
-  auto* stretch = new QWidget;
-  stretch->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
-  bar->addWidget(stretch);
+  bar->addStretch(1);
   auto* fitButton = new QPushButton("&Fit");
   fitButton->setObjectName("PreviewFit");
   fitButton->setToolTip("The whole grid in view (double click on the map, or 0)");
@@ -98,7 +105,7 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(8, 8, 8, 6);
-  layout->addWidget(bar);
+  layout->addLayout(bar);
   layout->addLayout(middle, 1);
   layout->addWidget(status_);
 
@@ -115,7 +122,7 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   connect(canvas_, &PreviewCanvas::hovered, this, &PreviewWindow::showHover);
   connect(canvas_, &PreviewCanvas::left, this, [this] { status_->setText(idleStatus()); });
 
-  resize(860, 700);
+  resize(kWantedSize);
   showLayers();
 }
 
@@ -143,8 +150,16 @@ void PreviewWindow::release() {
 
 void PreviewWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  // Narrow, the map keeps the room and the legend steps aside.
-  legend_->setVisible(width() >= 600);
+  remember();
+}
+
+void PreviewWindow::moveEvent(QMoveEvent* event) {
+  QWidget::moveEvent(event);
+  remember();
+}
+
+void PreviewWindow::remember() {
+  if (isVisible() && !isMinimized() && placed_) QSettings().setValue(kPlaceKey, geometry());
 }
 
 void PreviewWindow::showEvent(QShowEvent* event) {
@@ -199,16 +214,19 @@ void PreviewWindow::showLayers() {
   if (!loaded_) note = "No terrain folder";
   canvas_->setPicture(*pictures_[index], note);
 
-  // An overlay whose file is missing says so on its switch.
-  const auto label = [](QCheckBox* box, const QString& name, bool present, const std::string& why) {
-    box->setText(present ? name : name + " (" + fileText(why) + ")");
+  // An overlay whose file is missing keeps its short caption; the switch's tooltip and
+  // the legend say what is missing.
+  const auto missingNote = [this](QCheckBox* box, const char* tip, const auto& layer) {
+    const QString missing = loaded_ && !layer.data ? fileText(layer.note) : QString();
+    box->setToolTip(missing.isEmpty() ? QString(tip) : QString(tip) + "\n" + missing);
+    return missing;
   };
-  label(tracksBox_, "&Tracks", terrain_.tracks.data.has_value() || !loaded_, terrain_.tracks.note);
-  label(sitesBox_, "&Objects", terrain_.sites.data.has_value() || !loaded_, terrain_.sites.note);
+  const QString tracksMissing = missingNote(tracksBox_, kTracksTip, terrain_.tracks);
+  const QString sitesMissing = missingNote(sitesBox_, kSitesTip, terrain_.sites);
   const bool tracks = tracksBox_->isChecked() && terrain_.tracks;
   const bool sites = sitesBox_->isChecked() && terrain_.sites;
   canvas_->setOverlays(tracks ? &*terrain_.tracks.data : nullptr, sites ? &*terrain_.sites.data : nullptr);
-  legend_->setContent(base_, tracks, sites);
+  legend_->setContent(base_, {tracksBox_->isChecked(), tracksMissing}, {sitesBox_->isChecked(), sitesMissing});
   status_->setText(idleStatus());
 }
 
@@ -224,16 +242,29 @@ void PreviewWindow::showHover(int row, int column, const preview::Site* site) {
 QString PreviewWindow::statusText() const { return status_->text(); }
 
 void PreviewWindow::showBeside(QWidget* mainWindow) {
-  if (!isVisible() && mainWindow) {
-    const QSize frameExtra = mainWindow->frameGeometry().size() - mainWindow->geometry().size();
-    const QScreen* screen = mainWindow->screen() ? mainWindow->screen() : QApplication::primaryScreen();
-    const QRect place = besideRect(mainWindow->frameGeometry(), screen->availableGeometry(), size() + frameExtra);
-    move(place.topLeft());
-    resize(place.size() - frameExtra);
+  if (!isVisible()) {
+    // Where the user left it, when that is still on a screen; else beside the main window.
+    QList<QRect> screens;
+    for (const QScreen* screen : QApplication::screens()) screens << screen->availableGeometry();
+    const QRect saved = QSettings().value(kPlaceKey).toRect();
+    const auto restored = saved.isValid() ? restoredRect(saved, screens, minimumSizeHint()) : std::nullopt;
+    if (restored) {
+      setGeometry(*restored);
+    } else if (mainWindow) {
+      const QSize frameExtra = mainWindow->frameGeometry().size() - mainWindow->geometry().size();
+      const QScreen* screen = mainWindow->screen() ? mainWindow->screen() : QApplication::primaryScreen();
+      const QRect place = besideRect(mainWindow->frameGeometry(), screen->availableGeometry(),
+                                     kWantedSize + frameExtra, minimumSizeHint() + frameExtra);
+      resize(place.size() - frameExtra);
+      move(place.topLeft());
+    }
+    placed_ = true;
   }
   show();
   raise();
   activateWindow();
+  // The map takes the keys at once, so + and - zoom without a click first.
+  canvas_->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 }  // namespace quarnby

@@ -52,9 +52,12 @@ class PreviewWindow : public QWidget {
  protected:
   void showEvent(QShowEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void moveEvent(QMoveEvent* event) override;
 
  private:
   void load();
+  // Keeps the window's place and size for the next opening.
+  void remember();
   void showLayers();
   void showHover(int row, int column, const preview::Site* site);
   QString idleStatus() const;
@@ -63,6 +66,7 @@ class PreviewWindow : public QWidget {
   preview::PreviewTerrain terrain_;
   bool loaded_ = false;
   bool stale_ = false;
+  bool placed_ = false;  // showBeside has placed it; from then on its moves are remembered
   int holds_ = 0;
   Base base_ = Base::Relief;
   bool shading_ = true;

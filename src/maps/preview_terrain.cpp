@@ -73,12 +73,12 @@ std::string siteKindName(SiteKind kind) {
   switch (kind) {
     case SiteKind::Headquarters: return "HQ (HQT)";
     case SiteKind::Supply: return "Supply (GMS)";
-    case SiteKind::Port: return "Port (GMS)";
+    case SiteKind::Port: return "Port (GMS, PORT...)";
     case SiteKind::Town: return "Town (TWN)";
     case SiteKind::City: return "City (CIT)";
     case SiteKind::Airfield: return "Airfield (AAF AMF BAF)";
-    case SiteKind::FUF: return "FUF";
-    case SiteKind::RDF: return "RDF";
+    case SiteKind::FUF: return "Fuel (FUF)";
+    case SiteKind::RDF: return "Radar (RDF)";
   }
   return {};
 }

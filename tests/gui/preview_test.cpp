@@ -4,6 +4,9 @@
 #include <QCheckBox>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
@@ -38,7 +41,7 @@ class PreviewTest : public QObject {
   void layersSwitchOnAndOff();
   void missingFilesAreEmptyLayersWithTheirNames();
   void readsNothingWhileHeld();
-  void opensBesideTheMainWindowNeverOverIt();
+  void opensBesideTheMainWindowOrOverIt();
   void followsTheMainWindowsOperationsAndFolder();
 
  private:
@@ -60,6 +63,9 @@ void writeFile(const std::filesystem::path& file, const std::string& text) {
 
 void PreviewTest::initTestCase() {
   QVERIFY(dir_.isValid());
+  // The preview remembers its place; here in the test's own settings, forgotten first.
+  QStandardPaths::setTestModeEnabled(true);
+  QSettings().remove("Preview");
   const std::filesystem::path parent = dir_.path().toStdString();
   QVERIFY(!demo::writeDemoTerrain(parent));
   ParameterSet params;
@@ -236,8 +242,11 @@ void PreviewTest::missingFilesAreEmptyLayersWithTheirNames() {
   QVERIFY(QTest::qWaitForWindowExposed(&window));
   QVERIFY(!window.canvas()->hasPicture());
   QCOMPARE(window.canvas()->emptyNote(), QString("No Empty.elv"));
-  QCOMPARE(window.findChild<QCheckBox*>("PreviewTracks")->text(), QString("&Tracks (No Empty.tra)"));
-  QCOMPARE(window.findChild<QCheckBox*>("PreviewObjects")->text(), QString("&Objects (No Empty.oba)"));
+  // The switches keep their short captions; what is missing is in their tooltips.
+  QCOMPARE(window.findChild<QCheckBox*>("PreviewTracks")->text(), QString("&Tracks"));
+  QVERIFY(window.findChild<QCheckBox*>("PreviewTracks")->toolTip().endsWith("\nNo Empty.tra"));
+  QCOMPARE(window.findChild<QCheckBox*>("PreviewObjects")->text(), QString("&Objects"));
+  QVERIFY(window.findChild<QCheckBox*>("PreviewObjects")->toolTip().endsWith("\nNo Empty.oba"));
   window.setBase(PreviewWindow::Base::Types);
   QCOMPARE(window.canvas()->emptyNote(), QString("Empty.typ is short: 100 of 262,144 bytes"));
   window.setBase(PreviewWindow::Base::SubTypes);
@@ -253,7 +262,7 @@ void PreviewTest::missingFilesAreEmptyLayersWithTheirNames() {
   // Moving to the demo folder reads it.
   window.setFolder(folder());
   QVERIFY(window.canvas()->hasPicture());
-  QCOMPARE(window.findChild<QCheckBox*>("PreviewTracks")->text(), QString("&Tracks"));
+  QVERIFY(!window.findChild<QCheckBox*>("PreviewTracks")->toolTip().contains("No "));
 }
 
 void PreviewTest::readsNothingWhileHeld() {
@@ -286,30 +295,41 @@ void PreviewTest::readsNothingWhileHeld() {
   QCOMPARE(window.terrain().elevation.data->at(10, 10), std::int16_t(7000));
 }
 
-void PreviewTest::opensBesideTheMainWindowNeverOverIt() {
+void PreviewTest::opensBesideTheMainWindowOrOverIt() {
   const QRect screen(0, 0, 1366, 768);
   const QSize wanted(860, 700);
-  // Room on the right.
-  QRect main(20, 30, 460, 500);
-  QRect place = besideRect(main, screen, wanted);
-  QCOMPARE(place, QRect(488, 30, 860, 700));
-  // Room only on the left.
-  main = QRect(880, 10, 480, 500);
-  QCOMPARE(besideRect(main, screen, wanted), QRect(12, 10, 860, 700));
-  // The laid-out main window in the middle of a small screen: the wider side, narrowed.
-  main = QRect(300, 40, 710, 560);
-  place = besideRect(main, screen, wanted);
-  QCOMPARE(place, QRect(1018, 40, 348, 700));
-  QCOMPARE(besideRect(main.translated(50, 0), screen, wanted), QRect(0, 40, 342, 700));
-  // No room beside it: below it, as tall as fits.
-  main = QRect(200, 0, 1000, 300);
-  place = besideRect(main, screen, wanted);
-  QCOMPARE(place, QRect(200, 308, 860, 460));
-  // No room anywhere: beside it, off the screen, still not over it.
-  main = QRect(0, 0, 1366, 768);
-  QVERIFY(!besideRect(main, screen, wanted).intersects(main));
-  // Tall main window placed low: the preview's top stays on the screen.
-  QCOMPARE(besideRect(QRect(10, 600, 300, 150), screen, wanted).top(), 68);
+  const QSize narrow(320, 300);
+  const QSize legendFits(620, 480);
+  const struct {
+    const char* what;
+    QRect main;
+    QSize minimum;
+    QRect place;
+  } cases[] = {
+      {"room on the right", {20, 30, 460, 500}, narrow, {488, 30, 860, 700}},
+      {"room only on the left", {880, 10, 480, 500}, narrow, {12, 10, 860, 700}},
+      {"the wider side, narrowed", {300, 40, 710, 560}, narrow, {1018, 40, 348, 700}},
+      {"the wider side on the left", {350, 40, 710, 560}, narrow, {0, 40, 342, 700}},
+      {"below, as tall as fits", {200, 0, 1000, 300}, narrow, {200, 308, 860, 460}},
+      {"a tall window placed low: the top on the screen", {10, 600, 300, 150}, narrow, {318, 68, 860, 700}},
+      {"no room beside it at the legend's width: over it", {0, 0, 964, 600}, legendFits, {506, 0, 860, 700}},
+      {"a screen-filling main window: over it", {0, 0, 1366, 768}, legendFits, {506, 0, 860, 700}},
+  };
+  for (const auto& c : cases) {
+    const QRect place = besideRect(c.main, screen, wanted, c.minimum);
+    QVERIFY2(place == c.place, qPrintable(QString("%1: %2,%3 %4x%5").arg(c.what).arg(place.x()).arg(place.y()).arg(place.width()).arg(place.height())));
+    QVERIFY2(screen.contains(place), c.what);
+  }
+
+  // A screen smaller than the window wants: all of it.
+  QCOMPARE(besideRect(QRect(0, 0, 500, 400), QRect(0, 0, 700, 500), wanted, legendFits), QRect(0, 0, 700, 500));
+
+  // A remembered place: kept on its screen, pulled back onto it, or dropped.
+  const QList<QRect> screens{screen, QRect(1366, 0, 1920, 1080)};
+  QCOMPARE(restoredRect(QRect(1500, 100, 900, 700), screens, legendFits), QRect(1500, 100, 900, 700));
+  QCOMPARE(restoredRect(QRect(1100, 100, 500, 400), screens, legendFits), QRect(746, 100, 620, 480));
+  QCOMPARE(restoredRect(QRect(5000, 100, 900, 700), screens, legendFits), std::nullopt);
+  QCOMPARE(restoredRect(QRect(-3000, -2000, 900, 700), screens, legendFits), std::nullopt);
 }
 
 void PreviewTest::followsTheMainWindowsOperationsAndFolder() {
@@ -323,7 +343,8 @@ void PreviewTest::followsTheMainWindowsOperationsAndFolder() {
   PreviewWindow* preview = f.window->preview();
   QVERIFY(preview);
   QVERIFY(preview->isVisible());
-  QVERIFY(!preview->frameGeometry().intersects(f.window->frameGeometry()));
+  QVERIFY(preview->screen()->availableGeometry().contains(preview->frameGeometry()));
+  QCOMPARE(preview->focusWidget(), preview->canvas());  // + and - zoom at once
   QCOMPARE(preview->canvas()->emptyNote(), QString("No Demo.elv"));
   QVERIFY(preview->terrain().sites);
 
