@@ -173,6 +173,12 @@ void applySettingsText(ParameterSet& p, std::string_view text) {
   readText("minUbmp");
 }
 
+void Dir1_Change(ParameterSet& params, const std::filesystem::path& folder) {
+  const std::string base = baseName(folder);
+  params.setText("LabelTer", "Use '" + base + ".ter'");
+  params.setText("LabelBmp", "Use '" + base + "_elv.bmp'");
+}
+
 Outcome Form_Load(Context& cx) {
   ParameterSet& p = cx.params;
   Dir1_Change(p, cx.folder);

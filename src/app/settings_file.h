@@ -1,4 +1,5 @@
 #pragma once
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -14,6 +15,9 @@ std::string settingsText(const ParameterSet& params);
 // Loads every field that can be read, in order, ignoring the line structure; a missing
 // or malformed field leaves its control as it was, and a type choice outside -1..6 too.
 void applySettingsText(ParameterSet& params, std::string_view text);
+
+// Dir1_Change: the two source labels follow the folder.
+void Dir1_Change(ParameterSet& params, const std::filesystem::path& folder);
 
 // Start-up: the source labels, then the settings file or the defaults with computed
 // thresholds. Also the "Re-Load" button.

@@ -9,6 +9,7 @@
 #include "core/number_text.h"
 #include "core/rounding.h"
 #include "elevation/import_common.h"
+#include "steps/operation_steps.h"
 #include "terrain/file_io.h"
 #include "terrain/greyscale_bitmap.h"
 #include "terrain/grids.h"

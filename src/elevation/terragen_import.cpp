@@ -9,6 +9,7 @@
 #include "core/number_text.h"
 #include "core/rounding.h"
 #include "elevation/import_common.h"
+#include "steps/operation_steps.h"
 #include "terrain/terrain_folder.h"
 
 namespace quarnby {

@@ -21,7 +21,6 @@
 #include "gui/preview_window.h"
 #include "gui/window_placement.h"
 #include "gui/qt_text.h"
-#include "terrain/terrain_folder.h"
 #include "ui_form1.h"
 
 namespace quarnby {

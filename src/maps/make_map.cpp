@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "maps/map_bitmap.h"
+#include "steps/operation_steps.h"
 #include "terrain/file_io.h"
 #include "terrain/grids.h"
 #include "terrain/object_file.h"

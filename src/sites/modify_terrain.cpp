@@ -10,6 +10,7 @@
 
 #include "sites/departure_paths.h"
 #include "sites/forest_clearing.h"
+#include "steps/operation_steps.h"
 #include "terrain/file_io.h"
 #include "terrain/grids.h"
 #include "terrain/object_file.h"

@@ -17,15 +17,6 @@ std::filesystem::path terrainFile(const std::filesystem::path& folder, std::stri
   return name;
 }
 
-std::optional<std::string> checkTerrainFolder(Context& cx) {
-  std::string base = baseName(cx.folder);
-  if (base.empty()) {
-    cx.host.showMessage("Please select a terrain folder.", Icon::Information);
-    return std::nullopt;
-  }
-  return base;
-}
-
 std::filesystem::path normalisedFolder(const std::filesystem::path& folder) {
   std::error_code ec;
   std::filesystem::path full = std::filesystem::absolute(folder, ec);
@@ -33,12 +24,6 @@ std::filesystem::path normalisedFolder(const std::filesystem::path& folder) {
   std::string text = full.lexically_normal().native();
   while (text.size() > 1 && text.back() == std::filesystem::path::preferred_separator) text.pop_back();
   return text;
-}
-
-void Dir1_Change(ParameterSet& params, const std::filesystem::path& folder) {
-  const std::string base = baseName(folder);
-  params.setText("LabelTer", "Use '" + base + ".ter'");
-  params.setText("LabelBmp", "Use '" + base + "_elv.bmp'");
 }
 
 }  // namespace quarnby

@@ -1,10 +1,7 @@
 #pragma once
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
-
-#include "core/context.h"
 
 namespace quarnby {
 
@@ -30,15 +27,8 @@ std::string baseName(const std::filesystem::path& folder);
 // folder + separator + base name + suffix.
 std::filesystem::path terrainFile(const std::filesystem::path& folder, std::string_view suffix);
 
-// The folder check every file operation starts with: the base name, or nothing after
-// telling the user "Please select a terrain folder.".
-std::optional<std::string> checkTerrainFolder(Context& cx);
-
 // The folder as the window and the batch program hold it: absolute, without a trailing
 // separator except at the root.
 std::filesystem::path normalisedFolder(const std::filesystem::path& folder);
-
-// Dir1_Change: the two source labels follow the folder.
-void Dir1_Change(ParameterSet& params, const std::filesystem::path& folder);
 
 }  // namespace quarnby

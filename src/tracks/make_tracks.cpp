@@ -7,6 +7,7 @@
 
 #include "core/number_text.h"
 #include "core/rounding.h"
+#include "steps/operation_steps.h"
 #include "terrain/file_io.h"
 #include "terrain/grids.h"
 #include "terrain/object_file.h"
@@ -191,7 +192,11 @@ Outcome MakeTracks_Click(Context& cx) {
       const int written = distance[object.kind];
       const bool gmsRoad = object.kind == kRoad && objectCodeOf(object.leadToken) == "GMS";
       const TrackWalk walk =
-          walkTrack(object, written + (gmsRoad ? 1 : 0), objects.hqs, objectSamples, *elevation, *types, cx.host);
+          walkTrack(object, written + (gmsRoad ? 1 : 0), objects.hqs, objectSamples, *elevation, *types);
+      if (walk.deadEnd)
+        cx.host.showMessage("No suitable path found for " + object.leadToken + "." + kCrLf +
+                                "Will need to check this track manually.",
+                            Icon::Information);
       std::vector<TrackSample> points;
       for (long long p : trackPoints(walk, written))
         points.push_back({columnOfElevPos(p), rowOfElevPos(p), elevation->atPos(p)});

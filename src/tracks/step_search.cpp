@@ -35,12 +35,11 @@ long long sign(long long v) { return (v > 0) - (v < 0); }
 }  // namespace
 
 TrackWalk walkTrack(const TrackObject& object, int steps, const HqTable& hqs, std::span<const long long> objectSamples,
-                    const ElevationGrid& elevation, const CellGrid& types, Host& host) {
+                    const ElevationGrid& elevation, const CellGrid& types) {
   const bool hqt = objectCodeOf(object.leadToken) == "HQT";
   const long long straightBonus = hqt ? kHqtStraightBonus : kStraightBonus;
   const HqSample hq = object.side >= 0 && object.side < 4 ? hqs[static_cast<std::size_t>(object.side)] : HqSample{};
   long long pull = kFirstPull;
-  bool deadEndShown = false;
   int last = 0;
 
   TrackWalk walk;
@@ -75,12 +74,7 @@ TrackWalk walkTrack(const TrackObject& object, int steps, const HqTable& hqs, st
       }
     }
 
-    if (!anyUsable && !deadEndShown) {
-      host.showMessage("No suitable path found for " + object.leadToken + "." + kCrLf +
-                           "Will need to check this track manually.",
-                       Icon::Information);
-      deadEndShown = true;
-    }
+    if (!anyUsable) walk.deadEnd = true;
 
     if (!hqt) {
       const long long s = sign(hq.row - r);

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "core/host.h"
 #include "terrain/grids.h"
 
 namespace quarnby {
@@ -26,10 +25,12 @@ using HqTable = std::array<HqSample, 4>;
 
 // A finished walk: positions[0] is the object's sample and positions[k] the sample
 // reached after step k; directions starts with "0" and gets the digit of every step
-// (1 north, 2 east, 3 south, 4 west, 0 none chosen yet).
+// (1 north, 2 east, 3 south, 4 west, 0 none chosen yet). deadEnd tells that some step
+// found no usable neighbour, so the track needs checking by hand.
 struct TrackWalk {
   std::vector<long long> positions;
   std::string directions;
+  bool deadEnd = false;
 };
 
 // Lays one track out from its object, `steps` steps of two samples each, by the greedy
@@ -37,10 +38,8 @@ struct TrackWalk {
 // the side's HQ that fades step by step, a bonus for going straight, never straight
 // back. `objectSamples` holds the sample of every object slot, superseded ones and
 // the track's own included; from the second step on the walk keeps off them.
-// Shows "No suitable path found for ..." on `host` at most once, when a step finds no
-// usable neighbour.
 TrackWalk walkTrack(const TrackObject& object, int steps, const HqTable& hqs, std::span<const long long> objectSamples,
-                    const ElevationGrid& elevation, const CellGrid& types, Host& host);
+                    const ElevationGrid& elevation, const CellGrid& types);
 
 // The points of a walk written as a track of `distance` steps (distance <= steps of the
 // walk): its start, every position where the direction changes, and position `distance`.

@@ -10,6 +10,7 @@
 
 #include "core/numeric_text.h"
 #include "core/rounding.h"
+#include "steps/operation_steps.h"
 #include "terrain/file_io.h"
 #include "terrain/grids.h"
 #include "terrain/terrain_folder.h"

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "steps/operation_steps.h"
 #include "terrain/file_io.h"
 #include "terrain/grids.h"
 #include "terrain/terrain_folder.h"

@@ -212,6 +212,16 @@ TEST_F(SettingsTest, RandomEditsOfOneLineNeverStopStartUpNorTouchTheOtherLines) 
   }
 }
 
+TEST(FolderChange, TheSourceLabelsFollowTheFolder) {
+  testing::Harness h("/");
+  Dir1_Change(h.params, "/Terrains/Europe");
+  EXPECT_EQ(h.params.text("LabelTer"), "Use 'Europe.ter'");
+  EXPECT_EQ(h.params.text("LabelBmp"), "Use 'Europe_elv.bmp'");
+  Dir1_Change(h.params, "/");
+  EXPECT_EQ(h.params.text("LabelTer"), "Use '.ter'");
+  EXPECT_EQ(h.params.text("LabelBmp"), "Use '_elv.bmp'");
+}
+
 TEST(ToggleChecks, InvertsTheFourSwitches) {
   Harness h("/tmp/Europe");
   auto switches = [&] {

@@ -169,22 +169,5 @@ TEST(TerrainFolder, BaseNamesAndFileNames) {
   EXPECT_EQ(normalisedFolder("/"), "/");
 }
 
-TEST(TerrainFolder, LabelsAndTheFolderCheck) {
-  testing::Harness h("/");
-  Dir1_Change(h.params, "/Terrains/Europe");
-  EXPECT_EQ(h.params.text("LabelTer"), "Use 'Europe.ter'");
-  EXPECT_EQ(h.params.text("LabelBmp"), "Use 'Europe_elv.bmp'");
-  Dir1_Change(h.params, "/");
-  EXPECT_EQ(h.params.text("LabelTer"), "Use '.ter'");
-  EXPECT_EQ(h.params.text("LabelBmp"), "Use '_elv.bmp'");
-
-  EXPECT_FALSE(checkTerrainFolder(h.cx));
-  ASSERT_EQ(h.host.messages.size(), 1u);
-  EXPECT_EQ(h.host.messages[0].text, "Please select a terrain folder.");
-  EXPECT_EQ(h.host.messages[0].icon, Icon::Information);
-  h.cx.folder = "/Terrains/Europe";
-  EXPECT_EQ(checkTerrainFolder(h.cx), "Europe");
-}
-
 }  // namespace
 }  // namespace quarnby
