@@ -5,12 +5,14 @@
 #include <string>
 
 #include "app/settings_file.h"
+#include "app/undo.h"
 #include "elevation/greyscale_export.h"
 #include "elevation/greyscale_import.h"
 #include "elevation/range_finders.h"
 #include "elevation/terragen_import.h"
 #include "maps/make_map.h"
 #include "sites/modify_terrain.h"
+#include "terrain/terrain_folder.h"
 #include "tracks/make_tracks.h"
 #include "typing/altitude_intervals.h"
 #include "typing/set_type.h"
@@ -18,22 +20,47 @@
 
 namespace quarnby {
 
+namespace {
+
+// The map Make Map draws is the one its option chooses (the colour map when none is).
+FileChanges makeMapChanges(const ParameterSet& params) {
+  if (params.option("MapOp2")) return {"Make Map (Road Map)", {suffix::kRoadMap}};
+  if (params.option("MapOp3")) return {"Make Map (Object Dots)", {suffix::kObjectDots}};
+  return {"Make Map (Color Map)", {suffix::kColourMap}};
+}
+
+}  // namespace
+
+// The settings commands write the settings file of the working folder, not the terrain
+// folder: they are not recorded for undo.
 const std::vector<Command>& commands() {
+  using P = const ParameterSet&;
   static const std::vector<Command> table = {
-      {"set-type", "Command1", Command1_Click, "the type grid from the elevation grid through the altitude bands"},
+      {"set-type", "Command1", Command1_Click, "the type grid from the elevation grid through the altitude bands",
+       [](P) { return FileChanges{"Set Type", {suffix::kType}}; }},
       {"set-intervals", "SetAltIntervals", SetAltIntervals_Click, "the band thresholds from the gap weights"},
-      {"set-sub-types", "SetSubTypes", SetSubTypes_Click, "a random sub-type under every cell not under water"},
-      {"make-map", "Command3", Command3_Click, "the colour, road or object-dot map chosen by MapOp1..MapOp3"},
+      {"set-sub-types", "SetSubTypes", SetSubTypes_Click, "a random sub-type under every cell not under water",
+       [](P) { return FileChanges{"Set Sub-Types", {suffix::kSubType}}; }},
+      {"make-map", "Command3", Command3_Click, "the colour, road or object-dot map chosen by MapOp1..MapOp3",
+       makeMapChanges},
       {"toggle", "ToggleChecks", ToggleChecks_Click, "invert the four switches of modify-terrain"},
       {"find-units-terragen", "FindMaxMinUnits", FindMaxMinUnits_Click, "the lowest and highest Terragen height"},
-      {"set-elevation-terragen", "SetElv", SetElv_Click, "the elevation grid from the Terragen file"},
+      {"set-elevation-terragen", "SetElv", SetElv_Click, "the elevation grid from the Terragen file",
+       [](P) { return FileChanges{"Set Elevation (Terragen)", {suffix::kElevation}}; }},
       {"find-units-greyscale", "FindMaxMinUnitsBmp", FindMaxMinUnitsBmp_Click, "the lowest and highest grey level"},
-      {"set-elevation-greyscale", "SetElvGrey", SetElvGrey_Click, "the elevation grid from the greyscale bitmap"},
-      {"export-greyscale", "ExpBmp", ExpBmp_Click, "the elevation grid as the greyscale bitmap"},
-      {"make-tracks", "MakeTracks", MakeTracks_Click, "the track file: roads, railways and rivers toward the HQs"},
+      {"set-elevation-greyscale", "SetElvGrey", SetElvGrey_Click, "the elevation grid from the greyscale bitmap",
+       [](P) { return FileChanges{"Set Elevation (Greyscale)", {suffix::kElevation}}; }},
+      {"export-greyscale", "ExpBmp", ExpBmp_Click, "the elevation grid as the greyscale bitmap",
+       [](P) { return FileChanges{"Export (Greyscale)", {suffix::kGreyscale}}; }},
+      {"make-tracks", "MakeTracks", MakeTracks_Click, "the track file: roads, railways and rivers toward the HQs",
+       [](P) { return FileChanges{"Make Tracks", {suffix::kTracks}}; }},
       {"save-settings", "SaveConfig", SaveConfig_Click, "write the settings file"},
       {"reload-settings", "ReloadConfig", ReloadConfig_Click, "start-up again: the settings file or the defaults"},
-      {"modify-terrain", "Command2", Command2_Click, "level and type the ground under the objects, clear departures"},
+      {"modify-terrain", "Command2", Command2_Click, "level and type the ground under the objects, clear departures",
+       [](P) { return FileChanges{"Modify Terrain", {suffix::kElevation, suffix::kType, suffix::kSubType}}; }},
+      {"undo", "Undo", Undo_Click, "put back the files of the latest step of the folder's history"},
+      {"redo", "Redo", Redo_Click, "the reverse of the latest undo"},
+      {"history", "", History_Click, "the folder's steps, newest first, and which can be redone"},
   };
   return table;
 }
@@ -46,11 +73,13 @@ const Command* findCommand(std::string_view name) {
 
 const Command* findCommandByButton(std::string_view button) {
   for (const Command& c : commands())
-    if (c.button == button) return &c;
+    if (!c.button.empty() && c.button == button) return &c;
   return nullptr;
 }
 
-Outcome runCommand(const Command& command, Context& cx) {
+namespace {
+
+Outcome runGuarded(const Command& command, Context& cx) {
   try {
     return command.run(cx);
   } catch (const std::bad_alloc&) {
@@ -61,6 +90,15 @@ Outcome runCommand(const Command& command, Context& cx) {
                         Icon::Critical);
   }
   return Outcome::EndedEarly;
+}
+
+}  // namespace
+
+Outcome runCommand(const Command& command, Context& cx) {
+  if (!command.changes) return runGuarded(command, cx);
+  FileChanges changes = command.changes(cx.params);
+  return runRecorded(cx, std::move(changes.title), changes.suffixes,
+                     [&command](Context& inner) { return runGuarded(command, inner); });
 }
 
 }  // namespace quarnby

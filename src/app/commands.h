@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -6,13 +7,23 @@
 
 namespace quarnby {
 
+// What an operation may replace or create in the terrain folder (by suffix), recorded
+// for undo as one step named `title`.
+struct FileChanges {
+  std::string title;
+  std::vector<std::string_view> suffixes;
+};
+
 // One button of the window: the batch program's command name, the button's control
-// name, the operation it starts, and one line saying what it does (the batch program's help).
+// name (empty: the batch program only), the operation it starts, one line saying what it
+// does (the batch program's help), and the terrain files it changes (none: nothing of the
+// terrain folder, so nothing to undo).
 struct Command {
   std::string_view name;
   std::string_view button;
   Outcome (*run)(Context&);
   std::string_view help;
+  FileChanges (*changes)(const ParameterSet&) = nullptr;
 };
 
 // Every operation that can be started, in the window's order.
@@ -20,7 +31,8 @@ const std::vector<Command>& commands();
 const Command* findCommand(std::string_view name);
 const Command* findCommandByButton(std::string_view button);
 
-// Runs one operation as both faces do. An unexpected error (an exception that no step of
+// Runs one operation as both faces do. An operation that changes terrain files is recorded
+// as a step of the folder's undo history. An unexpected error (an exception that no step of
 // the operation answered, memory running out) ends the operation with a message instead of
 // ending the program: its outcome is then EndedEarly.
 Outcome runCommand(const Command& command, Context& cx);

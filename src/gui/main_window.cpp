@@ -8,11 +8,13 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
+#include <QShortcut>
 #include <QVBoxLayout>
 
 #include <exception>
 
 #include "app/commands.h"
+#include "app/history.h"
 #include "app/settings_file.h"
 #include "gui/control_bindings.h"
 #include "gui/folder_picker.h"
@@ -56,6 +58,7 @@ MainWindow::MainWindow(const std::filesystem::path& startFolder, QWidget* parent
   connect(picker_, &FolderPicker::folderChanged, this, [this] {
     Dir1_Change(params_, picker_->folder());
     if (preview_) preview_->setFolder(picker_->folder());
+    showHistory();
   });
   if (!picker_->open(startFolder)) {
     std::error_code ec;
@@ -65,10 +68,22 @@ MainWindow::MainWindow(const std::filesystem::path& startFolder, QWidget* parent
 
   // Every button with an operation runs it; a button whose operation is not there yet
   // does nothing.
-  for (const Command& command : commands())
+  for (const Command& command : commands()) {
+    if (command.button.empty()) continue;
     if (auto* button = findChild<QPushButton*>(QString::fromUtf8(command.button.data(), command.button.size())))
       connect(button, &QPushButton::clicked, this, [this, &command] { run(command); });
+  }
   connect(ui_->Preview, &QPushButton::clicked, this, &MainWindow::showPreview);
+
+  // Ctrl+Z undoes, Ctrl+Shift+Z and Ctrl+Y redo; a text field takes them for itself first.
+  const auto press = [this](const char* name) {
+    if (auto* button = findChild<QPushButton*>(QLatin1String(name)); button && button->isEnabled()) button->click();
+  };
+  for (const auto& [keys, name] : {std::pair{QKeySequence(Qt::CTRL | Qt::Key_Z), "Undo"},
+                                   std::pair{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), "Redo"},
+                                   std::pair{QKeySequence(Qt::CTRL | Qt::Key_Y), "Redo"}})
+    connect(new QShortcut(keys, this), &QShortcut::activated, this, [press, name] { press(name); });
+  showHistory();
 
   qApp->installEventFilter(this);
   resize(sizeHint());
@@ -113,6 +128,19 @@ void MainWindow::run(const Command& command) {
   QCoreApplication::processEvents();
   busy_ = false;
   if (preview_) preview_->release();
+  showHistory();
+}
+
+void MainWindow::showHistory() {
+  const History history(historyRoot({}), picker_->folder());
+  const auto show = [this](const char* name, const Step* step, const char* verb) {
+    auto* button = findChild<QPushButton*>(QLatin1String(name));
+    if (!button) return;
+    button->setEnabled(step != nullptr);
+    button->setToolTip(step ? toQt(verb + stepText(*step)) : QString());
+  };
+  show("Undo", history.nextUndo(), "Undo ");
+  show("Redo", history.nextRedo(), "Redo ");
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -51,6 +51,9 @@ class MainWindow : public QWidget {
 
  private:
   void run(const Command& command);
+  // Undo and Redo: enabled when the folder's history has a step for them, which their
+  // tooltips name.
+  void showHistory();
 
   std::unique_ptr<Ui::Form1> ui_;
   QWidget* form_ = nullptr;  // the laid-out controls, at their own size

@@ -57,7 +57,12 @@ struct DemoWindow {
 // what they write.
 class OperationsTest : public QObject {
   Q_OBJECT
+  QTemporaryDir state_;
+
  private slots:
+  // The undo history goes to the test's own folder, never to the user's.
+  void initTestCase() { qputenv("XDG_STATE_HOME", state_.path().toLocal8Bit()); }
+
   void theImportWorksFromTheButtons() {
     DemoWindow d;
 

@@ -31,6 +31,8 @@ class WindowFixture {
     work = root_.filePath(QStringLiteral("work"));
     terrainFolder = root_.filePath(QStringLiteral("Terrains/") + terrain);
     QDir::setCurrent(work);
+    // The undo history goes to the test's own folder, never to the user's.
+    qputenv("XDG_STATE_HOME", root_.filePath(QStringLiteral("state")).toLocal8Bit());
     window = std::make_unique<MainWindow>(pathOf(terrainFolder));
     record(window->host());
     window->startUp();

@@ -1,0 +1,142 @@
+#include "app/undo.h"
+
+#include <cstdio>
+#include <optional>
+
+#include "app/history.h"
+#include "app/platform.h"
+#include "terrain/terrain_folder.h"
+
+namespace quarnby {
+
+namespace {
+
+// Passes everything on, holding back the latest message until the next call, so that the
+// operation's closing message can take one more line once the step is recorded.
+class ClosingLineHost : public Host {
+ public:
+  explicit ClosingLineHost(Host& inner) : inner_(inner) {}
+
+  void showMessage(const std::string& text, Icon icon, const std::string& title) override {
+    release();
+    held_ = Held{text, icon, title};
+  }
+  bool askYesNo(const std::string& text, const std::string& title, Icon icon) override {
+    release();
+    return inner_.askYesNo(text, title, icon);
+  }
+  void setProgress(ProgressBar bar, int value) override {
+    release();
+    inner_.setProgress(bar, value);
+  }
+  void setFocus(const std::string& control) override {
+    release();
+    inner_.setFocus(control);
+  }
+
+  // Shows the held message, with `line` added when given (alone when none is held).
+  void finish(const std::optional<std::string>& line) {
+    if (line) {
+      if (held_)
+        held_->text += kCrLf + *line;
+      else
+        held_ = Held{*line, Icon::Exclamation, {}};
+    }
+    release();
+  }
+
+ private:
+  struct Held {
+    std::string text;
+    Icon icon;
+    std::string title;
+  };
+  void release() {
+    if (held_) inner_.showMessage(held_->text, held_->icon, held_->title);
+    held_.reset();
+  }
+  Host& inner_;
+  std::optional<Held> held_;
+};
+
+History historyOf(const Context& cx) { return History(historyRoot(cx.stateFolder), cx.folder); }
+
+// Undo and redo share everything but their words.
+Outcome restore(Context& cx, bool undo) {
+  if (!checkTerrainFolder(cx)) return Outcome::EndedEarly;
+  History history = historyOf(cx);
+  const Step* step = undo ? history.nextUndo() : history.nextRedo();
+  if (!step) {
+    cx.host.showMessage(undo ? "There is nothing to undo." : "There is nothing to redo.", Icon::Information);
+    return Outcome::EndedEarly;
+  }
+  const std::string what = stepText(*step);
+  if (const auto changed = history.changedSince(*step); !changed.empty()) {
+    std::string text = "Since " + what + ", these files were changed:";
+    for (const std::string& name : changed) text += kCrLf + name;
+    text += kCrLf + kCrLf + (undo ? "Undo anyway? " : "Redo anyway? ") + "These changes will be lost.";
+    if (!cx.host.askYesNo(text, undo ? "Undo" : "Redo", Icon::Exclamation)) return Outcome::EndedEarly;
+  }
+  if (auto failed = undo ? history.undo() : history.redo()) {
+    cx.host.showMessage((undo ? "Can't undo " : "Can't redo ") + what + ":" + kCrLf + *failed +
+                            kCrLf + "The files were left unchanged.",
+                        Icon::Critical);
+    return Outcome::EndedEarly;
+  }
+  cx.host.showMessage((undo ? "Undone: " : "Redone: ") + what, Icon::Information);
+  return Outcome::Completed;
+}
+
+}  // namespace
+
+Outcome Undo_Click(Context& cx) { return restore(cx, true); }
+Outcome Redo_Click(Context& cx) { return restore(cx, false); }
+
+Outcome History_Click(Context& cx) {
+  if (!checkTerrainFolder(cx)) return Outcome::EndedEarly;
+  const History history = historyOf(cx);
+  if (history.steps().empty()) {
+    cx.host.showMessage("Nothing to undo or redo.", Icon::Information);
+    return Outcome::Completed;
+  }
+  std::string text;
+  const auto& steps = history.steps();
+  for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
+    const std::tm t = localTime(it->time / 1000000);
+    char when[64];
+    std::snprintf(when, sizeof when, "%04d-%02d-%02d %02d:%02d:%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
+                  t.tm_hour, t.tm_min, t.tm_sec);
+    if (!text.empty()) text += kCrLf;
+    text += std::string(when) + "  " + it->title + " (" + stepFileList(*it) + ")";
+    if (it->state == StepState::Undone) text += "  can be redone";
+  }
+  cx.host.showMessage(text, Icon::Information, "History");
+  return Outcome::Completed;
+}
+
+Outcome runRecorded(Context& cx, std::string title, const std::vector<std::string_view>& suffixes,
+                    const std::function<Outcome(Context&)>& operation) {
+  // Without a terrain folder the operation says so itself, and changes nothing.
+  const std::string base = baseName(cx.folder);
+  std::error_code ec;
+  if (base.empty() || !std::filesystem::is_directory(cx.folder, ec)) return operation(cx);
+
+  std::vector<std::string> names;
+  for (const std::string_view suffix : suffixes) names.push_back(terrainFile(cx.folder, suffix).filename().string());
+  History history = historyOf(cx);
+  auto failed = history.keepBefore(std::move(title), std::move(names));
+
+  // The operation sees the same context with a host that lets its closing message grow.
+  // Keep this copy in step with the members of Context.
+  ClosingLineHost host(cx.host);
+  Context inner{cx.params, cx.folder, host, cx.random, cx.settingsFile, cx.stateFolder};
+  const Outcome outcome = operation(inner);
+  if (!failed) failed = history.recordAfter();
+
+  std::optional<std::string> line;
+  if (failed && outcome == Outcome::Completed) line = "This cannot be undone: " + *failed + ".";
+  host.finish(line);
+  return outcome;
+}
+
+}  // namespace quarnby

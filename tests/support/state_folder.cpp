@@ -1,0 +1,17 @@
+// Every test program keeps the undo history in a fresh folder of its own, never in the
+// user's state folder: XDG_STATE_HOME points there before the first test runs.
+#include <cstdlib>
+
+#include "support/temp_folder.h"
+
+namespace quarnby::testing {
+namespace {
+
+struct TestStateFolder {
+  TempFolder folder;
+  TestStateFolder() { ::setenv("XDG_STATE_HOME", folder.path().c_str(), 1); }
+};
+const TestStateFolder testStateFolder;
+
+}  // namespace
+}  // namespace quarnby::testing
