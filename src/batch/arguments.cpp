@@ -90,7 +90,7 @@ const Grammar& batchGrammar() {
         {"--config", "FILE", "settings file read at start-up and by save/reload-settings", takeSettingsFile},
         {"--set", "NAME=VALUE",
          "set a control: texts take VALUE whole, switches 0/1/2,\noptions true/false, type choices -1..6", takeSet},
-        {"--yes", "", "answer Yes to the export's question", takeYes},
+        {"--yes", "", "answer Yes to every question (the export's, undo over an outside change)", takeYes},
         {"--demo", "DIR", "write the demo terrain folder DIR/Demo and DIR/quarnby.cfg", takeDemo},
         {"--seed", "N", "the demo terrain's seed (default 1944)", takeSeed},
         {"--help", "", "this text", takeHelp},

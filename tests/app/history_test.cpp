@@ -13,7 +13,7 @@
 #include "batch/batch.h"
 #include "support/temp_folder.h"
 #include "terrain/file_io.h"
-#include "tools/demo_terrain.h"
+#include "demo/demo_terrain.h"
 
 namespace quarnby {
 namespace {
