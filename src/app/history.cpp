@@ -17,6 +17,8 @@ namespace {
 
 constexpr std::string_view kStepHeader = "quarnby history step 1";
 constexpr std::size_t kIdDigits = 10;
+// Every kind of terrain file an operation writes is within this.
+constexpr std::size_t kLargestFile = readLimit::kText;
 
 // FNV-1a, 64 bits: enough to tell whether a file changed, not a guard against tampering.
 std::uint64_t hashOf(std::span<const std::uint8_t> bytes) {
@@ -154,7 +156,7 @@ bool isStepId(const std::string& name) {
 
 std::optional<Step> readStep(const fs::path& stepFolder) {
   std::string error;
-  const auto bytes = readWholeFile(stepFolder / "step.txt", error);
+  const auto bytes = readWholeFile(stepFolder / "step.txt", readLimit::kSettings, error);
   if (!bytes) return std::nullopt;
   return parseStep(stepFolder.filename().string(), std::string(bytes->begin(), bytes->end()));
 }
@@ -170,7 +172,7 @@ std::optional<FileState> fileStateOf(const fs::path& file, std::string& error) {
     }
     return FileState{};
   }
-  const auto bytes = readWholeFile(file, error);
+  const auto bytes = readWholeFile(file, kLargestFile, error);
   if (!bytes) return std::nullopt;
   return FileState{true, bytes->size(), hashOf(*bytes)};
 }
@@ -442,7 +444,7 @@ std::optional<std::string> History::move(std::size_t index, bool undo) {
       if (now->exists) removals.push_back(file);
       continue;
     }
-    auto bytes = readWholeFile(arriving / f.name, error);
+    auto bytes = readWholeFile(arriving / f.name, kLargestFile, error);
     if (!bytes) return "cannot read the kept copy of " + f.name + " (" + error + ")";
     if (bytes->size() != wanted.size || hashOf(*bytes) != wanted.hash)
       return "the kept copy of " + f.name + " was changed since";
