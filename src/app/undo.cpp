@@ -5,6 +5,7 @@
 
 #include "app/history.h"
 #include "app/platform.h"
+#include "steps/operation_steps.h"
 #include "terrain/terrain_folder.h"
 
 namespace quarnby {
