@@ -7,6 +7,7 @@
 
 #include "core/numeric_text.h"
 #include "core/rounding.h"
+#include "steps/operation_steps.h"
 #include "terrain/file_io.h"
 #include "terrain/terrain_folder.h"
 #include "typing/altitude_intervals.h"
@@ -193,9 +194,8 @@ Outcome Form_Load(Context& cx) {
   // A first start has no settings file; one that is there but cannot be read is worth
   // telling, or the user's settings would silently give way to the defaults.
   if (!missing)
-    cx.host.showMessage(fileMessage("Can't read the settings file:", cx.settingsFile, error) + kCrLf +
-                            "The default settings are used.",
-                        Icon::Exclamation);
+    reportFileFailure(cx.host, "Can't read the settings file:", cx.settingsFile, error,
+                      {.closingLine = "The default settings are used.", .icon = Icon::Exclamation});
 
   // No settings file: the built-in defaults, then thresholds computed from them.
   const char* const weights[22] = {"5", "1", "4", "1", "4", "1", "2", "1", "3", "4", "1",
@@ -236,8 +236,7 @@ Outcome SaveConfig_Click(Context& cx) {
       return Outcome::Completed;
     }
   }
-  cx.host.showMessage(fileMessage("Can't open the file:", cx.settingsFile, error, kCr), Icon::Critical);
-  return Outcome::EndedEarly;
+  return reportFileFailure(cx.host, "Can't open the file:", cx.settingsFile, error, {.lineBreak = kCr});
 }
 
 Outcome ReloadConfig_Click(Context& cx) { return Form_Load(cx); }

@@ -31,15 +31,9 @@ Outcome ExpBmp_Click(Context& cx) {
 
   std::string error;
   const auto grid = ElevationGrid::load(gridPath, error);
-  if (!grid) {
-    cx.host.showMessage(fileMessage("Can't open the Elevation File:", gridPath, error, kCr), Icon::Critical);
-    return Outcome::EndedEarly;
-  }
+  if (!grid) return reportFileFailure(cx.host, "Can't open the Elevation File:", gridPath, error, {.lineBreak = kCr});
   auto output = SafeFile::create(bitmapPath, error);
-  if (!output) {
-    cx.host.showMessage(fileMessage("Can't open the map File:", bitmapPath, error, kCr), Icon::Critical);
-    return Outcome::EndedEarly;
-  }
+  if (!output) return reportFileFailure(cx.host, "Can't open the map File:", bitmapPath, error, {.lineBreak = kCr});
   cx.host.setProgress(ProgressBar::Bar1, 5);
 
   std::int32_t maximum = 0;  // never below 0, so an all-sea grid stays black
@@ -91,10 +85,8 @@ Outcome ExpBmp_Click(Context& cx) {
   }
   output->write(std::array<std::uint8_t, 2>{});  // the two bytes after the pixels
   cx.host.setProgress(ProgressBar::Bar1, 100);
-  if (auto failed = output->commit()) {
-    cx.host.showMessage(fileMessage("Can't write the map File:", bitmapPath, *failed, kCr), Icon::Critical);
-    return Outcome::EndedEarly;
-  }
+  if (auto failed = output->commit())
+    return reportFileFailure(cx.host, "Can't write the map File:", bitmapPath, *failed, {.lineBreak = kCr});
   cx.host.showMessage("Terrain elevation exported to:" + kCrLf + bitmapPath.string() + kCrLf +
                           "and has a max elevation of " + plainInteger(maximum) + " feet.",
                       Icon::Information);

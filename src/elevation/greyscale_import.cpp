@@ -24,10 +24,7 @@ Outcome SetElvGrey_Click(Context& cx) {
   if (!bitmap) return Outcome::EndedEarly;
   std::string error;
   auto output = SafeFile::create(gridPath, error);
-  if (!output) {
-    cx.host.showMessage(fileMessage("Can't open the Elevation File:", gridPath, error), Icon::Critical);
-    return Outcome::EndedEarly;
-  }
+  if (!output) return reportFileFailure(cx.host, "Can't open the Elevation File:", gridPath, error);
 
   const double maxAlt = cx.params.number("MaxAlt");
   const std::int16_t smoothBelow = clampToInt16(cx.params.number("MaxSmothAlt"));
@@ -130,7 +127,8 @@ Outcome SetElvGrey_Click(Context& cx) {
     }
   });
 
-  if (!commitElevationGrid(cx, *output, gridPath)) return Outcome::EndedEarly;
+  if (auto failed = output->commit())
+    return reportFileFailure(cx.host, "Can't write the Elevation File:", gridPath, *failed);
   cx.host.showMessage(maximumReport(highest.value, highest.row, highest.column, 0.02), Icon::Information);
   return Outcome::Completed;
 }

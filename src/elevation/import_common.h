@@ -153,8 +153,4 @@ void writeImportRows(SafeFile& file, const ImportWindow& window, bool mirror, Ho
 // with the source column and row of the maximum.
 std::string maximumReport(int maximum, int row, int column, double milesPerSample);
 
-// Puts the written elevation grid file in place; false after telling the user why it
-// failed.
-bool commitElevationGrid(Context& cx, SafeFile& file, const std::filesystem::path& path);
-
 }  // namespace quarnby::elevation

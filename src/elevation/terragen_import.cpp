@@ -58,10 +58,7 @@ Outcome SetElv_Click(Context& cx) {
 
   std::string error;
   auto output = SafeFile::create(gridPath, error);
-  if (!output) {
-    cx.host.showMessage(fileMessage("Can't open the Elevation File:", gridPath, error), Icon::Critical);
-    return Outcome::EndedEarly;
-  }
+  if (!output) return reportFileFailure(cx.host, "Can't open the Elevation File:", gridPath, error);
 
   // Units below t are smoothed with their neighbours; within w of t the cell itself
   // weighs three times.
@@ -142,7 +139,8 @@ Outcome SetElv_Click(Context& cx) {
     }
   });
 
-  if (!commitElevationGrid(cx, *output, gridPath)) return Outcome::EndedEarly;
+  if (auto failed = output->commit())
+    return reportFileFailure(cx.host, "Can't write the Elevation File:", gridPath, *failed);
   cx.host.showMessage(maximumReport(highest.value, highest.row, highest.column, 0.04), Icon::Information);
   return Outcome::Completed;
 }

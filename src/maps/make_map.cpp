@@ -129,33 +129,29 @@ Outcome Command3_Click(Context& cx) {
   const auto imageFile = terrainFile(cx.folder, kind == MapKind::Road         ? suffix::kRoadMap
                                                 : kind == MapKind::ObjectDots ? suffix::kObjectDots
                                                                               : suffix::kColourMap);
-  const auto cantOpen = [&](const std::string& what, const std::filesystem::path& file, const std::string& error) {
-    cx.host.showMessage(fileMessage(what, file, error, kCr), Icon::Critical);
-    return Outcome::EndedEarly;
-  };
-
   std::string error;
   const auto elevationFile = terrainFile(cx.folder, suffix::kElevation);
   const auto elevation = ElevationGrid::load(elevationFile, error);
-  if (!elevation) return cantOpen("Can't open the Elevation File:", elevationFile, error);
+  if (!elevation)
+    return reportFileFailure(cx.host, "Can't open the Elevation File:", elevationFile, error, {.lineBreak = kCr});
   const auto typeFile = terrainFile(cx.folder, suffix::kType);
   const auto types = CellGrid::load(typeFile, error);
-  if (!types) return cantOpen("Can't open the Type File:", typeFile, error);
+  if (!types) return reportFileFailure(cx.host, "Can't open the Type File:", typeFile, error, {.lineBreak = kCr});
   // The image replaces the old one only when it is complete, so a run that stops at any
   // step leaves the previous image as it was.
   auto image = SafeFile::create(imageFile, error);
-  if (!image) return cantOpen("Can't open the map File:", imageFile, error);
+  if (!image) return reportFileFailure(cx.host, "Can't open the map File:", imageFile, error, {.lineBreak = kCr});
   std::vector<TrackPolyline> tracks;
   std::string objects;
   if (kind == MapKind::Road) {
     const auto trackFile = terrainFile(cx.folder, suffix::kTracks);
     auto read = readTrackFile(trackFile, error);
-    if (!read) return cantOpen("Can't open the Type File:", trackFile, error);
+    if (!read) return reportFileFailure(cx.host, "Can't open the Type File:", trackFile, error, {.lineBreak = kCr});
     tracks = std::move(*read);
   } else if (kind == MapKind::ObjectDots) {
     const auto objectFile = terrainFile(cx.folder, suffix::kObjects);
     auto read = readObjectFile(objectFile, error);
-    if (!read) return cantOpen("Can't open the Type File:", objectFile, error);
+    if (!read) return reportFileFailure(cx.host, "Can't open the Type File:", objectFile, error, {.lineBreak = kCr});
     objects = std::move(*read);
   }
 
@@ -175,12 +171,9 @@ Outcome Command3_Click(Context& cx) {
   }
 
   image->write(mapBitmapFile(kind != MapKind::Colour, pixels));
-  if (auto failed = image->commit()) {
-    cx.host.showMessage(fileMessage("Can't write the map File:", imageFile, *failed, kCr) + kCrLf +
-                            "The previous map was left unchanged.",
-                        Icon::Critical);
-    return Outcome::EndedEarly;
-  }
+  if (auto failed = image->commit())
+    return reportFileFailure(cx.host, "Can't write the map File:", imageFile, *failed,
+                             {.lineBreak = kCr, .closingLine = "The previous map was left unchanged."});
   cx.host.setProgress(ProgressBar::Bar2, 100);
   cx.host.showMessage("Done", Icon::Information);
   return Outcome::Completed;

@@ -138,11 +138,6 @@ void modifySite(const ParameterSet& params, Grids& g, const ObjectRecord& record
     }
 }
 
-void openFailure(Context& cx, const std::string& what, const std::filesystem::path& file, const std::string& error,
-                 const std::string& title = {}) {
-  cx.host.showMessage(fileMessage(what, file, error), Icon::Critical, title);
-}
-
 // A type choice that an enabled option needs but that shows nothing.
 bool refuseEmptyChoice(Context& cx, std::string_view option, std::string_view combo, std::string_view label) {
   if (!checked(cx.params, option) || cx.params.choice(combo) >= 0) return false;
@@ -165,30 +160,21 @@ Outcome Command2_Click(Context& cx) {
 
   std::string error;
   auto elev = GridFile::loadForUpdate(elvFile, kElevBytes, error);
-  if (!elev) {
-    openFailure(cx, "Can't open the Elevation File:", elvFile, error);
-    return Outcome::EndedEarly;
-  }
+  if (!elev) return reportFileFailure(cx.host, "Can't open the Elevation File:", elvFile, error);
   Grids g{ElevationGrid(std::move(*elev)), std::nullopt, std::nullopt};
   if (typing || clearing) {
     auto types = GridFile::loadForUpdate(typFile, kTypeBytes, error);
-    if (!types) {
-      openFailure(cx, "Can't open the Type File:", typFile, error);
-      return Outcome::EndedEarly;
-    }
+    if (!types) return reportFileFailure(cx.host, "Can't open the Type File:", typFile, error);
     g.types = CellGrid(std::move(*types));
   }
   const auto objects = readObjectFile(obaFile, error);
-  if (!objects) {
-    openFailure(cx, "Can't open the Object File:", obaFile, error, kObjectFileTitle);
-    return Outcome::EndedEarly;
-  }
+  if (!objects)
+    return reportFileFailure(cx.host, "Can't open the Object File:", obaFile, error, {.title = kObjectFileTitle});
   if (typing) {
     auto subTypes = GridFile::loadForUpdate(sypFile, kTypeBytes, error);
-    if (!subTypes) {
-      openFailure(cx, "Can't open the Tile Sub-Type File:", sypFile, error, kObjectFileTitle);
-      return Outcome::EndedEarly;
-    }
+    if (!subTypes)
+      return reportFileFailure(cx.host, "Can't open the Tile Sub-Type File:", sypFile, error,
+                               {.title = kObjectFileTitle});
     g.subTypes = CellGrid(std::move(*subTypes));
   }
   if (refuseEmptyChoice(cx, "Check1", "Combo25", "Set Terrain Type Under Object to:") ||
@@ -222,12 +208,9 @@ Outcome Command2_Click(Context& cx) {
     changed.push_back({sypFile, g.subTypes->bytes()});
     kinds.push_back("Tile Sub-Type File");
   }
-  if (const auto failed = replaceFiles(changed)) {
-    cx.host.showMessage("Can't write the " + kinds[failed->index] + ":" + kCrLf + changed[failed->index].target.string() +
-                            kCrLf + failed->error,
-                        Icon::Critical);
-    return Outcome::EndedEarly;
-  }
+  if (const auto failed = replaceFiles(changed))
+    return reportFileFailure(cx.host, "Can't write the " + kinds[failed->index] + ":", changed[failed->index].target,
+                             failed->error);
 
   cx.host.showMessage("Done." + kCrLf + "Processed " + std::to_string(count) + " objects.", Icon::Information);
   return Outcome::Completed;

@@ -14,4 +14,22 @@ namespace quarnby {
 // telling the user "Please select a terrain folder.".
 std::optional<std::string> checkTerrainFolder(Context& cx);
 
+// How a message about a file is laid out beyond its three lines: the break between them
+// (CR LF, or CR alone where the operation uses it), whether the file's name is one of
+// them, a closing line after a CR LF, the box's title (empty: the program's name) and its
+// icon.
+struct FileMessageLayout {
+  std::string lineBreak = kCrLf;
+  bool namesFile = true;
+  std::string closingLine = {};
+  std::string title = {};
+  Icon icon = Icon::Critical;
+};
+
+// Tells the user that `file` cannot be opened, read or written: the line naming the kind
+// of file, the file's full name and the system's description (fileMessage). Returns
+// EndedEarly, for the operation that stops there to return.
+Outcome reportFileFailure(Host& host, std::string_view kindLine, const std::filesystem::path& file,
+                          const std::string& error, const FileMessageLayout& layout = {});
+
 }  // namespace quarnby

@@ -153,10 +153,7 @@ Outcome MakeTracks_Click(Context& cx) {
 
   std::string error;
   const auto objectText = readObjectFile(objectFile, error);
-  if (!objectText) {
-    cx.host.showMessage(fileMessage("Can't open the file:", objectFile, error, kCr), Icon::Critical);
-    return Outcome::EndedEarly;
-  }
+  if (!objectText) return reportFileFailure(cx.host, "Can't open the file:", objectFile, error, {.lineBreak = kCr});
   const Objects objects = readObjects(*objectText);
   if (objects.tooMany) {
     cx.host.showMessage("The object file holds more than " + plainInteger(kMostSlots) +
@@ -166,20 +163,12 @@ Outcome MakeTracks_Click(Context& cx) {
   }
 
   const auto elevation = ElevationGrid::load(elevationFile, error);
-  if (!elevation) {
-    cx.host.showMessage(fileMessage("Can't open the Elevation File:", elevationFile, error, kCr), Icon::Critical);
-    return Outcome::EndedEarly;
-  }
+  if (!elevation)
+    return reportFileFailure(cx.host, "Can't open the Elevation File:", elevationFile, error, {.lineBreak = kCr});
   const auto types = CellGrid::load(typeFile, error);
-  if (!types) {
-    cx.host.showMessage(fileMessage("Can't open the Type File:", typeFile, error, kCr), Icon::Critical);
-    return Outcome::EndedEarly;
-  }
+  if (!types) return reportFileFailure(cx.host, "Can't open the Type File:", typeFile, error, {.lineBreak = kCr});
   auto out = SafeFile::create(trackFile, error);
-  if (!out) {
-    cx.host.showMessage(fileMessage("Can't open the output File:", trackFile, error, kCr), Icon::Critical);
-    return Outcome::EndedEarly;
-  }
+  if (!out) return reportFileFailure(cx.host, "Can't open the output File:", trackFile, error, {.lineBreak = kCr});
 
   std::vector<long long> objectSamples;
   for (const TrackObject& object : objects.slots) objectSamples.push_back(object.elevPos);
@@ -204,10 +193,8 @@ Outcome MakeTracks_Click(Context& cx) {
     }
     if (lastSlot > 0) cx.host.setProgress(ProgressBar::Bar3, static_cast<int>(100 * i / lastSlot));
   }
-  if (const auto failed = out->commit()) {
-    cx.host.showMessage(fileMessage("Can't write the output File:", trackFile, *failed, kCr), Icon::Critical);
-    return Outcome::EndedEarly;
-  }
+  if (const auto failed = out->commit())
+    return reportFileFailure(cx.host, "Can't write the output File:", trackFile, *failed, {.lineBreak = kCr});
 
   cx.host.setProgress(ProgressBar::Bar3, 100);
   std::string done = "Done" + kCrLf + "There where " + plainInteger(static_cast<long long>(objects.slots.size())) +

@@ -65,15 +65,13 @@ Outcome Command1_Click(Context& cx) {
 
   std::string error;
   const auto elevation = ElevationGrid::load(elevationFile, error);
-  if (!elevation) {
-    cx.host.showMessage("Can't open the Elevation File:" + kCr + error, Icon::Critical);
-    return Outcome::EndedEarly;
-  }
+  if (!elevation)
+    return reportFileFailure(cx.host, "Can't open the Elevation File:", elevationFile, error,
+                             {.lineBreak = kCr, .namesFile = false});
   auto output = SafeFile::create(typeFile, error);
-  if (!output) {
-    cx.host.showMessage("Can't open the Type File:" + kCr + error, Icon::Critical);
-    return Outcome::EndedEarly;
-  }
+  if (!output)
+    return reportFileFailure(cx.host, "Can't open the Type File:", typeFile, error,
+                             {.lineBreak = kCr, .namesFile = false});
 
   // Alt(0) is sea level; Alt(1)..Alt(22) are the upper limits of bands 1 to 22.
   std::array<float, 23> alt{};
@@ -175,11 +173,10 @@ Outcome Command1_Click(Context& cx) {
   }
 
   // The new grid replaces the old one only once it is written whole.
-  if (auto failed = output->commit()) {
-    cx.host.showMessage("Can't write the Type File:" + kCr + *failed + kCrLf + "The Type File was left unchanged.",
-                        Icon::Critical);
-    return Outcome::EndedEarly;
-  }
+  if (auto failed = output->commit())
+    return reportFileFailure(
+        cx.host, "Can't write the Type File:", typeFile, *failed,
+        {.lineBreak = kCr, .namesFile = false, .closingLine = "The Type File was left unchanged."});
   cx.host.showMessage("Done", Icon::Information);
   return Outcome::Completed;
 }

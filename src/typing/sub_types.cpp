@@ -20,24 +20,19 @@ Outcome SetSubTypes_Click(Context& cx) {
   std::string error;
   // A type grid shorter than the full grid counts as water past its end.
   const auto types = CellGrid::load(typeFile, error);
-  if (!types) {
-    cx.host.showMessage(fileMessage("Can't open the Type File:", typeFile, error, kCr), Icon::Critical);
-    return Outcome::EndedEarly;
-  }
-  const auto cantOpenSubTypes = [&](const std::string& why) {
-    cx.host.showMessage(fileMessage("Can't open the Sub-Type File:", subTypeFile, why, kCr), Icon::Critical);
-    return Outcome::EndedEarly;
-  };
+  if (!types) return reportFileFailure(cx.host, "Can't open the Type File:", typeFile, error, {.lineBreak = kCr});
   // The grid is written over its first 262,144 bytes; an existing file keeps whatever
   // follows them, and a missing one is created.
   CellGrid subTypes;
   if (std::error_code ec; std::filesystem::exists(subTypeFile, ec)) {
     auto existing = CellGrid::load(subTypeFile, error);
-    if (!existing) return cantOpenSubTypes(error);
+    if (!existing)
+      return reportFileFailure(cx.host, "Can't open the Sub-Type File:", subTypeFile, error, {.lineBreak = kCr});
     subTypes = std::move(*existing);
   }
   auto output = SafeFile::create(subTypeFile, error);
-  if (!output) return cantOpenSubTypes(error);
+  if (!output)
+    return reportFileFailure(cx.host, "Can't open the Sub-Type File:", subTypeFile, error, {.lineBreak = kCr});
 
   cx.random.reseedFromClock();  // a new pattern on every run
 
@@ -50,12 +45,9 @@ Outcome SetSubTypes_Click(Context& cx) {
   }
 
   output->write(subTypes.bytes());
-  if (auto failed = output->commit()) {
-    cx.host.showMessage(fileMessage("Can't write the Sub-Type File:", subTypeFile, *failed, kCr) + kCrLf +
-                            "The Sub-Type File was left unchanged.",
-                        Icon::Critical);
-    return Outcome::EndedEarly;
-  }
+  if (auto failed = output->commit())
+    return reportFileFailure(cx.host, "Can't write the Sub-Type File:", subTypeFile, *failed,
+                             {.lineBreak = kCr, .closingLine = "The Sub-Type File was left unchanged."});
   cx.host.setProgress(ProgressBar::Bar1, 100);
   cx.host.showMessage("Done", Icon::Information);
   return Outcome::Completed;

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "support/recording_host.h"
 #include "support/temp_folder.h"
 
 namespace quarnby {
@@ -15,6 +16,32 @@ TEST(OperationSteps, TheFolderCheckAsksForAFolderWithAName) {
   EXPECT_EQ(h.host.messages[0].icon, Icon::Information);
   h.cx.folder = "/Terrains/Europe";
   EXPECT_EQ(checkTerrainFolder(h.cx), "Europe");
+}
+
+TEST(OperationSteps, AFileFailureSaysWhichFileAndWhyAsTheOperationLaysItOut) {
+  struct Case {
+    FileMessageLayout layout;
+    std::string text;
+    Icon icon;
+    std::string title;
+  };
+  const std::vector<Case> cases = {
+      {{}, "Can't open the Type File:\r\n/T/Europe/Europe.typ\r\nNo such file", Icon::Critical, ""},
+      {{.lineBreak = kCr}, "Can't open the Type File:\r/T/Europe/Europe.typ\rNo such file", Icon::Critical, ""},
+      {{.lineBreak = kCr, .namesFile = false, .closingLine = "Left unchanged."},
+       "Can't open the Type File:\rNo such file\r\nLeft unchanged.", Icon::Critical, ""},
+      {{.title = "Objects", .icon = Icon::Exclamation},
+       "Can't open the Type File:\r\n/T/Europe/Europe.typ\r\nNo such file", Icon::Exclamation, "Objects"},
+  };
+  for (const Case& c : cases) {
+    testing::RecordingHost host;
+    EXPECT_EQ(reportFileFailure(host, "Can't open the Type File:", "/T/Europe/Europe.typ", "No such file", c.layout),
+              Outcome::EndedEarly);
+    ASSERT_EQ(host.messages.size(), 1u);
+    EXPECT_EQ(host.messages[0].text, c.text);
+    EXPECT_EQ(host.messages[0].icon, c.icon);
+    EXPECT_EQ(host.messages[0].title, c.title);
+  }
 }
 
 }  // namespace
