@@ -6,7 +6,7 @@
 #include <sstream>
 #include <tuple>
 
-#include "app/platform.h"
+#include "platform/user_folders.h"
 #include "terrain/file_io.h"
 
 namespace quarnby {
@@ -184,14 +184,14 @@ std::string stepFileList(const Step& step) {
 }
 
 std::string stepText(const Step& step) {
-  const std::tm t = localTime(step.time / 1000000);
+  const std::tm t = platform::localTime(step.time / 1000000);
   char clock[8];
   std::snprintf(clock, sizeof clock, "%02d:%02d", t.tm_hour, t.tm_min);
   return step.title + " (" + stepFileList(step) + ") at " + clock;
 }
 
 fs::path historyRoot(const fs::path& stateFolder) {
-  const fs::path base = stateFolder.empty() ? userStateFolder() : stateFolder;
+  const fs::path base = stateFolder.empty() ? platform::userStateFolder() : stateFolder;
   return base.empty() ? fs::path() : base / "quarnby" / "history";
 }
 

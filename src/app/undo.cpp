@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "app/history.h"
-#include "app/platform.h"
+#include "platform/user_folders.h"
 #include "steps/operation_steps.h"
 #include "terrain/terrain_folder.h"
 
@@ -103,7 +103,7 @@ Outcome History_Click(Context& cx) {
   std::string text;
   const auto& steps = history.steps();
   for (auto it = steps.rbegin(); it != steps.rend(); ++it) {
-    const std::tm t = localTime(it->time / 1000000);
+    const std::tm t = platform::localTime(it->time / 1000000);
     char when[64];
     std::snprintf(when, sizeof when, "%04d-%02d-%02d %02d:%02d:%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
                   t.tm_hour, t.tm_min, t.tm_sec);

@@ -1,5 +1,6 @@
 #include <QAbstractButton>
 #include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "demo/demo_terrain.h"
+#include "gui/folder_picker.h"
 #include "gui/gui_host.h"
 #include "gui/main_window.h"
 #include "gui/qt_text.h"
@@ -135,6 +137,59 @@ class OperationsTest : public QObject {
     for (const auto& [name, size] : files)
       QCOMPARE(QFileInfo(d.parent.filePath(QStringLiteral("Demo/") + name)).size(), size);
     QVERIFY(QFileInfo(d.parent.filePath(QStringLiteral("Demo/Demo.tra"))).size() > 1000);
+  }
+
+  // Undo and Redo follow the folder's history: their tooltips name the step, pressing
+  // them (or their keys) puts the files back and forward, another folder has its own.
+  void undoAndRedoFromTheButtonsAndKeys() {
+    DemoWindow d;
+    auto* undo = d.window->findChild<QPushButton*>("Undo");
+    auto* redo = d.window->findChild<QPushButton*>("Redo");
+    QVERIFY(undo && redo);
+    QVERIFY(!undo->isEnabled() && !redo->isEnabled());
+    const QString typ = d.parent.filePath(QStringLiteral("Demo/Demo.typ"));
+    const auto bytes = [](const QString& file) {
+      QFile f(file);
+      return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+
+    d.click("FindMaxMinUnits");
+    d.click("SetElv");
+    d.click("Command1");
+    const QByteArray typed = bytes(typ);
+    QCOMPARE(typed.size(), 512 * 512);
+    QVERIFY(undo->isEnabled() && !redo->isEnabled());
+    QVERIFY2(undo->toolTip().startsWith(QStringLiteral("Undo Set Type (Demo.typ) at ")), qPrintable(undo->toolTip()));
+
+    d.click("Undo");
+    QCOMPARE(d.boxes.size(), std::size_t(1));
+    QVERIFY2(d.boxes[0].text.startsWith(QStringLiteral("Undone: Set Type (Demo.typ) at ")), qPrintable(d.boxes[0].text));
+    QVERIFY(!QFile::exists(typ));  // Set Type made it, so undoing removes it
+    QVERIFY(redo->isEnabled());
+    QVERIFY(redo->toolTip().startsWith(QStringLiteral("Redo Set Type (Demo.typ) at ")));
+    QVERIFY(undo->toolTip().startsWith(QStringLiteral("Undo Set Elevation (Terragen) (Demo.elv) at ")));
+
+    d.click("Redo");
+    QCOMPARE(bytes(typ), typed);
+    QVERIFY(!redo->isEnabled());
+
+    // The keys, with the focus on a button (a text field keeps Ctrl+Z for itself).
+    d.window->show();
+    d.window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(d.window.get()));
+    d.window->findChild<QPushButton*>("Command1")->setFocus();
+    QTest::keyClick(d.window.get(), Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(!QFile::exists(typ));
+    QTest::keyClick(d.window.get(), Qt::Key_Y, Qt::ControlModifier);
+    QCOMPARE(bytes(typ), typed);
+    QTest::keyClick(d.window.get(), Qt::Key_Z, Qt::ControlModifier);
+    QTest::keyClick(d.window.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(bytes(typ), typed);
+
+    // Another folder has a history of its own: here, none.
+    QVERIFY(d.window->folderPicker().open(pathOf(d.parent.path())));
+    QVERIFY(!undo->isEnabled() && !redo->isEnabled());
+    QCOMPARE(undo->toolTip(), QString());
   }
 
   void theFileSystemRootIsNoTerrainFolder() {

@@ -1,8 +1,8 @@
-#include "app/platform.h"
+#include "platform/user_folders.h"
 
 #include <cstdlib>
 
-namespace quarnby {
+namespace quarnby::platform {
 
 namespace {
 
@@ -17,24 +17,16 @@ std::filesystem::path folderFromEnvironment(const char* name) {
 }  // namespace
 
 std::filesystem::path userStateFolder() {
-#ifdef _WIN32
-  return folderFromEnvironment("LOCALAPPDATA");
-#else
   if (auto folder = folderFromEnvironment("XDG_STATE_HOME"); !folder.empty()) return folder;
   if (auto home = folderFromEnvironment("HOME"); !home.empty()) return home / ".local" / "state";
   return {};
-#endif
 }
 
 std::tm localTime(std::int64_t seconds) {
   const std::time_t t = static_cast<std::time_t>(seconds);
   std::tm local{};
-#ifdef _WIN32
-  localtime_s(&local, &t);
-#else
   localtime_r(&t, &local);
-#endif
   return local;
 }
 
-}  // namespace quarnby
+}  // namespace quarnby::platform
