@@ -60,6 +60,17 @@ class ClosingLineHost : public Host {
   std::optional<Held> held_;
 };
 
+// runRecorded copies a Context member by member; this stops the build until a new member
+// is copied there too.
+struct ContextMembers {
+  ParameterSet* params;
+  std::filesystem::path folder;
+  Host* host;
+  RandomSource* random;
+  std::filesystem::path settingsFile, stateFolder;
+};
+static_assert(sizeof(Context) == sizeof(ContextMembers), "copy the new member of Context in runRecorded");
+
 History historyOf(const Context& cx) { return History(historyRoot(cx.stateFolder), cx.folder); }
 
 // Undo and redo share everything but their words.
