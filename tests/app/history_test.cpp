@@ -214,6 +214,15 @@ TEST_F(HistoryTest, AnOperationWhoseStepCannotBeKeptStillRunsAndSaysSo) {
   EXPECT_TRUE(std::filesystem::exists(folder / "Demo.typ"));
   EXPECT_EQ(run("undo"), Outcome::EndedEarly);
   EXPECT_EQ(lastMessage(), "There is nothing to undo.");
+
+  // A file written in place rather than replaced writes through its kept link as well:
+  // that step is refused rather than kept with the wrong bytes.
+  History history = this->history();
+  ASSERT_FALSE(history.keepBefore("Write", {"Demo.typ"}));
+  testing::writeBytes(folder / "Demo.typ", {7, 7, 7});
+  EXPECT_EQ(history.recordAfter(), "the kept copy of Demo.typ was changed with it");
+  ASSERT_NE(history.nextUndo(), nullptr);
+  EXPECT_EQ(history.nextUndo()->title, "Set Elevation (Terragen)");
 }
 
 // A restore killed after its step was marked, or after the files were replaced, leaves
