@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <new>
+#include <optional>
 #include <string>
 
 #include "app/settings_file.h"
@@ -11,7 +12,9 @@
 #include "elevation/range_finders.h"
 #include "elevation/terragen_import.h"
 #include "maps/make_map.h"
+#include "platform/folder_lock.h"
 #include "sites/modify_terrain.h"
+#include "terrain/file_io.h"
 #include "terrain/terrain_folder.h"
 #include "tracks/make_tracks.h"
 #include "typing/altitude_intervals.h"
@@ -95,6 +98,17 @@ Outcome runGuarded(const Command& command, Context& cx) {
 }  // namespace
 
 Outcome runCommand(const Command& command, Context& cx) {
+  // One run at a time in a terrain folder, its undo record included; a second waits a
+  // little, then gives way.
+  std::optional<platform::FolderLock> lock;
+  if (!cx.folder.empty() &&
+      platform::FolderLock::take(cx.folder, kFolderPatience, lock) == platform::FolderLock::Result::Busy) {
+    cx.host.showMessage("The terrain folder is in use by another run of " + std::string(kProgramName) + ":" + kCrLf +
+                            cx.folder.string() + kCrLf + "Try again when that run has ended.",
+                        Icon::Critical);
+    return Outcome::EndedEarly;
+  }
+  if (lock) removeLeftoverTemps(cx.folder);
   if (!command.changes) return runGuarded(command, cx);
   FileChanges changes = command.changes(cx.params);
   return runRecorded(cx, std::move(changes.title), changes.suffixes,

@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,9 +33,14 @@ const Command* findCommand(std::string_view name);
 const Command* findCommandByButton(std::string_view button);
 
 // Runs one operation as both faces do. An operation that changes terrain files is recorded
-// as a step of the folder's undo history. An unexpected error (an exception that no step of
-// the operation answered, memory running out) ends the operation with a message instead of
-// ending the program: its outcome is then EndedEarly.
+// as a step of the folder's undo history. It holds the terrain folder's lock throughout, so
+// that two runs never work in one folder at once: when another run holds it for longer
+// than kFolderPatience, the operation ends early with a message. With the lock held it
+// first removes the temporary files that killed runs left in the folder. An unexpected
+// error (an exception that no step of the operation answered, memory running out) ends
+// the operation with a message instead of ending the program: its outcome is then
+// EndedEarly.
+inline constexpr std::chrono::milliseconds kFolderPatience{2000};
 Outcome runCommand(const Command& command, Context& cx);
 
 }  // namespace quarnby

@@ -1,25 +1,18 @@
 #include "terrain/file_io.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
+#include "platform/interrupts.h"
 #include "platform/read_file.h"
+#include "platform/replace_file.h"
 
 namespace quarnby {
 namespace {
 
 constexpr std::size_t kWriteChunk = 1 << 16;
-
-mode_t newFileMode() {
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
-}
 
 }  // namespace
 
@@ -43,13 +36,14 @@ std::optional<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::pa
 SafeFile::SafeFile(std::filesystem::path target, std::filesystem::path temp, int fd)
     : target_(std::move(target)), temp_(std::move(temp)), fd_(fd) {
   buffer_.reserve(kWriteChunk);
+  platform::holdTemp(temp_);
 }
 
 SafeFile::SafeFile(SafeFile&& other) noexcept
     : target_(std::move(other.target_)),
       temp_(std::move(other.temp_)),
       fd_(other.fd_),
-      error_(other.error_),
+      error_(std::move(other.error_)),
       buffer_(std::move(other.buffer_)) {
   other.fd_ = -1;
   other.temp_.clear();
@@ -58,49 +52,28 @@ SafeFile::SafeFile(SafeFile&& other) noexcept
 SafeFile::~SafeFile() { abandon(); }
 
 std::optional<SafeFile> SafeFile::create(const std::filesystem::path& target, std::string& error) {
-  struct stat st {};
-  mode_t mode = newFileMode();
-  if (::stat(target.c_str(), &st) == 0) {
-    if (S_ISDIR(st.st_mode)) {
-      error = systemErrorText(EISDIR);
-      return std::nullopt;
-    }
-    if (::access(target.c_str(), W_OK) != 0) {
-      error = systemErrorText(errno);
-      return std::nullopt;
-    }
-    mode = st.st_mode & 07777;
-  }
-  std::filesystem::path folder = target.parent_path();
-  if (folder.empty()) folder = ".";
-  std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-  const int fd = ::mkstemp(pattern.data());
-  if (fd < 0) {
-    error = systemErrorText(errno);
+  // A link stays a link: the file it names is the one replaced, beside itself.
+  const std::filesystem::path file = platform::fileBehind(target);
+  if (auto refusal = platform::replaceRefusal(file)) {
+    error = *refusal;
     return std::nullopt;
   }
-  ::fchmod(fd, mode);
-  return SafeFile(target, pattern, fd);
+  std::filesystem::path folder = file.parent_path();
+  if (folder.empty()) folder = ".";
+  std::error_code ec;
+  const bool exists = std::filesystem::exists(file, ec);
+  auto temp = platform::createTemp(folder, exists ? file : std::filesystem::path(), error);
+  if (!temp) return std::nullopt;
+  return SafeFile(file, temp->path, temp->handle);
 }
 
 void SafeFile::flushBuffer() {
-  std::size_t done = 0;
-  while (error_ == 0 && done < buffer_.size()) {
-    const ssize_t put = ::write(fd_, buffer_.data() + done, buffer_.size() - done);
-    if (put < 0) {
-      if (errno == EINTR) continue;
-      error_ = errno;
-    } else if (put == 0) {
-      error_ = ENOSPC;
-    } else {
-      done += static_cast<std::size_t>(put);
-    }
-  }
+  if (!error_ && !buffer_.empty()) error_ = platform::writeAll(fd_, buffer_);
   buffer_.clear();
 }
 
 void SafeFile::write(std::span<const std::uint8_t> bytes) {
-  if (fd_ < 0 || error_ != 0) return;
+  if (fd_ < 0 || error_) return;
   while (!bytes.empty()) {
     const std::size_t room = kWriteChunk - buffer_.size();
     const std::size_t take = std::min(room, bytes.size());
@@ -117,29 +90,44 @@ void SafeFile::write(std::string_view text) {
 std::optional<std::string> SafeFile::flush() {
   if (fd_ < 0) return systemErrorText(EBADF);
   flushBuffer();
-  if (error_ != 0) return systemErrorText(error_);
-  return std::nullopt;
+  return error_;
 }
 
-std::optional<std::string> SafeFile::commit() {
-  if (fd_ < 0) return systemErrorText(EBADF);
+std::optional<std::string> SafeFile::finish() {
+  if (fd_ < 0) return error_ ? error_ : systemErrorText(EBADF);
   flushBuffer();
-  if (::close(fd_) != 0 && error_ == 0) error_ = errno;
+  auto closed = platform::syncAndClose(fd_);
   fd_ = -1;
-  if (error_ == 0 && std::rename(temp_.c_str(), target_.c_str()) != 0) error_ = errno;
-  if (error_ != 0) {
-    const int error = error_;
+  if (!error_) error_ = closed;
+  return error_;
+}
+
+std::optional<std::string> SafeFile::putInPlace() {
+  if (auto failed = platform::renameOver(temp_, target_)) {
     abandon();
-    return systemErrorText(error);
+    return failed;
   }
+  platform::releaseTemp(temp_);
   temp_.clear();
   return std::nullopt;
 }
 
+std::optional<std::string> SafeFile::commit() {
+  if (auto failed = finish()) {
+    abandon();
+    return failed;
+  }
+  platform::StopSignalsHeld held;
+  return putInPlace();
+}
+
 void SafeFile::abandon() {
-  if (fd_ >= 0) ::close(fd_);
+  platform::closeHandle(fd_);
   fd_ = -1;
-  if (!temp_.empty()) ::unlink(temp_.c_str());
+  if (!temp_.empty()) {
+    platform::removeFile(temp_);
+    platform::releaseTemp(temp_);
+  }
   temp_.clear();
 }
 
@@ -155,20 +143,67 @@ std::optional<std::string> replaceFile(const std::filesystem::path& target, std:
   return replaceFile(target, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
-std::optional<ReplaceFailure> replaceFiles(std::span<const Replacement> files) {
-  std::vector<SafeFile> written;  // abandoned on the way out unless committed
+std::optional<ReplaceFailure> replaceFiles(std::span<const Replacement> files,
+                                           const std::function<void(std::size_t)>& beforeRename) {
+  // Every new file written out and on the disk, every target checked (by create).
+  std::vector<SafeFile> written;  // abandoned on the way out unless put in place
   written.reserve(files.size());
   for (std::size_t i = 0; i < files.size(); ++i) {
     std::string error;
     auto file = SafeFile::create(files[i].target, error);
     if (!file) return ReplaceFailure{i, error};
     file->write(files[i].bytes);
-    if (auto failed = file->flush()) return ReplaceFailure{i, *failed};
+    if (auto failed = file->finish()) return ReplaceFailure{i, *failed};
     written.push_back(std::move(*file));
   }
-  for (std::size_t i = 0; i < written.size(); ++i)
-    if (auto failed = written[i].commit()) return ReplaceFailure{i, *failed};
+
+  // The old files stay under a second name until the last rename succeeded, so that a
+  // rename the checks could not foresee puts the earlier ones back.
+  platform::StopSignalsHeld held;
+  std::vector<std::optional<std::filesystem::path>> kept(written.size());
+  const auto dropKept = [&] {
+    for (auto& k : kept)
+      if (k) platform::removeFile(*k);
+  };
+  for (std::size_t i = 0; i < written.size(); ++i) {
+    std::error_code ec;
+    if (!std::filesystem::exists(written[i].target_, ec)) continue;
+    std::string error;
+    kept[i] = platform::keepAside(written[i].target_, error);
+    if (!kept[i]) {
+      dropKept();
+      return ReplaceFailure{i, error};
+    }
+  }
+  for (std::size_t i = 0; i < written.size(); ++i) {
+    if (beforeRename) beforeRename(i);
+    if (auto failed = written[i].putInPlace()) {
+      for (std::size_t j = 0; j < i; ++j) {
+        if (!kept[j]) platform::removeFile(written[j].target_);  // it was new
+        else if (!platform::renameOver(*kept[j], written[j].target_)) kept[j].reset();
+      }
+      dropKept();
+      return ReplaceFailure{i, *failed};
+    }
+  }
+  dropKept();
   return std::nullopt;
+}
+
+void removeLeftoverTemps(const std::filesystem::path& folder) {
+  std::error_code ec;
+  for (auto it = std::filesystem::directory_iterator(folder, ec); !ec && it != std::filesystem::directory_iterator();
+       it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (!name.starts_with(platform::kTempPrefix)) continue;
+    const char* digits = name.c_str() + platform::kTempPrefix.size();
+    char* end = nullptr;
+    const long long process = std::strtoll(digits, &end, 10);
+    if (end == digits || *end != '-') continue;
+    if (process == platform::thisProcess() || platform::processRunning(process)) continue;
+    std::error_code removed;
+    if (it->is_regular_file(removed)) std::filesystem::remove(it->path(), removed);
+  }
 }
 
 }  // namespace quarnby

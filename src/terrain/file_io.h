@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -28,10 +29,16 @@ inline constexpr std::size_t kSettings = 16 * kMiB;  // the settings file
 std::optional<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::path& file, std::size_t limit,
                                                        std::string& error, bool* missing = nullptr);
 
+struct Replacement;
+struct ReplaceFailure;
+
 // A file replaced as a whole: the bytes go to a temporary file beside the target, which
-// is renamed over the target only after the last byte was written and the file closed.
+// is renamed over the target only after the last byte was written and is on the disk.
 // Until then, and whenever anything fails, the target stays exactly as it was.
-// The new file keeps the target's permissions (or the usual ones for a new file).
+// The new file keeps the target's permissions, owner and group as far as the system lets
+// it (or the usual ones for a new file); a target that is a symbolic link stays one, and
+// the file it names is replaced. The temporary file has a short name of the program's own
+// and is removed should the batch program be interrupted.
 class SafeFile {
  public:
   // "Opening for output": creates the temporary file. A target that exists but may not
@@ -59,13 +66,19 @@ class SafeFile {
   void abandon();
 
  private:
+  friend std::optional<ReplaceFailure> replaceFiles(std::span<const Replacement>,
+                                                    const std::function<void(std::size_t)>&);
   SafeFile(std::filesystem::path target, std::filesystem::path temp, int fd);
   void flushBuffer();
+  // Writes out, syncs and closes the temporary file; the first failure so far.
+  std::optional<std::string> finish();
+  // Renames the finished temporary file over the target.
+  std::optional<std::string> putInPlace();
 
-  std::filesystem::path target_;
+  std::filesystem::path target_;  // the file replaced, links followed
   std::filesystem::path temp_;
   int fd_ = -1;
-  int error_ = 0;
+  std::optional<std::string> error_;
   std::vector<std::uint8_t> buffer_;
 };
 
@@ -73,9 +86,12 @@ class SafeFile {
 std::optional<std::string> replaceFile(const std::filesystem::path& target, std::span<const std::uint8_t> bytes);
 std::optional<std::string> replaceFile(const std::filesystem::path& target, std::string_view text);
 
-// Several files replaced together: every temporary file is written out before the first
-// one is renamed over its target, so a failure while writing (a full disk, a folder that
-// may not be written) leaves every target as it was.
+// Several files replaced all or nothing: every temporary file is written out and every
+// target checked before the first rename, so a failure while writing (a full disk, a
+// folder that may not be written, a file another user keeps in a sticky folder) leaves
+// every target as it was; and the old files are kept under a second name until the last
+// rename succeeded, so a rename that fails all the same puts the earlier ones back.
+// `beforeRename(i)` runs just before file i is renamed (tests break a target there).
 struct Replacement {
   std::filesystem::path target;
   std::span<const std::uint8_t> bytes;
@@ -84,6 +100,11 @@ struct ReplaceFailure {
   std::size_t index;  // of the file that failed
   std::string error;  // the system's description
 };
-std::optional<ReplaceFailure> replaceFiles(std::span<const Replacement> files);
+std::optional<ReplaceFailure> replaceFiles(std::span<const Replacement> files,
+                                           const std::function<void(std::size_t)>& beforeRename = {});
+
+// Removes the temporary files in `folder` that runs of the program left behind when they
+// were killed: those of processes no longer running.
+void removeLeftoverTemps(const std::filesystem::path& folder);
 
 }  // namespace quarnby

@@ -9,8 +9,6 @@
 namespace quarnby::testing {
 namespace {
 
-constexpr uid_t kNobody = 65534;
-
 void chmodTree(const std::filesystem::path& folder, mode_t folderMode, mode_t fileMode) {
   ::chmod(folder.c_str(), folderMode);
   for (const auto& entry : std::filesystem::directory_iterator(folder))
@@ -32,7 +30,10 @@ std::string withoutWriteAccess(const std::filesystem::path& folder, const std::f
     if (::stat(p.c_str(), &st) == 0 && (st.st_mode & 0005) != 0005) ::chmod(p.c_str(), st.st_mode | 0005);
   }
   chmodTree(folder, 0755, 0644);
+  return asNobody(work);
+}
 
+std::string asNobody(const std::function<std::string()>& work) {
   int fds[2];
   if (::pipe(fds) != 0) throw std::runtime_error("pipe");
   const pid_t child = ::fork();

@@ -1,0 +1,128 @@
+// Replacing files keeps what the user set on them and changes several files all or
+// nothing: owners, groups and links survive, a shared sticky folder refuses before the
+// first rename, a rename that fails all the same puts the earlier files back, and long
+// names leave room for the temporary ones.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "support/temp_folder.h"
+#include "support/without_write_access.h"
+#include "terrain/file_io.h"
+
+namespace quarnby {
+namespace {
+
+using testing::TempFolder;
+
+struct FileReplace : ::testing::Test {
+  TempFolder tmp;
+  std::filesystem::path folder = tmp.terrain("Demo");
+  std::filesystem::path elv = folder / "Demo.elv";
+  std::filesystem::path typ = folder / "Demo.typ";
+  const std::vector<std::uint8_t> newElv = std::vector<std::uint8_t>(5000, 1);
+  const std::vector<std::uint8_t> newTyp = std::vector<std::uint8_t>(3000, 2);
+
+  FileReplace() {
+    testing::writeText(elv, "old elevation");
+    testing::writeText(typ, "old types");
+  }
+
+  std::vector<Replacement> both() const { return {{elv, newElv}, {typ, newTyp}}; }
+
+  // Every name in the folder: no temporary file may stay behind.
+  static std::vector<std::string> names(const std::filesystem::path& in) {
+    std::vector<std::string> found;
+    for (const auto& entry : std::filesystem::directory_iterator(in)) found.push_back(entry.path().filename().string());
+    std::sort(found.begin(), found.end());
+    return found;
+  }
+  static struct stat statOf(const std::filesystem::path& file) {
+    struct stat st {};
+    EXPECT_EQ(::lstat(file.c_str(), &st), 0) << file;
+    return st;
+  }
+};
+
+TEST_F(FileReplace, ARenameThatFailsPutsTheFilesAlreadyReplacedBack) {
+  // The type grid becomes a folder with something in it just before its rename.
+  const auto failed = replaceFiles(both(), [&](std::size_t i) {
+    if (i != 1) return;
+    std::filesystem::remove(typ);
+    std::filesystem::create_directories(typ / "inside");
+  });
+  ASSERT_TRUE(failed);
+  EXPECT_EQ(failed->index, 1u);
+  EXPECT_EQ(testing::readText(elv), "old elevation");
+  EXPECT_EQ(names(folder), (std::vector<std::string>{"Demo.elv", "Demo.typ"}));
+
+  // A file that did not exist before is removed again.
+  std::filesystem::remove_all(typ);
+  std::filesystem::remove(elv);
+  EXPECT_TRUE(replaceFiles(both(), [&](std::size_t i) {
+    if (i == 1) std::filesystem::create_directories(typ / "inside");
+  }));
+  EXPECT_EQ(names(folder), std::vector<std::string>{"Demo.typ"});
+
+  std::filesystem::remove_all(typ);
+  EXPECT_FALSE(replaceFiles(both()));
+  EXPECT_EQ(testing::readBytes(elv), newElv);
+  EXPECT_EQ(testing::readBytes(typ), newTyp);
+}
+
+TEST_F(FileReplace, AnotherUsersFileInAStickyFolderIsRefusedBeforeAnyRename) {
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to hand files to another user";
+  // A shared folder as /tmp is: everyone may write, only owners may replace. Nobody owns
+  // the elevation grid; root owns the type grid, which everyone may write into.
+  ::chmod(tmp.path().c_str(), 0755);
+  ::chmod(folder.c_str(), 01777);
+  ::chown(elv.c_str(), testing::kNobody, testing::kNobody);
+  ::chmod(typ.c_str(), 0666);
+  const std::string result = testing::asNobody([&] {
+    const auto failed = replaceFiles(both());
+    return failed ? std::to_string(failed->index) + ": " + failed->error : std::string("replaced");
+  });
+  EXPECT_EQ(result, "1: " + systemErrorText(EPERM));
+  EXPECT_EQ(testing::readText(elv), "old elevation");
+  EXPECT_EQ(testing::readText(typ), "old types");
+  EXPECT_EQ(names(folder), (std::vector<std::string>{"Demo.elv", "Demo.typ"}));
+}
+
+TEST_F(FileReplace, OwnerGroupModeAndLinksAreKept) {
+  if (::geteuid() == 0) {
+    ::chown(elv.c_str(), testing::kNobody, testing::kNobody);
+    ::chmod(elv.c_str(), 0640);
+    EXPECT_FALSE(replaceFile(elv, newElv));
+    const struct stat st = statOf(elv);
+    EXPECT_EQ(st.st_uid, testing::kNobody);
+    EXPECT_EQ(st.st_gid, testing::kNobody);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(testing::readBytes(elv), newElv);
+  }
+
+  // The grid lives elsewhere and the terrain folder links to it, through two links.
+  const auto store = tmp.path() / "store";
+  std::filesystem::create_directory(store);
+  testing::writeText(store / "real.typ", "old");
+  std::filesystem::create_symlink("real.typ", store / "link.typ");
+  std::filesystem::remove(typ);
+  std::filesystem::create_symlink("../store/link.typ", typ);
+  EXPECT_FALSE(replaceFiles(both()));
+  EXPECT_TRUE(std::filesystem::is_symlink(typ));
+  EXPECT_TRUE(std::filesystem::is_symlink(store / "link.typ"));
+  EXPECT_EQ(testing::readBytes(store / "real.typ"), newTyp);
+  EXPECT_EQ(names(folder), (std::vector<std::string>{"Demo.elv", "Demo.typ"}));
+  EXPECT_EQ(names(store), (std::vector<std::string>{"link.typ", "real.typ"}));
+}
+
+TEST_F(FileReplace, ANameOfTwoHundredAndFiftyBytesCanBeReplaced) {
+  const auto file = folder / (std::string(246, 'E') + ".elv");
+  ASSERT_EQ(file.filename().string().size(), 250u);
+  EXPECT_EQ(replaceFile(file, newElv), std::nullopt);
+  EXPECT_EQ(replaceFile(file, newTyp), std::nullopt);
+  EXPECT_EQ(testing::readBytes(file), newTyp);
+  EXPECT_EQ(names(folder).size(), 3u);
+}
+
+}  // namespace
+}  // namespace quarnby
