@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QRadioButton>
 
 #include "gui/qt_text.h"
@@ -73,6 +74,7 @@ void ControlBindings::bind(const std::string& name, QWidget* w) {
         connect(box, &QComboBox::editTextChanged, this, [this, name](const QString& text) {
           if (!showing_) params_.setChoice(name, choicePosition(text));
         });
+        if (box->lineEdit()) box->lineEdit()->installEventFilter(this);
         // Leaving the box shows a typed entry name as the list spells it.
         if (box->lineEdit())
           connect(box->lineEdit(), &QLineEdit::editingFinished, this, [this, box] {
@@ -103,6 +105,16 @@ void ControlBindings::bind(const std::string& name, QWidget* w) {
       }
       break;
   }
+}
+
+bool ControlBindings::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+    if (auto* box = qobject_cast<QComboBox*>(watched->parent()); box && box->isEnabled()) {
+      box->setFocus(Qt::MouseFocusReason);
+      box->showPopup();
+      return true;
+    }
+  return QObject::eventFilter(watched, event);
 }
 
 void ControlBindings::showAll() {

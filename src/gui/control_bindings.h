@@ -25,6 +25,10 @@ class ControlBindings : public QObject {
   void show(const std::string& name);
   void showAll();
 
+ protected:
+  // A click in a type choice's text opens its list, as in a drop-down list.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
  private:
   void bind(const std::string& name, QWidget* widget);
 

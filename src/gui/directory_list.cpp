@@ -2,6 +2,7 @@
 
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QStyle>
 
 #include <algorithm>
@@ -46,9 +47,9 @@ DirectoryList::DirectoryList(QWidget* parent) : QTreeWidget(parent) {
   setIndentation(12);
   setUniformRowHeights(true);
   setSelectionMode(QAbstractItemView::SingleSelection);
-  connect(this, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* item, int) {
-    emit folderPicked(item->data(0, kPathRole).toString());
-  });
+  const auto pick = [this](QTreeWidgetItem* item, int) { emit folderPicked(item->data(0, kPathRole).toString()); };
+  connect(this, &QTreeWidget::itemClicked, this, pick);
+  connect(this, &QTreeWidget::itemActivated, this, pick);
 }
 
 QSize DirectoryList::sizeHint() const {
@@ -57,6 +58,7 @@ QSize DirectoryList::sizeHint() const {
 
 void DirectoryList::showFolder(const fs::path& top, const fs::path& folder, const std::vector<std::string>& children) {
   folder_ = folder;
+  folderItem_ = nullptr;
   clear();
   const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
   const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
@@ -89,8 +91,18 @@ void DirectoryList::showFolder(const fs::path& top, const fs::path& folder, cons
     item->setData(0, kPathRole, pathText(folder / name));
   }
   expandAll();
+  folderItem_ = parentItem;
   setCurrentItem(parentItem);
   scrollToItem(parentItem, QAbstractItemView::PositionAtTop);
+}
+
+// The first click of a double click has opened the folder already; the second lands on
+// the list that shows it and must not open whatever now lies under the cursor.
+void DirectoryList::mouseDoubleClickEvent(QMouseEvent* event) { event->accept(); }
+
+void DirectoryList::focusOutEvent(QFocusEvent* event) {
+  QTreeWidget::focusOutEvent(event);
+  if (folderItem_ && currentItem() != folderItem_) setCurrentItem(folderItem_);
 }
 
 void DirectoryList::keyPressEvent(QKeyEvent* event) {

@@ -14,8 +14,9 @@ namespace quarnby {
 std::optional<std::vector<std::string>> subFolders(const std::filesystem::path& folder, std::string& error);
 
 // Dir1: the folders from the drive's root down to the terrain folder, each under the
-// one before, then the terrain folder's own sub-folders. Double-click (or Enter) opens
-// an entry; Backspace goes up one folder.
+// one before, then the terrain folder's own sub-folders. A click (or Enter) opens an
+// entry; Backspace goes up one folder. Only the terrain folder shows as chosen: a
+// highlight moved with the keys returns to it when the list loses the focus.
 class DirectoryList : public QTreeWidget {
   Q_OBJECT
  public:
@@ -34,9 +35,12 @@ class DirectoryList : public QTreeWidget {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void focusOutEvent(QFocusEvent* event) override;
 
  private:
   std::filesystem::path folder_;
+  QTreeWidgetItem* folderItem_ = nullptr;
 };
 
 }  // namespace quarnby

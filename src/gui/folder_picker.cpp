@@ -105,16 +105,21 @@ void FolderPicker::showDrive() {
 
 bool FolderPicker::open(const fs::path& folder) { return openFolder(folder, "folder"); }
 
-bool FolderPicker::openFolder(const fs::path& wanted, const char* what) {
+bool FolderPicker::openFolder(const fs::path& wanted, const char* what, bool typed) {
   const fs::path folder = normalisedFolder(wanted);
   std::string error;
   const auto children = subFolders(folder, error);
   if (!children) {
-    pathField_->setText(pathText(folder_));
+    if (!typed) pathField_->setText(pathText(folder_));
     showDrive();
     std::string message = std::string("Can't read the ") + what + ":" + kCrLf + folder.native() + kCrLf + error;
     if (!folder_.empty()) message += kCrLf + kCrLf + "The terrain folder stays:" + kCrLf + folder_.native();
     host_.showMessage(message, Icon::Exclamation);
+    if (typed) {
+      // The mistyped path stays, selected, to be corrected or typed over.
+      pathField_->setFocus(Qt::OtherFocusReason);
+      pathField_->selectAll();
+    }
     return false;
   }
   const int drive = driveIndexOf(folder);
@@ -154,7 +159,7 @@ void FolderPicker::openTyped() {
     pathField_->setText(pathText(folder_));
     return;
   }
-  openFolder(wanted, "folder");
+  openFolder(wanted, "folder", true);
 }
 
 }  // namespace quarnby

@@ -42,7 +42,8 @@ class FolderPicker : public QObject {
   void folderChanged();
 
  private:
-  bool openFolder(const std::filesystem::path& folder, const char* what);
+  // `typed`: the path field holds what the user typed, kept there to be corrected.
+  bool openFolder(const std::filesystem::path& folder, const char* what, bool typed = false);
   void openTyped();
   int driveIndexOf(const std::filesystem::path& folder) const;
   void showDrive();

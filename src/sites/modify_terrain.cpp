@@ -141,8 +141,10 @@ void modifySite(const ParameterSet& params, Grids& g, const ObjectRecord& record
 // A type choice that an enabled option needs but that shows nothing.
 bool refuseEmptyChoice(Context& cx, std::string_view option, std::string_view combo, std::string_view label) {
   if (!checked(cx.params, option) || cx.params.choice(combo) >= 0) return false;
-  cx.host.showMessage("Please pick a terrain type for \"" + std::string(label) + "\"." + kCrLf + "No file was changed.",
+  cx.host.showMessage("The type beside \"" + std::string(label) + "\" is not one of the seven types." + kCrLf +
+                          "Pick a type for it; no file was changed.",
                       Icon::Critical);
+  cx.host.setFocus(std::string(combo));
   return true;
 }
 

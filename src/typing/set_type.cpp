@@ -22,6 +22,19 @@ constexpr std::uint8_t kWater = 0;
 constexpr std::uint8_t kFarm = 3;
 constexpr int kTopBand = 23;
 
+// Where a band's type choice stands, in the window's words: beside its upper threshold,
+// "SL" for the sea-level row, above the last threshold for the top band.
+std::string placeOfBand(const Context& cx, int band) {
+  if (band == 0) return "beside SL";
+  const auto threshold = [&](int k) {
+    std::string text = cx.params.text("Text" + std::to_string(k + 3));
+    text.erase(0, text.find_first_not_of(' '));
+    text.erase(text.find_last_not_of(' ') + 1);
+    return text + " ft";
+  };
+  return band == kTopBand ? "above " + threshold(22) : "beside " + threshold(band);
+}
+
 // The samples around a cell's south-west sample that the local rules look at: north,
 // east and north-east, then, away from the first type row, south and south-east, away
 // from the first type column, west and north-west, and south-west away from both. The
@@ -81,10 +94,13 @@ Outcome Command1_Click(Context& cx) {
     const std::string combo = "Combo" + std::to_string(band + 1);
     const int choice = cx.params.choice(combo);
     if (choice < 0) {
-      // Nothing picked has no type code; the old type grid stays as it was.
-      cx.host.showMessage("Band " + std::to_string(band) + " has no terrain type (" + combo +
-                              " is empty)." + kCrLf + "Pick a type for it; the Type File was left unchanged.",
+      // Nothing picked has no type code; the old type grid stays as it was. The box is
+      // named by the threshold the user sees beside it.
+      cx.host.showMessage("Band " + std::to_string(band) + " has no terrain type: the type " + placeOfBand(cx, band) +
+                              " is not one of the seven types." + kCrLf +
+                              "Pick a type for it; the Type File was left unchanged.",
                           Icon::Critical);
+      cx.host.setFocus(combo);
       return Outcome::EndedEarly;
     }
     typeOf[band] = static_cast<std::uint8_t>(choice);

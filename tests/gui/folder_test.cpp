@@ -118,7 +118,9 @@ class FolderTest : public QObject {
     QVERIFY(f.boxes[0].text.endsWith(QStringLiteral("The terrain folder stays:\n") + f.terrainFolder));
     QCOMPARE(pathText(f.window->folder()), f.terrainFolder);
     QCOMPARE(labelTer(f), QStringLiteral("Use 'Europe.ter'"));
-    QCOMPARE(f.find<QLineEdit>("FolderPath")->text(), f.terrainFolder);
+    // The mistyped path stays in the field, selected, to be corrected.
+    QCOMPARE(f.find<QLineEdit>("FolderPath")->text(), missing);
+    QCOMPARE(f.find<QLineEdit>("FolderPath")->selectedText(), missing);
 
     // A file is no folder either.
     QFile file(f.path(QStringLiteral("Terrains/Europe.elv")));

@@ -313,12 +313,18 @@ TEST_F(ModifyTerrain, AnEmptyTypeChoiceIsRefusedBeforeAnythingIsWritten) {
   setOptions(1, 1, 1, 0);
   h.params.setChoice("Combo25", -1);
   EXPECT_EQ(run(), Outcome::EndedEarly);
-  EXPECT_EQ(lastMessage(), "Please pick a terrain type for \"Set Terrain Type Under Object to:\".\r\nNo file was changed.");
+  EXPECT_EQ(lastMessage(),
+            "The type beside \"Set Terrain Type Under Object to:\" is not one of the seven types.\r\n"
+            "Pick a type for it; no file was changed.");
+  EXPECT_EQ(h.host.focus.back(), "Combo25");
   EXPECT_EQ(h.host.messages.back().icon, Icon::Critical);
   setOptions(1, 0, 1, 1);
   h.params.setChoice("Combo26", -1);
   EXPECT_EQ(run(), Outcome::EndedEarly);
-  EXPECT_EQ(lastMessage(), "Please pick a terrain type for \"Clear Forest from EORs using:\".\r\nNo file was changed.");
+  EXPECT_EQ(lastMessage(),
+            "The type beside \"Clear Forest from EORs using:\" is not one of the seven types.\r\n"
+            "Pick a type for it; no file was changed.");
+  EXPECT_EQ(h.host.focus.back(), "Combo26");
   EXPECT_EQ(readBytes(file(suffix::kElevation)), flatGrid(3000).bytes());
   EXPECT_EQ(readBytes(file(suffix::kType)), filledCells(5).bytes());
 }

@@ -259,9 +259,13 @@ TEST_F(SetType, ABandWithoutATypeIsRefusedAndNothingIsWritten) {
   testing::writeBytes(typeFile(), old);
   testing::writeBytes(folder / "Europe.elv", elev.bytes());
   bandType(7, -1);
+  h.params.setText("Text10", " 3852");
   EXPECT_EQ(Command1_Click(h.cx), Outcome::EndedEarly);
   ASSERT_EQ(h.host.messages.size(), 1u);
-  EXPECT_NE(h.host.messages[0].text.find("Band 7 has no terrain type"), std::string::npos);
+  // The box is named as the user sees it, by the threshold beside it, and takes the focus.
+  EXPECT_EQ(h.host.messages[0].text.substr(0, h.host.messages[0].text.find('\r')),
+            "Band 7 has no terrain type: the type beside 3852 ft is not one of the seven types.");
+  EXPECT_EQ(h.host.focus, std::vector<std::string>{"Combo8"});
   EXPECT_EQ(h.host.messages[0].icon, Icon::Critical);
   EXPECT_EQ(testing::readBytes(typeFile()), old);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 2);  // no temporary file left

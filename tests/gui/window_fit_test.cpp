@@ -1,0 +1,195 @@
+// The window and the preview on real screen sizes: three offscreen screens side by side,
+// 1366 x 768, 1920 x 1080 and 910 x 512 (1366 x 768 at 150 % scaling).
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QHelpEvent>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSettings>
+#include <QStandardPaths>
+#include <QTemporaryFile>
+#include <QToolTip>
+#include <QWindow>
+
+#include "gui/elided_text.h"
+#include "gui/folder_picker.h"
+#include "gui/preview_legend.h"
+#include "gui/preview_window.h"
+#include "window_fixture.h"
+
+using namespace quarnby;
+using quarnby::testing::WindowFixture;
+
+namespace {
+
+const QRect kSmall(0, 0, 1366, 768);
+const QRect kLarge(1366, 0, 1920, 1080);
+const QRect kScaled(3286, 0, 910, 512);
+
+QRect inWindow(const WindowFixture& f, const char* name) {
+  QWidget* w = f.find<QWidget>(QLatin1String(name));
+  return QRect(w->mapTo(f.window.get(), QPoint(0, 0)), w->size());
+}
+
+void showOn(WindowFixture& f, const QRect& screen) {
+  f.window->move(screen.topLeft());
+  f.window->show();
+  QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+}
+
+}  // namespace
+
+class WindowFitTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void init() { QSettings().remove(QStringLiteral("Preview")); }
+
+  void aLongFolderNameNeverWidensTheWindow() {
+    WindowFixture f;
+    showOn(f, kSmall);
+    const QSize before = f.window->size();
+    const QRect bands = inWindow(f, "Combo12");
+    const QString name = QStringLiteral("Northern_Europe_1944_Campaign_Terrain_Version_2_of_the_Theatre");
+    QCOMPARE(name.size(), 62);
+    QVERIFY(QDir(f.path(QStringLiteral("Terrains"))).mkpath(name));
+    QVERIFY(f.window->folderPicker().open(pathOf(f.path(QStringLiteral("Terrains/")) + name)));
+    QApplication::processEvents();
+    QCOMPARE(f.window->size(), before);
+    QCOMPARE(inWindow(f, "Combo12"), bands);
+
+    // The captions hold the whole name, show it shortened in the middle, and tell it whole.
+    auto* label = f.find<ElidedLabel>("LabelTer");
+    QCOMPARE(label->text(), QStringLiteral("Use '") + name + QStringLiteral(".ter'"));
+    QVERIFY(label->shownText().contains(QChar(0x2026)));
+    QVERIFY(label->shownText().startsWith(QStringLiteral("Use 'N")) && label->shownText().endsWith(QStringLiteral(".ter'")));
+    QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), label->mapToGlobal(QPoint(2, 2)));
+    QApplication::sendEvent(label, &help);
+    QCOMPARE(QToolTip::text(), label->text());
+    QVERIFY(f.find<ElidedLabel>("LabelBmp")->shownText().endsWith(QStringLiteral("_elv.bmp'")));
+    auto* path = f.find<PathField>("FolderPath");
+    QVERIFY(path->shownText().contains(QChar(0x2026)) && path->shownText().endsWith(QStringLiteral("_Theatre")));
+
+    // Back to a short name: still the same size, and the band table has not moved.
+    QVERIFY(f.window->folderPicker().open(pathOf(f.terrainFolder)));
+    QApplication::processEvents();
+    QCOMPARE(f.window->size(), before);
+    QCOMPARE(inWindow(f, "Combo12"), bands);
+    QCOMPARE(label->shownText(), label->text());
+  }
+
+  void resizingKeepsEveryBlockTogether() {
+    WindowFixture f;
+    showOn(f, kSmall);
+    // Each bar under its button, the distance head over its fields, Preview in its block.
+    const char* const pairs[][2] = {{"SetElv", "ProgressBar1"},   {"Command3", "ProgressBar2"},
+                                    {"MakeTracks", "ProgressBar3"}, {"LenRoad", "DistanceHead"},
+                                    {"ReloadConfig", "Preview"},    {"SetElv", "ImportDem"}};
+    const auto offsets = [&] {
+      std::vector<QPoint> found;
+      for (const auto& [anchor, other] : pairs) found.push_back(inWindow(f, other).topLeft() - inWindow(f, anchor).topLeft());
+      return found;
+    };
+    const auto laidOut = offsets();
+    for (std::size_t i = 0; i < std::size(pairs); ++i) {
+      const QRect anchor = inWindow(f, pairs[i][0]), other = inWindow(f, pairs[i][1]);
+      QVERIFY2(other.left() < anchor.right() && anchor.left() < other.right(), pairs[i][1]);  // one column
+      QVERIFY2(std::abs(other.top() - anchor.top()) < 120, pairs[i][1]);
+    }
+    for (const QSize size : {QSize(1366, 768), QSize(1900, 1000), QSize(600, 400)}) {
+      f.window->resize(size);
+      QApplication::processEvents();
+      QCOMPARE(offsets(), laidOut);
+    }
+    // Smaller than the form, the window scrolls instead of squeezing it.
+    auto* scroll = f.find<QScrollArea>("Form1Scroll");
+    QVERIFY(scroll->horizontalScrollBar()->maximum() > 0 && scroll->verticalScrollBar()->maximum() > 0);
+  }
+
+  void aScaledSmallScreenGetsAScrollingWindow() {
+    WindowFixture f;
+    showOn(f, kScaled);
+    QCOMPARE(f.window->screen()->geometry(), kScaled);
+    f.window->resize(f.window->sizeHint());
+    QApplication::processEvents();
+    QVERIFY(f.window->width() <= kScaled.width() && f.window->height() <= kScaled.height());
+    QVERIFY(f.find<QScrollArea>("Form1Scroll")->verticalScrollBar()->maximum() > 0);
+  }
+
+  void thePreviewOpensWhollyOnTheScreenWithItsLegend() {
+    for (const QRect& screen : {kSmall, kLarge}) {
+      QSettings().remove(QStringLiteral("Preview"));
+      WindowFixture f;
+      showOn(f, screen);
+      QTest::mouseClick(f.find<QPushButton>(QStringLiteral("Preview")), Qt::LeftButton);
+      PreviewWindow* preview = f.window->preview();
+      QVERIFY(QTest::qWaitForWindowExposed(preview));
+      const QRect place = preview->frameGeometry();
+      QVERIFY2(screen.contains(place), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(place.x()).arg(place.y()).arg(place.width()).arg(place.height())));
+      // Beside the main window where there is room for it.
+      if (screen == kLarge) QVERIFY(!place.intersects(f.window->frameGeometry()));
+      // The legend and every switch and button show whole.
+      const QRect inside = preview->rect();
+      for (QWidget* w : {static_cast<QWidget*>(preview->findChild<PreviewLegend*>()),
+                         static_cast<QWidget*>(preview->findChild<QPushButton*>("PreviewFit")),
+                         static_cast<QWidget*>(preview->findChild<QPushButton*>("PreviewReload")),
+                         static_cast<QWidget*>(preview->findChild<QCheckBox*>("PreviewShading"))}) {
+        QVERIFY(w->isVisible());
+        QVERIFY(inside.contains(QRect(w->mapTo(preview, QPoint(0, 0)), w->size())));
+        QVERIFY(w->width() >= w->minimumSizeHint().width() && w->height() >= w->minimumSizeHint().height());
+      }
+    }
+  }
+
+  void thePreviewReopensWhereItWasLeftButNeverOffTheScreens() {
+    WindowFixture f;
+    showOn(f, kLarge);
+    f.window->showPreview();
+    PreviewWindow* preview = f.window->preview();
+    const QRect left(kLarge.left() + 300, 200, 900, 700);
+    preview->setGeometry(left);
+    QApplication::processEvents();
+    preview->hide();
+    f.window->showPreview();
+    QCOMPARE(preview->geometry(), left);
+
+    // A place from a screen that is gone: beside the main window again.
+    preview->hide();
+    QSettings().setValue(QStringLiteral("Preview/geometry"), QRect(9000, 200, 900, 700));
+    f.window->showPreview();
+    QVERIFY(kLarge.contains(preview->frameGeometry()));
+  }
+
+  void aClickOnATypeChoiceOpensItsList() {
+    WindowFixture f;
+    showOn(f, kSmall);
+    for (const char* name : {"Combo12", "Combo25"}) {
+      auto* box = f.find<QComboBox>(QLatin1String(name));
+      QTest::mouseClick(box->lineEdit(), Qt::LeftButton, Qt::NoModifier, QPoint(10, box->lineEdit()->height() / 2));
+      QVERIFY2(box->view()->isVisible(), name);
+      box->hidePopup();
+    }
+  }
+};
+
+int main(int argc, char** argv) {
+  QTemporaryFile screens(QDir::tempPath() + QStringLiteral("/screens-XXXXXX.json"));
+  if (!screens.open()) return 1;
+  const auto screen = [](const char* name, const QRect& r) {
+    return QStringLiteral(R"({"name": "%1", "x": %2, "y": %3, "width": %4, "height": %5, "logicalDpi": 96})")
+        .arg(QLatin1String(name)).arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+  };
+  screens.write(QStringLiteral(R"({"screens": [%1, %2, %3]})")
+                    .arg(screen("small", kSmall), screen("large", kLarge), screen("scaled", kScaled))
+                    .toUtf8());
+  screens.flush();
+  qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toUtf8());
+  QStandardPaths::setTestModeEnabled(true);
+  QApplication app(argc, argv);
+  WindowFitTest test;
+  return QTest::qExec(&test, argc, argv);
+}
+
+#include "window_fit_test.moc"
