@@ -3,5 +3,14 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
+# A build/ configured in another place (the checkout was moved or copied) cannot be
+# reused: CMake refuses it. Its build files are only a cache, so start it afresh.
+if [ -f build/CMakeCache.txt ]; then
+  configured=$(sed -n 's/^CMAKE_HOME_DIRECTORY:INTERNAL=//p' build/CMakeCache.txt)
+  if [ -n "$configured" ] && [ "$configured" != "$PWD" ]; then
+    echo "build/ was configured for $configured; configuring it afresh for $PWD" >&2
+    rm -rf build
+  fi
+fi
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
 cmake --build build --parallel

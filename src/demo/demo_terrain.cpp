@@ -121,14 +121,38 @@ std::vector<std::uint8_t> terragenFile(const std::vector<std::int16_t>& heights)
   return field.bytes();
 }
 
-std::string demoObjectFile(const std::vector<std::int16_t>& heights, std::uint32_t seed) {
+std::string demoObjectFile(std::vector<std::int16_t>& heights, std::uint32_t seed) {
   Draws draws(seed);
   auto height = [&](const Site& s) { return heightAt(heights, s.r, s.c); };
-  auto coastal = [&](const Site& s) {
-    for (int dr = -3; dr <= 3; ++dr)
-      for (int dc = -3; dc <= 3; ++dc)
-        if (heightAt(heights, std::clamp(s.r + dr, 0, 1023), std::clamp(s.c + dc, 0, 1023)) <= 0) return true;
-    return false;
+  // A port's river track leaves in steps of two samples over water only, so a port lies
+  // at a coast with a bay of sea before it; the bay is dredged deep enough that the
+  // import's smoothing of low ground leaves it water.
+  constexpr int kDirections[4][2] = {{1, 0}, {0, 1}, {-1, 0}, {0, -1}};
+  const auto baySample = [](const Site& s, const int* d, int along, int across) {
+    return Site{s.r + d[0] * along + d[1] * across, s.c + d[1] * along + d[0] * across};
+  };
+  const auto bayOf = [&](const Site& s) -> const int* {
+    for (const auto& d : kDirections) {
+      bool sea = true;
+      for (int along = 2; along <= 10 && sea; ++along)
+        for (int across = -4; across <= 4 && sea; ++across) {
+          const Site b = baySample(s, d, along, across);
+          sea = b.r >= 0 && b.r < 1024 && b.c >= 0 && b.c < 1024 && heightAt(heights, b.r, b.c) < 0;
+        }
+      if (sea) return d;
+    }
+    return nullptr;
+  };
+  // On an even row and column the first step lands on the sample that types its cell.
+  auto coastal = [&](const Site& s) { return s.r % 2 == 0 && s.c % 2 == 0 && bayOf(s) != nullptr; };
+  const auto dredge = [&](const Site& port) {
+    if (const int* d = bayOf(port))
+      for (int along = 1; along <= 10; ++along)
+        for (int across = -4; across <= 4; ++across) {
+          const Site b = baySample(port, d, along, across);
+          auto& h = heights[static_cast<std::size_t>(b.r) * kFieldSize + static_cast<std::size_t>(b.c)];
+          h = std::min<std::int16_t>(h, -400);
+        }
   };
   std::vector<Site> taken;
   // A land sample near (r, c) in the given height range, away from other sites.
@@ -178,7 +202,9 @@ std::string demoObjectFile(const std::vector<std::int16_t>& heights, std::uint32
              side.sideField);
     }
     // Supply objects: a port and a depot; a town of the same prefix supersedes the depot's road.
-    record(p + "07GMS", "PORT0", place(side.r, side.c, 120, 10, 600, true), "0", side.sideField);
+    const Site port = place(side.r, side.c, 120, 10, 600, true);
+    record(p + "07GMS", "PORT0", port, "0", side.sideField);
+    dredge(port);
     record(p + "12GMS", "DEPOT0", place(side.r, side.c, 80, 100, 3000, false), "0", side.sideField);
     record(p + "12GMS", "TOWN0", place(side.r, side.c, 80, 100, 3000, false), "0", side.sideField);
     record(p + "15GMS", "DEPOT1", place(side.r, side.c, 100, 100, 4000, false), "1.5", side.sideField);
@@ -199,7 +225,8 @@ std::optional<std::string> writeDemoTerrain(const std::filesystem::path& parent,
   std::filesystem::create_directories(folder, ec);
   if (ec) return "Can't create the folder " + folder.string() + ": " + ec.message();
 
-  const auto heights = demoHeights(seed);
+  auto heights = demoHeights(seed);
+  const std::string objects = demoObjectFile(heights, seed);  // dredges the ports' bays
   std::vector<std::uint8_t> grey(static_cast<std::size_t>(1024) * 1024);
   for (int r = 0; r < 1024; ++r)
     for (int c = 0; c < 1024; ++c) {
@@ -222,7 +249,6 @@ std::optional<std::string> writeDemoTerrain(const std::filesystem::path& parent,
     std::filesystem::path file;
     std::vector<std::uint8_t> bytes;
   };
-  const std::string objects = demoObjectFile(heights, seed);
   const std::vector<Output> outputs = {
       {folder / "Demo.ter", terragenFile(heights)},
       {folder / "Demo_elv.bmp", greyscaleBitmapFile(grey)},

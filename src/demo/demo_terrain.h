@@ -17,8 +17,9 @@ std::vector<std::int16_t> demoHeights(std::uint32_t seed);
 
 // The object file of the demo theatre for those heights: two header lines, then three
 // sides, each with its HQ, airfields of every site name and rotation, supply objects
-// with ports and towns, cities, towns and the other site kinds.
-std::string demoObjectFile(const std::vector<std::int16_t>& heights, std::uint32_t seed);
+// with ports and towns, cities, towns and the other site kinds. Each port lies at a coast
+// with a bay before it, which is dredged in `heights` so that its river track finds water.
+std::string demoObjectFile(std::vector<std::int16_t>& heights, std::uint32_t seed);
 
 // The height field as a Terragen file: "TERRAGENTERRAIN ", SIZE, XPTS, YPTS, SCAL, CRAD,
 // CRVM, ALTW (height scale 16384, base 0, so a raw value v is v / 4 units), "EOF ".

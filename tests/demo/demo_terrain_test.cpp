@@ -46,7 +46,8 @@ TEST(DemoTerrain, TerragenFileHasTheUsualChunks) {
 }
 
 TEST(DemoTerrain, ObjectsOfEveryKindOnLand) {
-  const std::string text = demo::demoObjectFile(heights(), demo::kDefaultSeed);
+  auto dredged = heights();
+  const std::string text = demo::demoObjectFile(dredged, demo::kDefaultSeed);
   const auto records = readObjectRecords(text, ObjectFileReader::Mode::Field, kObjectCodes, 17);
   std::set<int> codes;
   std::set<std::string> airfieldNames;
