@@ -15,6 +15,10 @@ trap 'rm -rf "$scratch"' EXIT
 folder="${1:-$scratch/Terrains/Europe}"
 folder="$(cd "$folder" && pwd)"
 
+# A 1366 x 768 screen, the smallest the window is laid out for.
+cat > "$scratch/screen.json" <<'JSON'
+{"screens": [{"name": "laptop", "x": 0, "y": 0, "width": 1366, "height": 768, "logicalDpi": 96}]}
+JSON
 cd "$scratch/work"
-QT_QPA_PLATFORM=offscreen "$top/build/quarnby-screenshot" "$folder" "$top/docs/window.png"
+QT_QPA_PLATFORM="offscreen:configfile=$scratch/screen.json" "$top/build/quarnby-screenshot" "$folder" "$top/docs/window.png"
 echo "wrote docs/window.png"
