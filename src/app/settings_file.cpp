@@ -39,14 +39,18 @@ struct Field {
 
 // Splits the file into lines of fields: a field ends at a comma or at the end of a line,
 // blanks around it are skipped, and a quoted field runs to the next quote (commas inside
-// belong to the text) up to the end of its line. Empty lines hold no field.
+// belong to the text) up to the end of its line. Empty lines hold no field. Only what
+// the reading can use is kept: at most `kFields` fields a line, and no line once more than
+// four lines and `kFields` fields in all were found, so a huge file costs no memory.
+constexpr std::size_t kFields = 87;
 std::vector<std::vector<Field>> linesOf(std::string_view text) {
   std::vector<std::vector<Field>> lines;
   std::size_t i = 0;
+  std::size_t total = 0;
   const std::size_t n = text.size();
   auto isBlank = [](char ch) { return ch == ' ' || ch == '\t'; };
   auto isEol = [](char ch) { return ch == '\r' || ch == '\n'; };
-  while (i < n) {
+  while (i < n && !(lines.size() > 4 && total >= kFields)) {
     while (i < n && (isEol(text[i]) || isBlank(text[i]))) ++i;
     if (i >= n) break;
     std::vector<Field>& fields = lines.emplace_back();
@@ -70,6 +74,9 @@ std::vector<std::vector<Field>> linesOf(std::string_view text) {
         field.text = std::string(text.substr(start, end - start));
       }
       fields.push_back(std::move(field));
+      ++total;
+      if (fields.size() == kFields)
+        while (i < n && !isEol(text[i])) ++i;  // the rest of a line too long to be used
       if (i < n && text[i] == ',') {
         ++i;
         continue;

@@ -127,6 +127,28 @@ TEST_F(SettingsTest, DamagedFilesLoadWhatTheyCanAndKeepTheRest) {
   EXPECT_EQ(h.params.text("minUbmp"), "9");
 }
 
+TEST_F(SettingsTest, AFileSwollenWithFieldsAndLinesLoadsItsFirstFields) {
+  // Megabytes of fields after the last one used, in one line and in thousands more: the
+  // four lines lose their line-by-line matching, the fields are read in order as ever.
+  std::string text = kDefaultFile;
+  text.insert(text.find("\r\n"), std::string(4 << 20, ','));
+  for (int i = 0; i < 20000; ++i) text += "\"x\",\"y\"\r\n";
+  testing::writeText(h.cx.settingsFile, text);
+  Form_Load(h.cx);
+  EXPECT_EQ(h.params.choice("Combo26"), 2);
+  EXPECT_EQ(h.params.text("Text4"), "");  // a field of the long line 1
+  EXPECT_TRUE(h.host.messages.empty());
+
+  text = kDefaultFile;
+  text.replace(text.find(",\"2\",\"5\"\r\n"), 0, std::string(4 << 20, ','));  // line 3 swollen
+  testing::writeText(h.cx.settingsFile, text);
+  Form_Load(h.cx);
+  EXPECT_EQ(h.params.text("Text25"), " 11200");  // four lines: matched line by line
+  EXPECT_EQ(h.params.text("g19"), "3");
+  EXPECT_EQ(h.params.text("g20"), "");
+  EXPECT_EQ(h.params.text("minUbmp"), "0");
+}
+
 TEST_F(SettingsTest, TruthValuesAndSwitchesMustHaveTheirForm) {
   std::string text = kDefaultFile;
   text.replace(text.find("1,#TRUE#,#FALSE#"), 16, "7,TRUE,#TRUE#");
