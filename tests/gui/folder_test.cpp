@@ -71,6 +71,18 @@ class FolderTest : public QObject {
     QCOMPARE(labelTer(f), QStringLiteral("Use 'Alps.ter'"));
     QCOMPARE(labelBmp(f), QStringLiteral("Use 'Alps_elv.bmp'"));
 
+    // One click opens a folder too; a highlight moved with the keys returns to the
+    // terrain folder when the list loses the focus, so only one folder looks chosen.
+    QTest::keyClick(dir1, Qt::Key_Backspace);
+    const QRect alps = dir1->visualItemRect(itemNamed(dir1, QStringLiteral("Alps")));
+    QTest::mouseClick(dir1->viewport(), Qt::LeftButton, Qt::NoModifier, alps.center());
+    QCOMPARE(labelTer(f), QStringLiteral("Use 'Alps.ter'"));
+    dir1->setFocus();
+    QTest::keyClick(dir1, Qt::Key_Up);
+    QVERIFY(dir1->currentItem()->text(0) != QStringLiteral("Alps"));
+    f.find<QLineEdit>("FolderPath")->setFocus();
+    QCOMPARE(dir1->currentItem()->text(0), QStringLiteral("Alps"));
+
     // Backspace goes up; a parent in the chain opens too.
     QTest::keyClick(dir1, Qt::Key_Backspace);
     QCOMPARE(labelTer(f), QStringLiteral("Use 'Europe.ter'"));

@@ -140,6 +140,13 @@ class WindowFitTest : public QObject {
         QVERIFY(inside.contains(QRect(w->mapTo(preview, QPoint(0, 0)), w->size())));
         QVERIFY(w->width() >= w->minimumSizeHint().width() && w->height() >= w->minimumSizeHint().height());
       }
+      // At its smallest nothing is cut off or folded away either.
+      preview->resize(preview->minimumSize());
+      QApplication::processEvents();
+      const QRect smallest = preview->rect();
+      for (QWidget* w : preview->findChildren<QWidget*>())
+        if (w->isVisible() && !w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_")))
+          QVERIFY2(smallest.contains(QRect(w->mapTo(preview, QPoint(0, 0)), w->size())), qPrintable(w->objectName()));
     }
   }
 
