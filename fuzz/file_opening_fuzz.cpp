@@ -50,9 +50,11 @@ void plant(const fs::path& file, std::uint8_t kind, const std::uint8_t* data, st
     case 2: fs::create_symlink("/dev/zero", file, ec); break;
     case 3: fs::create_symlink("/dev/urandom", file, ec); break;
     case 4: fs::create_directory(file, ec); break;
-    case 5: {  // sparse, of a length the input gives, up to 64 GiB
+    case 5: {  // sparse, of a length the input gives: small, or beyond every reader's limit
       std::uint64_t length = 0;
       for (std::size_t i = 0; i < size && i < 5; ++i) length = length << 8 | data[i];
+      length = length & 1 ? (std::uint64_t{256} << 20) + 1 + length % (std::uint64_t{1} << 30)
+                        : length % (std::uint64_t{4} << 20);
       FILE* out = std::fopen(file.c_str(), "wb");
       if (!out) std::abort();
       std::fclose(out);
