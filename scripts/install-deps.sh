@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build and the tests need, when any is missing.
+# Installs the Debian packages the build and the tests need, when any is missing, and the
+# ones named on the command line (what one script needs besides).
 # As root it runs apt-get itself; otherwise it prints the command to run with sudo.
 set -euo pipefail
 
 packages=(g++ cmake ninja-build qt6-base-dev qt6-base-dev-tools libgl-dev
-          googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth)
+          googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth "$@")
 
 missing=()
 for p in "${packages[@]}"; do

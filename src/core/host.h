@@ -3,10 +3,9 @@
 #include <string>
 #include <string_view>
 
-namespace quarnby {
+#include "core/version.h"
 
-inline constexpr const char* kProgramName = "Quarnby";
-inline constexpr const char* kProgramTitle = "Quarnby 2.4";
+namespace quarnby {
 
 enum class Icon { None, Information, Exclamation, Critical };
 enum class ProgressBar { Bar1, Bar2, Bar3 };

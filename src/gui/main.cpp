@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName(quarnby::kProgramName);
   // The preview's place is kept with QSettings, in ~/.config/Quarnby/Quarnby.conf.
   QApplication::setOrganizationName(quarnby::kProgramName);
+  QApplication::setApplicationVersion(quarnby::kProgramVersion);
   const QStringList args = QApplication::arguments();  // Qt's own options taken out
   if (args.size() > 2 || (args.size() == 2 && args[1].startsWith(QLatin1Char('-')))) {
     printUsage(stderr);

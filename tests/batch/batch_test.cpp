@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <sstream>
+
+#include "core/version.h"
 
 #include "support/temp_folder.h"
 
@@ -78,7 +81,10 @@ TEST_F(BatchTest, AnEarlyEndStopsTheRunWithStatusOne) {
 }
 
 TEST_F(BatchTest, HelpAndVersion) {
-  EXPECT_EQ(run({"--version"}).out, "Quarnby 2.4\n");
+  // The version comes from project() in CMakeLists.txt through the generated header.
+  EXPECT_EQ(run({"--version"}).out, std::string(kProgramTitle) + "\n");
+  EXPECT_EQ(std::string(kProgramTitle), std::string(kProgramName) + " " + kProgramVersion);
+  EXPECT_TRUE(std::regex_match(kProgramVersion, std::regex(R"(\d+\.\d+(\.\d+)*)"))) << kProgramVersion;
   const auto help = run({"--help"});
   EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("set-intervals"), std::string::npos);
