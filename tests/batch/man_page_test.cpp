@@ -1,14 +1,13 @@
-// The man page quarnby-batch.1 lists what quarnby-batch --help lists: every option, every
-// command and every exit status, and no command that the program does not have.
+// The man page quarnby-batch.1 lists what quarnby-batch --help lists, both made from the
+// command line's grammar: every option, every command and its own options, every exit
+// status; and no command that the program does not have.
 #include <gtest/gtest.h>
 
 #include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 
-#include "app/commands.h"
-#include "batch/batch.h"
+#include "batch/arguments.h"
 #include "support/temp_folder.h"
 
 namespace quarnby {
@@ -28,47 +27,42 @@ std::string section(const std::string& page, const std::string& name) {
   return page.substr(start, end == std::string::npos ? std::string::npos : end - start);
 }
 
-// The terms of a list section: the first word after each ".TP" line.
+// The terms of a list section: the first word after each ".TP" line, and a second name
+// beside it (.BR --help ", " -h).
 std::set<std::string> listedTerms(const std::string& sectionText) {
   std::set<std::string> terms;
-  const std::regex term(R"(\.TP\n\.B[IR]? +([^ \n]+))");
-  for (std::sregex_iterator it(sectionText.begin(), sectionText.end(), term), end; it != end; ++it)
+  const std::regex term(R"(\.TP\n\.B[IR]? +([^ \n]+)(?: ", " ([^ \n]+))?)");
+  for (std::sregex_iterator it(sectionText.begin(), sectionText.end(), term), end; it != end; ++it) {
     terms.insert((*it)[1]);
+    if ((*it)[2].matched) terms.insert((*it)[2]);
+  }
   return terms;
-}
-
-std::string helpText() {
-  std::ostringstream out, err;
-  EXPECT_EQ(runBatch({"--help"}, out, err), 0);
-  return out.str();
 }
 
 TEST(ManPage, ListsEveryOptionCommandAndExitStatusOfTheHelp) {
   const std::string page = manPage();
-  const std::string help = helpText();
   ASSERT_FALSE(page.empty());
+  const batch::Grammar& grammar = batch::batchGrammar();
+  const std::string help = batch::usageText(grammar);
 
-  const std::string optionsText = section(page, "OPTIONS");
-  const std::set<std::string> options = listedTerms(optionsText);
-  const std::regex optionInHelp(R"((^|[\s\[(|])(--?[a-z][a-z-]*))");
-  int optionsInHelp = 0;
-  for (std::sregex_iterator it(help.begin(), help.end(), optionInHelp), end; it != end; ++it, ++optionsInHelp) {
-    const std::string option = (*it)[2];
-    // A short name stands beside its long one: .BR --help ", " -h
-    const bool listed = options.count(option) || optionsText.find("\", \" " + option + "\n") != std::string::npos;
-    EXPECT_TRUE(listed) << option << " is in --help but not under OPTIONS of the man page";
-  }
-  EXPECT_GE(optionsInHelp, 7);
+  const std::set<std::string> manOptions = listedTerms(section(page, "OPTIONS"));
+  for (const batch::OptionSpec& o : grammar.options)
+    EXPECT_TRUE(manOptions.count(std::string(o.name))) << o.name << " is missing from the man page's OPTIONS";
 
-  std::set<std::string> programCommands = {"show-params"};
-  for (const Command& c : commands()) programCommands.insert(std::string(c.name));
-  const std::set<std::string> manCommands = listedTerms(section(page, "COMMANDS"));
-  for (const std::string& name : programCommands) {
-    EXPECT_NE(help.find("  " + name), std::string::npos) << name << " is missing from --help";
-    EXPECT_TRUE(manCommands.count(name)) << name << " is missing from the man page's COMMANDS";
+  const std::string commandsText = section(page, "COMMANDS");
+  const std::set<std::string> manCommands = listedTerms(commandsText);
+  std::set<std::string> programCommands;
+  for (const batch::CommandSpec& c : grammar.commands) {
+    programCommands.insert(std::string(c.name));
+    EXPECT_NE(help.find("  " + std::string(c.name) + " "), std::string::npos) << c.name << " is missing from --help";
+    EXPECT_TRUE(manCommands.count(std::string(c.name))) << c.name << " is missing from the man page's COMMANDS";
+    for (const batch::OptionSpec& o : c.options)
+      EXPECT_NE(commandsText.find(std::string(o.name)), std::string::npos)
+          << c.name << " " << o.name << " is missing from the man page's COMMANDS";
   }
   for (const std::string& name : manCommands)
-    EXPECT_TRUE(programCommands.count(name)) << "the man page lists " << name << ", which is no command";
+    if (name.rfind("--", 0) != 0)
+      EXPECT_TRUE(programCommands.count(name)) << "the man page lists " << name << ", which is no command";
 
   const std::set<std::string> manStatuses = listedTerms(section(page, "EXIT STATUS"));
   const auto exitLine = help.substr(help.find("Exit status:"));
