@@ -1,12 +1,10 @@
 #include "terrain/grids.h"
 
-#include <unistd.h>
-
 #include <bit>
-#include <cerrno>
 #include <cmath>
 #include <cstring>
 
+#include "platform/file_access.h"
 #include "terrain/file_io.h"
 
 namespace quarnby {
@@ -30,8 +28,8 @@ std::optional<GridFile> GridFile::load(const std::filesystem::path& file, std::s
 
 std::optional<GridFile> GridFile::loadForUpdate(const std::filesystem::path& file, std::size_t gridBytes,
                                                 std::string& error) {
-  if (::access(file.c_str(), R_OK | W_OK) != 0) {
-    error = systemErrorText(errno);
+  if (auto refusal = platform::readWriteRefusal(file)) {
+    error = *refusal;
     return std::nullopt;
   }
   return load(file, gridBytes, error);
