@@ -195,7 +195,7 @@ Outcome Form_Load(Context& cx) {
   bool missing = false;
   if (auto bytes = readWholeFile(cx.settingsFile, readLimit::kSettings, error, &missing)) {
     applySettingsText(p, std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
-    for (int i = 0; i < 4; ++i) p.setSwitch(kModifySwitches[i], i % 2 == 0 ? 1 : 0);
+    p.restoreStartUpValues(true);
     return Outcome::Completed;
   }
   // A first start has no settings file; one that is there but cannot be read is worth
@@ -205,28 +205,7 @@ Outcome Form_Load(Context& cx) {
                       {.closingLine = "The default settings are used.", .icon = Icon::Exclamation});
 
   // No settings file: the built-in defaults, then thresholds computed from them.
-  const char* const weights[22] = {"5", "1", "4", "1", "4", "1", "2", "1", "3", "4", "1",
-                                   "2", "4", "2", "4", "1", "1", "3", "1", "3", "2", "5"};
-  const int types[26] = {0, 1, 5, 1, 5, 3, 2, 1, 5, 3, 1, 5, 1, 5, 1, 5, 1, 2, 5, 2, 5, 2, 4, 6, 1, 2};
-  for (int i = 0; i <= 21; ++i) p.setText(numbered("g", i), weights[i]);
-  for (int i = 1; i <= 26; ++i) p.setChoice(numbered("Combo", i), types[i - 1]);
-  for (int i = 0; i < 4; ++i) p.setSwitch(kModifySwitches[i], i % 2 == 0 ? 1 : 0);
-  p.setOption("MapSize256", true);
-  p.setOption("MapSize512", false);
-  p.setText("MaxUnits", "0");
-  p.setText("slUnits", "0");
-  p.setText("MinUnits", "0");
-  p.setSwitch("InvFileOrder", 1);
-  p.setText("MaxAlt", "1400");
-  p.setText("MaxSmothAlt", "3000");
-  p.setText("unitExp", "2");
-  p.setText("Text3", "1.5");
-  p.setText("LenRoad", "8");
-  p.setText("LenTrack", "10");
-  p.setText("LenRiver", "3");
-  p.setSwitch("PreserveZeros", 1);
-  p.setText("maxUbmp", "255");
-  p.setText("minUbmp", "0");
+  p.restoreStartUpValues(false);
   SetAltIntervals_Click(cx);
   return Outcome::Completed;
 }

@@ -16,40 +16,80 @@ const char* const kGapWeights[22] = {"5", "1", "4", "1", "4", "1", "2", "1", "3"
 
 std::string nameOf(std::string_view name) { return std::string(name); }
 
+const std::vector<std::vector<std::string>> kOptionGroups = {{"MapSize256", "MapSize512"},
+                                                             {"MapOp1", "MapOp2", "MapOp3"}};
+
+int groupOf(const std::string& name) {
+  for (std::size_t g = 0; g < kOptionGroups.size(); ++g)
+    for (const std::string& member : kOptionGroups[g])
+      if (member == name) return static_cast<int>(g);
+  return -1;
+}
+
 }  // namespace
 
+const std::vector<ControlStart>& controlTable() {
+  using K = ControlKind;
+  using S = StartUp;
+  static const std::vector<ControlStart> table = [] {
+    std::vector<ControlStart> t;
+    // The band types and gap weights go back to these without a settings file; the
+    // thresholds are then computed from the weights, so they keep their value.
+    for (int i = 1; i <= 26; ++i)
+      t.push_back({"Combo" + std::to_string(i), K::TypeChoice, std::to_string(kBandTypes[i - 1]),
+                   S::WithoutSettingsFile});
+    t.push_back({"Text3", K::Text, "1.5", S::WithoutSettingsFile});
+    for (int i = 4; i <= 25; ++i) t.push_back({"Text" + std::to_string(i), K::Text, kThresholds[i - 4]});
+    for (int i = 0; i <= 21; ++i)
+      t.push_back({"g" + std::to_string(i), K::Text, kGapWeights[i], S::WithoutSettingsFile});
+    const std::vector<ControlStart> named = {
+        {"MaxUnits", K::Text, "0", S::WithoutSettingsFile},
+        {"slUnits", K::Text, "0", S::WithoutSettingsFile},
+        {"MinUnits", K::Text, "0", S::WithoutSettingsFile},
+        {"MaxAlt", K::Text, "1400", S::WithoutSettingsFile},
+        {"unitExp", K::Text, "2", S::WithoutSettingsFile},
+        {"MaxSmothAlt", K::Text, "3000", S::WithoutSettingsFile},
+        {"InvFileOrder", K::Switch, "1", S::WithoutSettingsFile},
+        {"MapSize256", K::Option, "true", S::WithoutSettingsFile},
+        {"MapSize512", K::Option, "false", S::WithoutSettingsFile},
+        {"slUnitsBmp", K::Text, "0"},
+        {"maxUbmp", K::Display, "255", S::WithoutSettingsFile},
+        {"minUbmp", K::Display, "0", S::WithoutSettingsFile},
+        {"PreserveZeros", K::Switch, "1", S::WithoutSettingsFile},
+        {"MaxFarmGrade", K::Text, "8"},
+        // The Modify Terrain switches are not saved: every start-up sets them.
+        {"LevelTerr", K::Switch, "1", S::Always},
+        {"Check1", K::Switch, "0", S::Always},
+        {"Check2", K::Switch, "1", S::Always},
+        {"Check3", K::Switch, "0", S::Always},
+        {"MapOp1", K::Option, "true"},
+        {"MapOp2", K::Option, "false"},
+        {"MapOp3", K::Option, "false"},
+        {"LenRoad", K::Text, "8", S::WithoutSettingsFile},
+        {"LenTrack", K::Text, "10", S::WithoutSettingsFile},
+        {"LenRiver", K::Text, "3", S::WithoutSettingsFile},
+        {"LabelTer", K::Display, "Use '.ter'"},
+        {"LabelBmp", K::Display, "Use '_elv.bmp'"},
+    };
+    t.insert(t.end(), named.begin(), named.end());
+    return t;
+  }();
+  return table;
+}
+
 ParameterSet::ParameterSet() {
-  groups_ = {{"MapSize256", "MapSize512"}, {"MapOp1", "MapOp2", "MapOp3"}};
-  for (int i = 1; i <= 26; ++i) add("Combo" + std::to_string(i), ControlKind::TypeChoice, {}, kBandTypes[i - 1]);
-  add("Text3", ControlKind::Text, "1.5");
-  for (int i = 4; i <= 25; ++i) add("Text" + std::to_string(i), ControlKind::Text, kThresholds[i - 4]);
-  for (int i = 0; i <= 21; ++i) add("g" + std::to_string(i), ControlKind::Text, kGapWeights[i]);
-  add("MaxUnits", ControlKind::Text, "0");
-  add("slUnits", ControlKind::Text, "0");
-  add("MinUnits", ControlKind::Text, "0");
-  add("MaxAlt", ControlKind::Text, "1400");
-  add("unitExp", ControlKind::Text, "2");
-  add("MaxSmothAlt", ControlKind::Text, "3000");
-  add("InvFileOrder", ControlKind::Switch, {}, 1);
-  add("MapSize256", ControlKind::Option, {}, 1, 0);
-  add("MapSize512", ControlKind::Option, {}, 0, 0);
-  add("slUnitsBmp", ControlKind::Text, "0");
-  add("maxUbmp", ControlKind::Display, "255");
-  add("minUbmp", ControlKind::Display, "0");
-  add("PreserveZeros", ControlKind::Switch, {}, 1);
-  add("MaxFarmGrade", ControlKind::Text, "8");
-  add("LevelTerr", ControlKind::Switch, {}, 1);
-  add("Check1", ControlKind::Switch, {}, 0);
-  add("Check2", ControlKind::Switch, {}, 1);
-  add("Check3", ControlKind::Switch, {}, 0);
-  add("MapOp1", ControlKind::Option, {}, 1, 1);
-  add("MapOp2", ControlKind::Option, {}, 0, 1);
-  add("MapOp3", ControlKind::Option, {}, 0, 1);
-  add("LenRoad", ControlKind::Text, "8");
-  add("LenTrack", ControlKind::Text, "10");
-  add("LenRiver", ControlKind::Text, "3");
-  add("LabelTer", ControlKind::Display, "Use '.ter'");
-  add("LabelBmp", ControlKind::Display, "Use '_elv.bmp'");
+  groups_ = kOptionGroups;
+  for (const ControlStart& c : controlTable()) {
+    const bool textLike = c.kind == ControlKind::Text || c.kind == ControlKind::Display;
+    const int value = textLike ? 0 : c.kind == ControlKind::Option ? (c.value == "true" ? 1 : 0) : std::stoi(c.value);
+    add(c.name, c.kind, textLike ? c.value : std::string(), value, groupOf(c.name));
+  }
+}
+
+void ParameterSet::restoreStartUpValues(bool settingsFileRead) {
+  for (const ControlStart& c : controlTable())
+    if (c.startUp == StartUp::Always || (c.startUp == StartUp::WithoutSettingsFile && !settingsFileRead))
+      setFromText(c.name, c.value);
 }
 
 void ParameterSet::add(std::string name, ControlKind kind, std::string text, int value, int group) {

@@ -15,6 +15,22 @@ enum class ControlKind { Text, TypeChoice, Switch, Option, Display };
 inline constexpr const char* kTerrainTypeNames[7] = {"Water", "Grass", "Grassy Rock", "Farm",
                                                       "Rock",  "Forest", "Snow"};
 
+// When start-up puts a control back to its table value: never (it keeps what the window
+// shows or the settings file gave), when no settings file could be read, or every time.
+enum class StartUp { Keeps, WithoutSettingsFile, Always };
+
+// One control: its name, its kind, its value as the window lays it out (in the form of
+// valueText), which is also the value start-up gives it, and when start-up does so.
+struct ControlStart {
+  std::string name;
+  ControlKind kind;
+  std::string value;
+  StartUp startUp = StartUp::Keeps;
+};
+
+// Every control, in the order of ParameterSet::names().
+const std::vector<ControlStart>& controlTable();
+
 // Every control of the window as a named value. Operations read and write the controls
 // by name; the window mirrors them both ways through the change listener.
 class ParameterSet {
@@ -51,6 +67,10 @@ class ParameterSet {
   // position), and the reverse; setFromText returns false for a value the kind cannot hold.
   std::string valueText(std::string_view name) const;
   bool setFromText(std::string_view name, std::string_view value);
+
+  // Start-up's part of the control table: the controls it sets every time and, when no
+  // settings file could be read, those it sets then.
+  void restoreStartUpValues(bool settingsFileRead);
 
   // Called with the control's name after every change of value.
   using Listener = std::function<void(const std::string& name)>;
