@@ -61,10 +61,7 @@ void releaseTemp(const std::filesystem::path& temp) {
 void removeTempsOnInterrupt() {
   struct sigaction action {};
   action.sa_handler = removeTempsAndStop;
-  sigemptyset(&action.sa_mask);
-  for (int s : kStopSignals) {
-    sigaddset(&action.sa_mask, s);
-  }
+  action.sa_mask = stopSignals();  // one clean-up at a time
   for (int s : kStopSignals) {
     struct sigaction previous {};
     // A signal ignored by whoever started the program (nohup) stays ignored.
