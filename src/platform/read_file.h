@@ -9,6 +9,9 @@
 // lives in platform/<system>/read_file.cpp.
 namespace quarnby::platform {
 
+// The reason given for a pipe, a device or a socket where a file belongs.
+inline constexpr const char* kNotRegularFile = "not a regular file";
+
 struct FileRead {
   enum class Refusal { None, Missing, System, NotRegular, TooLarge };
   Refusal refusal = Refusal::None;

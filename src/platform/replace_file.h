@@ -16,7 +16,8 @@ namespace quarnby::platform {
 std::filesystem::path fileBehind(const std::filesystem::path& target);
 
 // Why `file` could not be replaced by renaming another file over it, if anything stands
-// in the way: a folder of that name, a file that may not be written, a folder whose
+// in the way: a folder of that name, anything else that is not a regular file (a device,
+// a pipe), a file that may not be written, a folder whose
 // sticky bit keeps another user's file from being replaced.
 std::optional<std::string> replaceRefusal(const std::filesystem::path& file);
 

@@ -25,7 +25,7 @@ std::optional<std::vector<std::uint8_t>> readWholeFile(const std::filesystem::pa
   if (missing) *missing = read.refusal == Refusal::Missing;
   switch (read.refusal) {
     case Refusal::None: return std::move(read.bytes);
-    case Refusal::NotRegular: error = "not a regular file"; break;
+    case Refusal::NotRegular: error = platform::kNotRegularFile; break;
     case Refusal::TooLarge: error = "larger than " + std::to_string(limit / readLimit::kMiB) + " MiB"; break;
     case Refusal::Missing:
     case Refusal::System: error = read.systemText; break;

@@ -115,6 +115,24 @@ TEST_F(FileReplace, OwnerGroupModeAndLinksAreKept) {
   EXPECT_EQ(names(store), (std::vector<std::string>{"link.typ", "real.typ"}));
 }
 
+TEST_F(FileReplace, OnlyRegularFilesAreReplacedLinkedOrNot) {
+  // A pipe, and a link to one: neither is turned into a file, whatever it names.
+  const auto pipe = folder / "pipe";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+  std::filesystem::remove(typ);
+  std::filesystem::create_symlink("pipe", typ);
+  for (const auto& target : {pipe, typ}) {
+    EXPECT_EQ(replaceFile(target, newTyp), "not a regular file") << target;
+    const auto failed = replaceFiles(both());
+    ASSERT_TRUE(failed);
+    EXPECT_EQ(failed->error, "not a regular file");
+  }
+  EXPECT_TRUE(S_ISFIFO(statOf(pipe).st_mode));
+  EXPECT_TRUE(std::filesystem::is_symlink(typ));
+  EXPECT_EQ(testing::readText(elv), "old elevation");
+  EXPECT_EQ(names(folder), (std::vector<std::string>{"Demo.elv", "Demo.typ", "pipe"}));
+}
+
 TEST_F(FileReplace, ANameOfTwoHundredAndFiftyBytesCanBeReplaced) {
   const auto file = folder / (std::string(246, 'E') + ".elv");
   ASSERT_EQ(file.filename().string().size(), 250u);

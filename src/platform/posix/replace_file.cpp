@@ -9,6 +9,8 @@
 #include <cstring>
 #include <system_error>
 
+#include "platform/read_file.h"
+
 namespace quarnby::platform {
 namespace {
 
@@ -51,6 +53,8 @@ std::optional<std::string> replaceRefusal(const std::filesystem::path& file) {
   struct stat st {};
   if (::lstat(file.c_str(), &st) != 0) return std::nullopt;  // a new file
   if (S_ISDIR(st.st_mode)) return text(EISDIR);
+  // Never a device or a pipe, least of all through a link: only a file is replaced.
+  if (!S_ISREG(st.st_mode)) return std::string(kNotRegularFile);
   if (::access(file.c_str(), W_OK) != 0) return text(errno);
   // In a sticky folder only the owner of a file, the owner of the folder or root may
   // rename over it.
