@@ -5,6 +5,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,145 @@ Around around(const Row& south, const Row& here, const Row& north, std::size_t x
   return a;
 }
 
+// The thresholds and each band's type, as the window gives them. Alt(0) is sea level;
+// Alt(1)..Alt(22) are the upper limits of bands 1 to 22.
+struct Bands {
+  std::array<float, 23> alt{};
+  std::array<std::uint8_t, 24> typeOf{};
+};
+
+// Reads the thresholds, then each band's type. A band with nothing picked has no type
+// code: the user is told which, the box gets the focus, and nothing is returned.
+std::optional<Bands> readBands(Context& cx) {
+  Bands bands;
+  for (int k = 1; k <= 22; ++k) bands.alt[k] = toSingle(cx.params.number("Text" + std::to_string(k + 3)));
+  for (int band = 0; band <= kTopBand; ++band) {
+    const std::string combo = "Combo" + std::to_string(band + 1);
+    const int choice = cx.params.choice(combo);
+    if (choice < 0) {
+      // Nothing picked has no type code; the old type grid stays as it was. The box is
+      // named by the threshold the user sees beside it.
+      cx.host.showMessage("Band " + std::to_string(band) + " has no terrain type: the type " + placeOfBand(cx, band) +
+                              " is not one of the seven types." + kCrLf +
+                              "Pick a type for it; the Type File was left unchanged.",
+                          Icon::Critical);
+      cx.host.setFocus(combo);
+      return std::nullopt;
+    }
+    bands.typeOf[band] = static_cast<std::uint8_t>(choice);
+  }
+  return bands;
+}
+
+// The band of an elevation: 0 for exactly 0, otherwise the first k from 1 to 22 with
+// E < Alt(k) in single precision, else 23. Worked out once per elevation, together
+// with the band's type.
+struct Banded {
+  std::int8_t band;
+  std::uint8_t type;
+};
+class BandTable {
+ public:
+  explicit BandTable(const Bands& bands) : bands_(bands), bandOf_(65536, Banded{-1, 0}) {}
+  Banded operator()(std::int16_t e) {
+    Banded& known = bandOf_[static_cast<std::uint16_t>(e)];
+    if (known.band < 0) {
+      const int b = bandOfElevation(e);
+      known = Banded{static_cast<std::int8_t>(b), bands_.typeOf[b]};
+    }
+    return known;
+  }
+
+ private:
+  int bandOfElevation(std::int16_t e) const {
+    if (e == 0) return 0;
+    for (int k = 1; k <= 22; ++k)
+      if (static_cast<float>(e) < bands_.alt[k]) return k;
+    return kTopBand;
+  }
+  const Bands& bands_;
+  std::vector<Banded> bandOf_;
+};
+
+// A neighbour is steep when |En - E| / 2640 x 100 - G > 0, G the farm slope limit,
+// which nothing can change while the operation runs. Each step of that never falls as
+// |En - E| grows, so the steep differences are those from the smallest steep one on,
+// which is returned.
+int smallestSteepDifference(double maxGrade) {
+  auto isSteep = [&](int difference) { return difference / kSampleSpacing * 100.0 - maxGrade > 0; };
+  int steepFrom = 0, notSteepBelow = 65536;  // the answer lies in steepFrom..notSteepBelow
+  while (steepFrom < notSteepBelow) {
+    const int middle = (steepFrom + notSteepBelow) / 2;
+    if (isSteep(middle)) {
+      notSteepBelow = middle;
+    } else {
+      steepFrom = middle + 1;
+    }
+  }
+  return steepFrom;
+}
+
+// What the operation works from once its parameters are read.
+struct TypeRules {
+  const Bands& bands;
+  BandTable& banded;
+  int steepFrom;
+};
+
+// The type of the cell at type row tr, column tc, whose south-west sample (column x of
+// `here`) stands for the whole cell.
+std::uint8_t cellType(Context& cx, TypeRules& rules, const Row& south, const Row& here, const Row& north, int tr,
+                      int tc) {
+  const auto& alt = rules.bands.alt;
+  const auto& typeOf = rules.bands.typeOf;
+  const auto x = static_cast<std::size_t>(2 * tc);
+  const std::int16_t e = here[x];
+  const auto [band, type] = rules.banded(e);
+  const int b = band;
+  std::uint8_t t = type;
+  auto neighbours = [&] { return around(south, here, north, x, tr == 0, tc == 0); };
+
+  // Shore rule: water beside land takes the type of the lowest land band.
+  if (t == kWater && neighbours().highest > 0) t = typeOf[1];
+
+  // Farm slope rule: farmland on a slope steeper than the limit gives way to a
+  // neighbouring band's type.
+  if (t == kFarm) {
+    const bool steep = neighbours().steepest >= rules.steepFrom;
+    if (steep) {
+      if (b <= 1 || b == kTopBand) {
+        t = typeOf[b];
+      } else if (b <= 17) {
+        t = typeOf[b - 1];
+        // In the thresholds' own single precision.
+        const float mid = alt[b - 1] + (alt[b] - alt[b - 1]) / 2.0f;
+        const float u = cx.random.next();
+        const bool lowerHalf = mid - static_cast<float>(e) > 0;
+        const double draw = u;  // compared with the limits as written, not their single values
+        if ((lowerHalf && draw > 0.2) || (!lowerHalf && draw > 0.8)) t = typeOf[b + 1];
+      }
+      // Bands 18 to 22 keep their farms.
+    }
+  }
+  return t;
+}
+
+// Types every cell, row by row from the south, writing each row as it is done.
+void writeTypeRows(Context& cx, TypeRules& rules, const ElevationGrid& elevation, SafeFile& output) {
+  Row south{}, here{}, north{};
+  std::array<std::uint8_t, kTypeSize> types{};
+  for (int tr = 0; tr < kTypeSize; ++tr) {
+    south.swap(north);  // row 2 tr - 1 was the row above the last type row
+    elevation.row(2 * tr, here);
+    elevation.row(2 * tr + 1, north);
+    for (int tc = 0; tc < kTypeSize; ++tc)
+      types[static_cast<std::size_t>(tc)] = cellType(cx, rules, south, here, north, tr, tc);
+    // Rows are written in order, so the grid's cells land at TypePos(tr, tc).
+    output.write(types);
+    cx.host.setProgress(ProgressBar::Bar1, tr * 100 / kTypeSize);
+  }
+}
+
 }  // namespace
 
 Outcome Command1_Click(Context& cx) {
@@ -86,107 +226,14 @@ Outcome Command1_Click(Context& cx) {
     return reportFileFailure(cx.host, "Can't open the Type File:", typeFile, error,
                              {.lineBreak = kCr, .namesFile = false});
 
-  // Alt(0) is sea level; Alt(1)..Alt(22) are the upper limits of bands 1 to 22.
-  std::array<float, 23> alt{};
-  for (int k = 1; k <= 22; ++k) alt[k] = toSingle(cx.params.number("Text" + std::to_string(k + 3)));
-  std::array<std::uint8_t, 24> typeOf{};
-  for (int band = 0; band <= kTopBand; ++band) {
-    const std::string combo = "Combo" + std::to_string(band + 1);
-    const int choice = cx.params.choice(combo);
-    if (choice < 0) {
-      // Nothing picked has no type code; the old type grid stays as it was. The box is
-      // named by the threshold the user sees beside it.
-      cx.host.showMessage("Band " + std::to_string(band) + " has no terrain type: the type " + placeOfBand(cx, band) +
-                              " is not one of the seven types." + kCrLf +
-                              "Pick a type for it; the Type File was left unchanged.",
-                          Icon::Critical);
-      cx.host.setFocus(combo);
-      return Outcome::EndedEarly;
-    }
-    typeOf[band] = static_cast<std::uint8_t>(choice);
-  }
-
-  // The band of an elevation: 0 for exactly 0, otherwise the first k from 1 to 22 with
-  // E < Alt(k) in single precision, else 23. Worked out once per elevation, together
-  // with the band's type.
-  auto bandOfElevation = [&](std::int16_t e) {
-    if (e == 0) return 0;
-    for (int k = 1; k <= 22; ++k)
-      if (static_cast<float>(e) < alt[k]) return k;
-    return kTopBand;
-  };
-  struct Banded {
-    std::int8_t band;
-    std::uint8_t type;
-  };
-  std::vector<Banded> bandOf(65536, Banded{-1, 0});
-  auto banded = [&](std::int16_t e) {
-    Banded& known = bandOf[static_cast<std::uint16_t>(e)];
-    if (known.band < 0) {
-      const int b = bandOfElevation(e);
-      known = Banded{static_cast<std::int8_t>(b), typeOf[b]};
-    }
-    return known;
-  };
-  // A neighbour is steep when |En - E| / 2640 x 100 - G > 0, G the farm slope limit,
-  // which nothing can change while the operation runs. Each step of that never falls as
-  // |En - E| grows, so the steep differences are those from the smallest steep one on.
+  const auto bands = readBands(cx);
+  if (!bands) return Outcome::EndedEarly;
   const double maxGrade = numericValue(cx.params.text("MaxFarmGrade"));
-  auto isSteep = [&](int difference) { return difference / kSampleSpacing * 100.0 - maxGrade > 0; };
-  int steepFrom = 0, notSteepBelow = 65536;  // the answer lies in steepFrom..notSteepBelow
-  while (steepFrom < notSteepBelow) {
-    const int middle = (steepFrom + notSteepBelow) / 2;
-    if (isSteep(middle)) {
-      notSteepBelow = middle;
-    } else {
-      steepFrom = middle + 1;
-    }
-  }
 
-  Row south{}, here{}, north{};
-  std::array<std::uint8_t, kTypeSize> types{};
-  for (int tr = 0; tr < kTypeSize; ++tr) {
-    south.swap(north);  // row 2 tr - 1 was the row above the last type row
-    elevation->row(2 * tr, here);
-    elevation->row(2 * tr + 1, north);
-    for (int tc = 0; tc < kTypeSize; ++tc) {
-      // The cell's south-west sample stands for the whole cell.
-      const auto x = static_cast<std::size_t>(2 * tc);
-      const std::int16_t e = here[x];
-      const auto [band, type] = banded(e);
-      const int b = band;
-      std::uint8_t t = type;
-      auto neighbours = [&] { return around(south, here, north, x, tr == 0, tc == 0); };
+  BandTable banded(*bands);
+  TypeRules rules{*bands, banded, smallestSteepDifference(maxGrade)};
 
-      // Shore rule: water beside land takes the type of the lowest land band.
-      if (t == kWater && neighbours().highest > 0) t = typeOf[1];
-
-      // Farm slope rule: farmland on a slope steeper than the limit gives way to a
-      // neighbouring band's type.
-      if (t == kFarm) {
-        const bool steep = neighbours().steepest >= steepFrom;
-        if (steep) {
-          if (b <= 1 || b == kTopBand) {
-            t = typeOf[b];
-          } else if (b <= 17) {
-            t = typeOf[b - 1];
-            // In the thresholds' own single precision.
-            const float mid = alt[b - 1] + (alt[b] - alt[b - 1]) / 2.0f;
-            const float u = cx.random.next();
-            const bool lowerHalf = mid - static_cast<float>(e) > 0;
-            const double draw = u;  // compared with the limits as written, not their single values
-            if ((lowerHalf && draw > 0.2) || (!lowerHalf && draw > 0.8)) t = typeOf[b + 1];
-          }
-          // Bands 18 to 22 keep their farms.
-        }
-      }
-
-      types[static_cast<std::size_t>(tc)] = t;
-    }
-    // Rows are written in order, so the grid's cells land at TypePos(tr, tc).
-    output->write(types);
-    cx.host.setProgress(ProgressBar::Bar1, tr * 100 / kTypeSize);
-  }
+  writeTypeRows(cx, rules, *elevation, *output);
 
   // The new grid replaces the old one only once it is written whole.
   if (auto failed = output->commit())
