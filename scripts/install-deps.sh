@@ -5,7 +5,8 @@
 set -euo pipefail
 
 packages=(g++ cmake ninja-build qt6-base-dev qt6-base-dev-tools libgl-dev
-          googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth "$@")
+          googletest libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth
+          libgdal-dev "$@")
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 #include "terrain/terragen_file.h"
 
 #include <algorithm>
+#include <cmath>
 #include <bit>
 #include <cstdio>
 #include <cstring>
@@ -123,6 +124,73 @@ std::optional<TerragenFile> TerragenFile::parse(std::vector<std::uint8_t> bytes,
     return std::nullopt;
   }
   return TerragenFile(std::move(bytes), pos);
+}
+
+TerragenEncoding TerragenEncoding::forRange(double lowest, double highest) {
+  const double middle = std::round((lowest + highest) / 2.0);
+  // A raw sample reaches 32767 steps up and 32768 down from the base.
+  const double reach = std::max(highest - middle, middle - lowest);
+  const int smallest = static_cast<int>(std::clamp(std::ceil(reach * 65536.0 / 32767.0), 1.0, 32767.0));
+  // Sea level, when in range, is held exactly: 65536 x base must be a multiple of the
+  // scale, so the base a multiple of the scale's odd part. The smallest scale that has
+  // such a base within reach of both ends, and of those bases the nearest the middle.
+  const bool holdsSeaLevel = lowest <= 0.0 && highest >= 0.0;
+  for (int scale = smallest; scale <= 32767; ++scale) {
+    int odd = 1;
+    if (holdsSeaLevel)
+      for (odd = scale; odd % 2 == 0;) odd /= 2;
+    const double first = std::max(-32768.0, std::ceil((highest - 32767.0 * scale / 65536.0) / odd) * odd);
+    const double last = std::min(32767.0, std::floor((lowest + 32768.0 * scale / 65536.0) / odd) * odd);
+    if (first > last) continue;
+    const double base = std::clamp(std::round(middle / odd) * odd, first, last);
+    return {static_cast<std::int16_t>(scale), static_cast<std::int16_t>(base)};
+  }
+  return {32767, static_cast<std::int16_t>(std::clamp(middle, -32768.0, 32767.0))};
+}
+
+std::int16_t TerragenEncoding::raw(double units) const {
+  const double r = std::round((units - baseHeight) * 65536.0 / heightScale);
+  return static_cast<std::int16_t>(std::clamp(r, -32768.0, 32767.0));
+}
+
+std::vector<std::uint8_t> terragenFileBytes(std::span<const std::int16_t> samples, TerragenEncoding encoding,
+                                            float metresBetweenPoints, float metresPerUnit) {
+  constexpr std::size_t kSamples = static_cast<std::size_t>(TerragenFile::kPoints) * TerragenFile::kPoints;
+  std::vector<std::uint8_t> out;
+  out.reserve(84 + 2 * kSamples);
+  auto put16 = [&](int v) {
+    out.push_back(static_cast<std::uint8_t>(v & 0xFF));
+    out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
+  };
+  auto putText = [&](std::string_view text) { out.insert(out.end(), text.begin(), text.end()); };
+  auto putFloat = [&](float v) {
+    const auto bits = std::bit_cast<std::uint32_t>(v);
+    put16(static_cast<int>(bits & 0xFFFF));
+    put16(static_cast<int>(bits >> 16));
+  };
+  putText(kHeader);
+  for (std::string_view marker : {"SIZE", "XPTS", "YPTS"}) {
+    putText(marker);
+    put16(marker == "SIZE" ? TerragenFile::kPoints - 1 : TerragenFile::kPoints);
+    put16(0);
+  }
+  putText("SCAL");
+  putFloat(metresBetweenPoints);
+  putFloat(metresBetweenPoints);
+  putFloat(metresPerUnit);
+  // The planet's radius in kilometres and no curvature: with them the samples start at
+  // byte 80, where readers of fixed offsets look for them.
+  putText("CRAD");
+  putFloat(6370.0f);
+  putText("CRVM");
+  put16(0);
+  put16(0);
+  putText("ALTW");
+  put16(encoding.heightScale);
+  put16(encoding.baseHeight);
+  for (std::size_t i = 0; i < kSamples; ++i) put16(i < samples.size() ? samples[i] : 0);
+  putText("EOF ");
+  return out;
 }
 
 }  // namespace quarnby

@@ -48,4 +48,25 @@ class TerragenFile {
   std::int16_t baseHeight_ = 0;
 };
 
+// How heights in the user's units are stored in 16-bit samples: units = base + raw x
+// scale / 65536. The scale is the smallest that reaches from the base to both ends of the
+// range, so a sample keeps as much precision as the range allows.
+struct TerragenEncoding {
+  std::int16_t heightScale = 1;
+  std::int16_t baseHeight = 0;
+
+  // The encoding for heights from `lowest` to `highest` units; the two must lie within
+  // -32000..32767 and at most 32000 apart.
+  static TerragenEncoding forRange(double lowest, double highest);
+  // The nearest raw sample to a height, kept within the 16-bit range.
+  std::int16_t raw(double units) const;
+  double units(std::int16_t raw) const { return baseHeight + static_cast<double>(raw) * heightScale / 65536.0; }
+};
+
+// A 1025 x 1025 Terragen height field as bytes: the header, SIZE, XPTS, YPTS, SCAL (metres
+// between points east and north, metres per height unit), CRAD, CRVM, ALTW with the
+// samples from byte 80, row 0 first, and "EOF ".
+std::vector<std::uint8_t> terragenFileBytes(std::span<const std::int16_t> samples, TerragenEncoding encoding,
+                                            float metresBetweenPoints, float metresPerUnit);
+
 }  // namespace quarnby

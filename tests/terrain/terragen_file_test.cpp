@@ -154,5 +154,34 @@ TEST(TerragenFile, RefusesWhatIsNotA1025By1025HeightField) {
   EXPECT_NE(problem.find("no height samples"), std::string::npos);
 }
 
+// Heights from lowest to highest written and read back through the chunk reader: every
+// height within half a step of where it was, the step under half a foot for the whole
+// range of the earth's land, sea level exact.
+TEST(TerragenFile, WrittenFieldsKeepTheirHeightsToHalfAStep) {
+  struct Case {
+    double lowest, highest, stepAtMost;
+  };
+  for (const Case& k : {Case{0.0, 0.0, 1e-4}, Case{-1412.0, 29032.0, 0.5}, Case{-32000.0, 0.0, 0.5},
+                        Case{767.0, 32767.0, 0.5}, Case{12.25, 13.5, 1e-4}, Case{-3.0, 20011.0, 0.5}}) {
+    SCOPED_TRACE(k.lowest);
+    const auto encoding = TerragenEncoding::forRange(k.lowest, k.highest);
+    const double step = encoding.heightScale / 65536.0;
+    EXPECT_LE(step, k.stepAtMost);
+    std::vector<std::int16_t> samples(1025 * 1025, encoding.raw(k.lowest));
+    samples[1025 * 1024 + 1024] = encoding.raw(k.highest);     // last row, last column
+    samples[7] = encoding.raw((k.lowest + k.highest) / 2);      // first row
+    std::string problem;
+    const auto field = TerragenFile::parse(terragenFileBytes(samples, encoding, 804.672f, 0.3048f), problem);
+    ASSERT_TRUE(field) << problem;
+    EXPECT_EQ(field->sampleOffset(), 80u);
+    EXPECT_NEAR(field->units(field->rawSample(0, 0)), k.lowest, step / 2 + 1e-9);
+    EXPECT_NEAR(field->units(field->rawSample(1024, 1024)), k.highest, step / 2 + 1e-9);
+    EXPECT_NEAR(field->units(field->rawSample(0, 7)), (k.lowest + k.highest) / 2, step / 2 + 1e-9);
+    if (k.lowest <= 0 && k.highest >= 0) {
+      EXPECT_EQ(encoding.units(encoding.raw(0.0)), 0.0);  // the sea, exactly
+    }
+  }
+}
+
 }  // namespace
 }  // namespace quarnby

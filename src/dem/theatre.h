@@ -1,0 +1,37 @@
+#pragma once
+#include <array>
+#include <optional>
+#include <string>
+
+#include "terrain/terragen_file.h"
+
+namespace quarnby::dem {
+
+// A point on the WGS84 ellipsoid in degrees, north and east positive.
+struct GeoPoint {
+  double lat = 0.0;
+  double lon = 0.0;
+};
+
+// The theatre is a square of 1025 x 1025 samples 2640 feet apart, north up, in an
+// azimuthal equidistant projection centred on the theatre centre. Sample (column i, row j
+// from the south) lies (i - 512) samples east and (j - 512) samples north of the centre.
+inline constexpr int kTheatrePoints = TerragenFile::kPoints;
+inline constexpr int kCentreIndex = 512;
+inline constexpr double kSampleMetres = 804.672;  // 2640 feet
+inline constexpr double kMetresPerFoot = 0.3048;
+
+// The projection of a theatre centred on `centre`, as PROJ text.
+std::string theatreProjection(GeoPoint centre);
+
+// Why a centre cannot carry a theatre (beyond 80 degrees of latitude, a longitude beyond
+// 180 degrees, not a number), or nothing.
+std::optional<std::string> centreProblem(GeoPoint centre);
+
+// The centres of the theatre's corner samples: south-west, south-east, north-east, north-west.
+std::array<GeoPoint, 4> theatreCorners(GeoPoint centre);
+
+// "47.12345, 7.54321": latitude and longitude with five decimals (about a metre).
+std::string geoText(GeoPoint p);
+
+}  // namespace quarnby::dem

@@ -1,0 +1,264 @@
+#include "dem/import_dem.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "dem_sources.h"
+#include "elevation/range_finders.h"
+#include "elevation/terragen_import.h"
+#include "support/temp_folder.h"
+#include "terrain/terragen_file.h"
+
+namespace quarnby {
+namespace {
+
+using dem::GeoPoint;
+using testing::Harness;
+using testing::RasterSpec;
+using testing::TempFolder;
+
+constexpr GeoPoint kCentre{46.5, 8.0};
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// Heights in metres over the Alps' latitude: a slope up to the north-west and a gentle
+// bowl, below the sea in the south-east of the checked area.
+double surface(GeoPoint p) {
+  const double dlat = p.lat - kCentre.lat, dlon = p.lon - kCentre.lon;
+  return 300.0 + 800.0 * dlat - 500.0 * dlon + 100.0 * dlat * dlat;
+}
+
+struct DemImport : ::testing::Test {
+  TempFolder tmp;
+  std::filesystem::path folder = tmp.terrain("Alps");
+  std::filesystem::path fieldPath = folder / "Alps.ter";
+  Harness h{folder};
+  DemImportRequest request;
+
+  std::filesystem::path source(const std::string& name, const RasterSpec& spec,
+                               const std::function<double(GeoPoint)>& height = surface) {
+    const auto file = tmp.path() / name;
+    testing::writeRaster(file, spec, height);
+    request.sources.push_back(file);
+    return file;
+  }
+  // The imported height of a theatre sample, in metres.
+  double metresAt(int column, int row) {
+    std::string problem;
+    const auto field = TerragenFile::parse(testing::readBytes(fieldPath), problem);
+    EXPECT_TRUE(field) << problem;
+    return field ? field->units(field->rawSample(row, column)) * dem::kMetresPerFoot : kNaN;
+  }
+  std::string message() const { return h.host.messages.empty() ? "" : h.host.messages.back().text; }
+};
+
+// Sample offsets from the centre checked against the surface: 80 km each way.
+const std::vector<int> kChecked = {-100, -50, 0, 50, 100};
+
+TEST_F(DemImport, SourcesInAnyProjectionLandOnTheSurfaceNorthUpWithTheCentreSampleOnTheCentre) {
+  struct Case {
+    const char* name;
+    std::function<void(DemImport&)> write;
+    std::function<double(GeoPoint)> expected;  // metres; NaN where not checked
+    double tolerance;
+  };
+  const double westEdge = kCentre.lon - 0.5, eastEdge = kCentre.lon + 0.5;
+  // GDAL's approximate transformer places a sample within an eighth of a source cell
+  // (100 m for the 1 km cells), which the slopes of 7 m a kilometre turn into 0.7 m.
+  const std::vector<Case> cases = {
+      {"geographic, coarser than the grid (bilinear)",
+       [](DemImport& t) { t.source("geo.tif", testing::geographicSpec(44.5, 6.0, 48.5, 10.0, 0.01)); }, surface, 1.0},
+      {"geographic, finer than the grid (average)",
+       [](DemImport& t) { t.source("fine.tif", testing::geographicSpec(45.5, 6.5, 47.5, 9.5, 0.002)); }, surface, 2.0},
+      {"UTM zone 32 north, 1 km cells",
+       [](DemImport& t) {
+         RasterSpec utm;
+         utm.srs = "EPSG:32632";
+         utm.width = 400;
+         utm.height = 400;
+         utm.geoTransform = {250000.0, 1000.0, 0.0, 5350000.0, 0.0, -1000.0};
+         t.source("utm.tif", utm);
+       },
+       surface, 1.0},
+      {"heights in feet",
+       [](DemImport& t) {
+         RasterSpec feet = testing::geographicSpec(44.5, 6.0, 48.5, 10.0, 0.01);
+         feet.unit = "ft";
+         t.source("feet.tif", feet, [](GeoPoint p) { return surface(p) / 0.3048; });
+       },
+       surface, 1.0},
+      {"two overlapping tiles, the later winning",
+       [](DemImport& t) {
+         t.source("west.tif", testing::geographicSpec(44.5, 6.0, 48.5, 8.5, 0.01));
+         t.source("east.tif", testing::geographicSpec(44.5, 7.5, 48.5, 10.0, 0.01),
+                  [](GeoPoint p) { return surface(p) + 100.0; });
+       },
+       [=](GeoPoint p) {
+         if (p.lon < westEdge) return surface(p);
+         return p.lon > westEdge + 0.1 ? surface(p) + 100.0 : kNaN;
+       },
+       1.0},
+      {"a no-data hole at the centre",
+       [](DemImport& t) {
+         RasterSpec holed = testing::geographicSpec(44.5, 6.0, 48.5, 10.0, 0.01);
+         holed.noData = -9999.0;
+         t.source("holed.tif", holed, [](GeoPoint p) {
+           return std::fabs(p.lat - kCentre.lat) < 0.2 && std::fabs(p.lon - kCentre.lon) < 0.2 ? kNaN : surface(p);
+         });
+       },
+       [](GeoPoint p) {
+         return std::fabs(p.lat - kCentre.lat) < 0.15 && std::fabs(p.lon - kCentre.lon) < 0.15 ? 0.0 : surface(p);
+       },
+       1.0},
+  };
+  (void)eastEdge;
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    request = {};
+    request.centre = kCentre;
+    k.write(*this);
+    ASSERT_EQ(ImportDem_Click(h.cx, request), Outcome::Completed) << message();
+    bool negativeSeen = false;
+    for (int dr : kChecked)
+      for (int dc : kChecked) {
+        const int column = 512 + dc, row = 512 + dr;
+        const double expected = k.expected(testing::theatreSampleAt(kCentre, column, row));
+        if (std::isnan(expected)) continue;
+        EXPECT_NEAR(metresAt(column, row), expected, k.tolerance) << "column " << column << ", row " << row;
+        negativeSeen = negativeSeen || expected < -1.0;
+      }
+    EXPECT_TRUE(negativeSeen);  // land below the sea kept its height
+    EXPECT_EQ(metresAt(0, 0), 0.0);  // no source reaches the south-west corner: the sea
+    EXPECT_NE(message().find("of the theatre; it lies at sea level."), std::string::npos) << message();
+  }
+}
+
+// The import leaves the Terragen column so that "Find Units" changes nothing and "Set
+// Elevation" gives the surface in feet, north up, for both map sizes.
+TEST_F(DemImport, FindUnitsChangesNothingAndSetElevationGivesTheSurfaceInFeet) {
+  source("geo.tif", testing::geographicSpec(44.5, 6.0, 48.5, 10.0, 0.01));
+  for (const char* size : {"MapSize512", "MapSize256"}) {
+    SCOPED_TRACE(size);
+    h.params.setOption(size, true);
+    h.params.setSwitch("InvFileOrder", 1);
+    h.params.setText("MaxSmothAlt", "0");
+    ASSERT_EQ(ImportDem_Click(h.cx, request), Outcome::Completed) << message();
+    EXPECT_EQ(h.params.switchValue("InvFileOrder"), 0);
+    EXPECT_EQ(h.params.text("unitExp"), "1");
+    EXPECT_EQ(h.params.text("slUnits"), "0");
+    EXPECT_EQ(h.params.number("MaxAlt"), h.params.number("MaxUnits"));
+    const std::string maxUnits = h.params.text("MaxUnits"), minUnits = h.params.text("MinUnits");
+    EXPECT_LT(h.params.number("MinUnits"), 0.0);
+    EXPECT_NE(message().find("Max Units " + maxUnits.substr(1)), std::string::npos) << message();
+
+    ASSERT_EQ(FindMaxMinUnits_Click(h.cx), Outcome::Completed);
+    EXPECT_EQ(h.params.text("MaxUnits"), maxUnits);
+    EXPECT_EQ(h.params.text("MinUnits"), minUnits);
+
+    ASSERT_EQ(SetElv_Click(h.cx), Outcome::Completed);
+    const auto grid = testing::readBytes(folder / "Alps.elv");
+    for (int dr : kChecked)
+      for (int dc : kChecked) {
+        const int column = 512 + dc, row = 512 + dr;
+        const std::size_t at = 2048 * static_cast<std::size_t>(row) + 2 * static_cast<std::size_t>(column);
+        const int feet = static_cast<std::int16_t>(grid[at] | (grid[at + 1] << 8));
+        const double expected = std::max(0.0, surface(testing::theatreSampleAt(kCentre, column, row)) / 0.3048);
+        EXPECT_NEAR(feet, expected, 4.5) << "column " << column << ", row " << row;
+      }
+  }
+}
+
+TEST_F(DemImport, WithoutACentreTheTheatreCentresOnTheSources) {
+  source("geo.tif", testing::geographicSpec(kCentre.lat - 1.0, kCentre.lon - 1.5, kCentre.lat + 1.0,
+                                            kCentre.lon + 1.5, 0.01));
+  ASSERT_EQ(ImportDem_Click(h.cx, request), Outcome::Completed) << message();
+  EXPECT_NEAR(metresAt(512, 512), surface(kCentre), 0.5);
+}
+
+// Bad input: a clear message, and the old field and the Terragen column as they were.
+TEST_F(DemImport, BadInputIsRefusedLeavingTheOldFieldAlone) {
+  struct Case {
+    const char* name;
+    std::function<void(DemImport&)> prepare;
+    const char* says;
+  };
+  const std::vector<Case> cases = {
+      {"not a raster",
+       [](DemImport& t) {
+         testing::writeText(t.tmp.path() / "notes.txt", "heights, mostly\n");
+         t.request.sources.push_back(t.tmp.path() / "notes.txt");
+       },
+       "Can't open the elevation source:"},
+      {"a missing file", [](DemImport& t) { t.request.sources.push_back(t.tmp.path() / "gone.tif"); },
+       "Can't open the elevation source:"},
+      {"no coordinate system",
+       [](DemImport& t) {
+         RasterSpec bare = testing::geographicSpec(44.5, 6.0, 48.5, 10.0, 0.05);
+         bare.srs = "";
+         t.source("bare.tif", bare);
+       },
+       "has no coordinate system"},
+      {"three bands",
+       [](DemImport& t) {
+         RasterSpec colour = testing::geographicSpec(44.5, 6.0, 48.5, 10.0, 0.05);
+         colour.bands = 3;
+         t.source("colour.tif", colour);
+       },
+       "has 3 bands"},
+      {"a theatre no source touches",
+       [](DemImport& t) { t.source("far.tif", testing::geographicSpec(-31.0, 100.0, -29.0, 102.0, 0.05)); },
+       "No source touches the theatre centred on 46.50000, 8.00000"},
+      {"a centre beyond 80 degrees north",
+       [](DemImport& t) {
+         t.source("geo.tif", testing::geographicSpec(44.5, 6.0, 48.5, 10.0, 0.05));
+         t.request.centre = GeoPoint{80.5, 8.0};
+       },
+       "lies out of range"},
+      {"a longitude beyond 180 degrees",
+       [](DemImport& t) {
+         t.source("geo.tif", testing::geographicSpec(44.5, 6.0, 48.5, 10.0, 0.05));
+         t.request.centre = GeoPoint{46.5, 181.0};
+       },
+       "lies out of range"},
+      {"an unknown resampling",
+       [](DemImport& t) {
+         t.source("geo.tif", testing::geographicSpec(44.5, 6.0, 48.5, 10.0, 0.05));
+         t.request.resampling = "smooth";
+       },
+       "There is no resampling \"smooth\""},
+      {"no source at all", [](DemImport&) {}, "needs at least one elevation source"},
+  };
+  const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    testing::writeBytes(fieldPath, old);
+    request = {};
+    request.centre = kCentre;
+    h.host.messages.clear();
+    h.params.setText("MaxUnits", "1234");
+    k.prepare(*this);
+    EXPECT_EQ(ImportDem_Click(h.cx, request), Outcome::EndedEarly);
+    ASSERT_EQ(h.host.messages.size(), 1u);
+    EXPECT_EQ(h.host.messages[0].icon, Icon::Critical);
+    EXPECT_NE(message().find(k.says), std::string::npos) << message();
+    EXPECT_EQ(testing::readBytes(fieldPath), old);
+    EXPECT_EQ(h.params.text("MaxUnits"), "1234");
+  }
+}
+
+TEST_F(DemImport, CancelLeavesTheOldField) {
+  source("geo.tif", testing::geographicSpec(44.5, 6.0, 48.5, 10.0, 0.01));
+  testing::writeBytes(fieldPath, {'o', 'l', 'd'});
+  request.progress = [](int percent) { return percent < 1; };
+  EXPECT_EQ(ImportDem_Click(h.cx, request), Outcome::EndedEarly);
+  EXPECT_NE(message().find("cancelled"), std::string::npos) << message();
+  EXPECT_EQ(testing::readBytes(fieldPath), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
+  EXPECT_EQ(h.params.switchValue("InvFileOrder"), 1);
+}
+
+}  // namespace
+}  // namespace quarnby
