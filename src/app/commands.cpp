@@ -1,6 +1,7 @@
 #include "app/commands.h"
 
 #include <exception>
+#include <functional>
 #include <new>
 #include <optional>
 #include <string>
@@ -82,9 +83,9 @@ const Command* findCommandByButton(std::string_view button) {
 
 namespace {
 
-Outcome runGuarded(const Command& command, Context& cx) {
+Outcome runGuarded(Context& cx, const std::function<Outcome(Context&)>& operation) {
   try {
-    return command.run(cx);
+    return operation(cx);
   } catch (const std::bad_alloc&) {
     cx.host.showMessage("The operation stopped: there is not enough memory for it.",
                         Icon::Critical);
@@ -98,6 +99,10 @@ Outcome runGuarded(const Command& command, Context& cx) {
 }  // namespace
 
 Outcome runCommand(const Command& command, Context& cx) {
+  return runOperation(cx, command.changes ? command.changes(cx.params) : FileChanges{}, command.run);
+}
+
+Outcome runOperation(Context& cx, const FileChanges& changes, const std::function<Outcome(Context&)>& operation) {
   // One run at a time in a terrain folder, its undo record included; a second waits a
   // little, then gives way.
   std::optional<platform::FolderLock> lock;
@@ -109,10 +114,9 @@ Outcome runCommand(const Command& command, Context& cx) {
     return Outcome::EndedEarly;
   }
   if (lock) removeLeftoverTemps(cx.folder);
-  if (!command.changes) return runGuarded(command, cx);
-  FileChanges changes = command.changes(cx.params);
-  return runRecorded(cx, std::move(changes.title), changes.suffixes,
-                     [&command](Context& inner) { return runGuarded(command, inner); });
+  if (changes.suffixes.empty()) return runGuarded(cx, operation);
+  return runRecorded(cx, changes.title, changes.suffixes,
+                     [&operation](Context& inner) { return runGuarded(inner, operation); });
 }
 
 }  // namespace quarnby

@@ -1,5 +1,6 @@
 #pragma once
 #include <chrono>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -42,5 +43,9 @@ const Command* findCommandByButton(std::string_view button);
 // EndedEarly.
 inline constexpr std::chrono::milliseconds kFolderPatience{2000};
 Outcome runCommand(const Command& command, Context& cx);
+
+// The same for an operation that takes more than the context (an import asked for in a
+// dialog or with options of its own): recorded for undo when `changes` names files.
+Outcome runOperation(Context& cx, const FileChanges& changes, const std::function<Outcome(Context&)>& operation);
 
 }  // namespace quarnby

@@ -4,6 +4,9 @@
 
 #include "app/commands.h"
 #include "core/parameter_set.h"
+#ifdef QUARNBY_WITH_DEM
+#include "batch/dem_command.h"
+#endif
 
 namespace quarnby::batch {
 namespace {
@@ -97,7 +100,13 @@ const Grammar& batchGrammar() {
         {"-h", "", "", takeHelp},
         {"--version", "", "the program's name and version", takeVersion},
     };
-    for (const Command& c : commands()) g.commands.push_back({c.name, c.help, {}});
+    for (const Command& c : commands()) {
+#ifdef QUARNBY_WITH_DEM
+      // The import that makes the Terragen file comes before the commands that read it.
+      if (c.name == "find-units-terragen") g.commands.push_back(importDemCommand());
+#endif
+      g.commands.push_back({c.name, c.help, {}});
+    }
     g.commands.push_back({"show-params", "print every control as NAME=VALUE", {}});
     for (const auto& [command, option] : kCommandOptions)
       for (CommandSpec& c : g.commands)

@@ -1,10 +1,17 @@
 #include "batch/batch.h"
 
+#include <unistd.h>
+
+#include <cstdio>
+#include <iostream>
 #include <ostream>
 
 #include "app/commands.h"
 #include "app/settings_file.h"
 #include "batch/arguments.h"
+#ifdef QUARNBY_WITH_DEM
+#include "batch/dem_command.h"
+#endif
 #include "demo/demo_terrain.h"
 #include "terrain/terrain_folder.h"
 
@@ -52,11 +59,18 @@ int usageError(std::ostream& err, const std::string& reason) {
 
 // Runs one command of the run; the operations go through the command table as the
 // window's buttons do.
-Outcome runCall(const batch::CommandCall& call, Context& cx, std::ostream& out) {
+Outcome runCall(const batch::CommandCall& call, Context& cx, std::ostream& out, std::ostream& err) {
   if (call.name == "show-params") {
     for (const std::string& name : cx.params.names()) out << name << '=' << cx.params.valueText(name) << '\n';
     return Outcome::Completed;
   }
+#ifdef QUARNBY_WITH_DEM
+  // Progress goes to standard error only when someone watches it there.
+  if (call.name == "import-dem")
+    return batch::runImportDem(call, cx, &err == &std::cerr && ::isatty(STDERR_FILENO) ? &err : nullptr);
+#else
+  (void)err;
+#endif
   return runCommand(*findCommand(call.name), cx);
 }
 
@@ -91,7 +105,7 @@ int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   Form_Load(cx);
   for (const auto& [name, value] : o.sets) params.setFromText(name, value);  // checked when parsed
   for (const batch::CommandCall& call : o.commands)
-    if (runCall(call, cx, out) != Outcome::Completed) return 1;
+    if (runCall(call, cx, out, err) != Outcome::Completed) return 1;
   return 0;
 }
 

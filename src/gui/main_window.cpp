@@ -17,12 +17,16 @@
 #include "app/history.h"
 #include "app/settings_file.h"
 #include "gui/control_bindings.h"
+#ifdef QUARNBY_WITH_DEM
+#include "gui/dem_import_dialog.h"
+#endif
 #include "gui/folder_picker.h"
 #include "gui/gui_host.h"
 #include "gui/preview_canvas.h"
 #include "gui/preview_window.h"
 #include "gui/window_placement.h"
 #include "gui/qt_text.h"
+#include "terrain/terrain_folder.h"
 #include "ui_form1.h"
 
 namespace quarnby {
@@ -74,6 +78,12 @@ MainWindow::MainWindow(const std::filesystem::path& startFolder, QWidget* parent
       connect(button, &QPushButton::clicked, this, [this, &command] { run(command); });
   }
   connect(ui_->Preview, &QPushButton::clicked, this, &MainWindow::showPreview);
+#ifdef QUARNBY_WITH_DEM
+  ui_->ImportDem->setEnabled(true);
+  connect(ui_->ImportDem, &QPushButton::clicked, this, &MainWindow::importDem);
+#else
+  ui_->ImportDem->setToolTip(tr("This build has no GDAL, so no DEM import"));
+#endif
 
   // Ctrl+Z undoes, Ctrl+Shift+Z and Ctrl+Y redo; a text field takes them for itself first.
   const auto press = [this](const char* name) {
@@ -116,19 +126,39 @@ void MainWindow::showPreview() {
 }
 
 void MainWindow::run(const Command& command) {
-  if (busy_) return;
+  runOperation([&command](Context& cx) { return runCommand(command, cx); });
+}
+
+Outcome MainWindow::runOperation(const std::function<Outcome(Context&)>& operation) {
+  if (busy_) return Outcome::EndedEarly;
   busy_ = true;
   // The preview reads the folder again once the operation has ended, never during it.
   if (preview_) preview_->hold();
   QApplication::setOverrideCursor(Qt::WaitCursor);
   Context cx{params_, picker_->folder(), *host_, random_};
-  runCommand(command, cx);
+  const Outcome outcome = operation(cx);
   QApplication::restoreOverrideCursor();
   // Clicks and keys that arrived while the operation ran are dropped, not replayed.
   QCoreApplication::processEvents();
   busy_ = false;
   if (preview_) preview_->release();
   showHistory();
+  return outcome;
+}
+
+void MainWindow::importDem() {
+#ifdef QUARNBY_WITH_DEM
+  if (busy_) return;
+  DemImportDialog dialog(
+      [this](const DemImportRequest& request) {
+        return runOperation([&request](Context& cx) {
+          return quarnby::runOperation(cx, FileChanges{"Import DEM", {suffix::kTerragen}},
+                              [&request](Context& inner) { return ImportDem_Click(inner, request); });
+        });
+      },
+      this);
+  dialog.exec();
+#endif
 }
 
 void MainWindow::showHistory() {

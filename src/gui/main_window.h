@@ -2,8 +2,10 @@
 #include <QWidget>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 
+#include "core/context.h"
 #include "core/parameter_set.h"
 #include "core/random_source.h"
 
@@ -54,6 +56,10 @@ class MainWindow : public QWidget {
   // Undo and Redo: enabled when the folder's history has a step for them, which their
   // tooltips name.
   void showHistory();
+  // Runs an operation as every button does: one at a time, the window taking no input.
+  Outcome runOperation(const std::function<Outcome(Context&)>& operation);
+  // "Import DEM...": the dialog, which runs the import through runOperation.
+  void importDem();
 
   std::unique_ptr<Ui::Form1> ui_;
   QWidget* form_ = nullptr;  // the laid-out controls, at their own size

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Import DEM against gdalwarp of the same tiles onto the same grid (docs/performance.md).
+# Builds quarnby-batch with optimisation in build-bench/, installs Debian's gdal-bin for
+# gdalwarp (this script only), then runs bench/dem_import_bench.py.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+if ! command -v gdalwarp >/dev/null; then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "The benchmark compares with gdalwarp: sudo apt-get install -y gdal-bin" >&2
+    exit 1
+  fi
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends gdal-bin
+fi
+cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUARNBY_GUI=OFF -DQUARNBY_TESTS=OFF \
+      -DQUARNBY_BENCH=OFF
+cmake --build build-bench --parallel --target quarnby-batch
+python3 bench/dem_import_bench.py build-bench/quarnby-batch "${1:-3}"

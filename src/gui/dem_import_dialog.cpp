@@ -1,0 +1,255 @@
+#include "gui/dem_import_dialog.h"
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMimeData>
+#include <QPainter>
+#include <QPainterPath>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
+
+#include "dem/theatre_warp.h"
+#include "gui/gui_host.h"
+#include "gui/qt_text.h"
+
+namespace quarnby {
+
+// The sources' footprints and the theatre square in latitude and longitude (longitude
+// shrunk by the cosine of the middle latitude, so shapes look as on the ground), north up.
+class FootprintView : public QWidget {
+ public:
+  explicit FootprintView(QWidget* parent) : QWidget(parent) { setMinimumSize(240, 200); }
+
+  void show(std::vector<std::vector<dem::GeoPoint>> sources, std::vector<dem::GeoPoint> theatre) {
+    sources_ = std::move(sources);
+    theatre_ = std::move(theatre);
+    update();
+  }
+
+ protected:
+  void paintEvent(QPaintEvent*) override {
+    QPainter p(this);
+    p.fillRect(rect(), QColor(0xE8, 0xEE, 0xF4));
+    double latMin = 90, latMax = -90, lonMin = 180, lonMax = -180;
+    auto widen = [&](const std::vector<dem::GeoPoint>& ring) {
+      for (const auto& g : ring) {
+        latMin = std::min(latMin, g.lat), latMax = std::max(latMax, g.lat);
+        lonMin = std::min(lonMin, g.lon), lonMax = std::max(lonMax, g.lon);
+      }
+    };
+    for (const auto& ring : sources_) widen(ring);
+    widen(theatre_);
+    if (latMin > latMax) {
+      p.drawText(rect(), Qt::AlignCenter, tr("Add sources to see them here"));
+      return;
+    }
+    const double shrink = std::cos((latMin + latMax) / 2.0 * M_PI / 180.0);
+    const double w = std::max((lonMax - lonMin) * shrink, 1e-6), h = std::max(latMax - latMin, 1e-6);
+    const double scale = std::min((width() - 12) / w, (height() - 12) / h);
+    const double x0 = (width() - w * scale) / 2.0, y0 = (height() - h * scale) / 2.0;
+    auto path = [&](const std::vector<dem::GeoPoint>& ring) {
+      QPainterPath path;
+      for (std::size_t i = 0; i < ring.size(); ++i) {
+        const QPointF at(x0 + (ring[i].lon - lonMin) * shrink * scale, y0 + (latMax - ring[i].lat) * scale);
+        i == 0 ? path.moveTo(at) : path.lineTo(at);
+      }
+      path.closeSubpath();
+      return path;
+    };
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(0x4A, 0x6B, 0x3A), 1));
+    for (const auto& ring : sources_) p.fillPath(path(ring), QColor(0x8C, 0xB3, 0x6E, 140)), p.drawPath(path(ring));
+    if (!theatre_.empty()) {
+      p.setPen(QPen(QColor(0xB0, 0x20, 0x20), 2));
+      p.drawPath(path(theatre_));
+    }
+  }
+
+ private:
+  std::vector<std::vector<dem::GeoPoint>> sources_;
+  std::vector<dem::GeoPoint> theatre_;
+};
+
+DemImportDialog::DemImportDialog(Run run, QWidget* parent) : QDialog(parent), run_(std::move(run)) {
+  setWindowTitle(tr("Import DEM"));
+  setAcceptDrops(true);
+
+  list_ = new QListWidget(this);
+  list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list_->setToolTip(tr("Rasters of heights in any format and projection GDAL reads; "
+                       "a later source wins where they overlap. Drop files here."));
+  auto* add = new QPushButton(tr("Add..."), this);
+  auto* remove = new QPushButton(tr("Remove"), this);
+  connect(add, &QPushButton::clicked, this, [this] {
+    const QStringList names = QFileDialog::getOpenFileNames(this, tr("Elevation sources"));
+    std::vector<std::filesystem::path> files;
+    for (const QString& n : names) files.push_back(pathOf(n));
+    addSources(files);
+  });
+  connect(remove, &QPushButton::clicked, this, &DemImportDialog::removeSelected);
+  auto* sourceButtons = new QVBoxLayout;
+  sourceButtons->addWidget(add);
+  sourceButtons->addWidget(remove);
+  sourceButtons->addStretch();
+  auto* sources = new QHBoxLayout;
+  sources->addWidget(list_, 1);
+  sources->addLayout(sourceButtons);
+
+  lat_ = new QDoubleSpinBox(this);
+  lat_->setRange(-80.0, 80.0);
+  lon_ = new QDoubleSpinBox(this);
+  lon_->setRange(-180.0, 180.0);
+  for (QDoubleSpinBox* box : {lat_, lon_}) {
+    box->setDecimals(5);
+    box->setSuffix(QStringLiteral(" °"));
+    connect(box, &QDoubleSpinBox::valueChanged, this, &DemImportDialog::sourcesChanged);
+  }
+  auto* centreButton = new QPushButton(tr("Centre of the sources"), this);
+  connect(centreButton, &QPushButton::clicked, this, &DemImportDialog::centreOnSources);
+  auto* centre = new QHBoxLayout;
+  centre->addWidget(new QLabel(tr("Lat"), this));
+  centre->addWidget(lat_);
+  centre->addWidget(new QLabel(tr("Lon"), this));
+  centre->addWidget(lon_);
+  centre->addWidget(centreButton);
+
+  resampling_ = new QComboBox(this);
+  resampling_->addItem(tr("automatic (average or bilinear)"), QString());
+  for (const std::string& name : dem::resamplingNames()) resampling_->addItem(QString::fromStdString(name),
+                                                                             QString::fromStdString(name));
+
+  auto* form = new QFormLayout;
+  form->addRow(tr("Sources"), sources);
+  form->addRow(tr("Theatre centre"), centre);
+  form->addRow(tr("Resampling"), resampling_);
+
+  view_ = new FootprintView(this);
+  progress_ = new QProgressBar(this);
+  progress_->setRange(0, 100);
+  progress_->setValue(0);
+
+  auto* buttons = new QDialogButtonBox(this);
+  importButton_ = buttons->addButton(tr("Import"), QDialogButtonBox::AcceptRole);
+  buttons->addButton(QDialogButtonBox::Cancel);
+  connect(buttons, &QDialogButtonBox::accepted, this, &DemImportDialog::startImport);
+  connect(buttons, &QDialogButtonBox::rejected, this, &DemImportDialog::cancel);
+
+  auto* layout = new QVBoxLayout(this);
+  layout->addLayout(form);
+  layout->addWidget(view_, 1);
+  layout->addWidget(progress_);
+  layout->addWidget(buttons);
+  resize(560, 520);
+  sourcesChanged();
+}
+
+DemImportDialog::~DemImportDialog() = default;
+
+void DemImportDialog::addSources(const std::vector<std::filesystem::path>& files) {
+  for (const auto& f : files) {
+    if (std::find(files_.begin(), files_.end(), f) != files_.end()) continue;
+    files_.push_back(f);
+    auto* item = new QListWidgetItem(pathText(f), list_);
+    std::string problem;
+    if (auto info = dem::describeSource(f, problem)) {
+      described_.push_back(std::move(*info));
+    } else {
+      item->setForeground(Qt::red);
+      item->setToolTip(displayText(problem));
+    }
+  }
+  const bool first = described_.size() > 0 && lat_->value() == 0.0 && lon_->value() == 0.0;
+  if (first) centreOnSources();
+  sourcesChanged();
+}
+
+void DemImportDialog::removeSelected() {
+  for (QListWidgetItem* item : list_->selectedItems()) {
+    const auto file = pathOf(item->text());
+    files_.erase(std::remove(files_.begin(), files_.end(), file), files_.end());
+    described_.erase(std::remove_if(described_.begin(), described_.end(),
+                                    [&](const dem::SourceInfo& s) { return s.path == file; }),
+                     described_.end());
+    delete item;
+  }
+  sourcesChanged();
+}
+
+void DemImportDialog::centreOnSources() {
+  if (described_.empty()) return;
+  const dem::GeoPoint c = dem::centreOfSources(described_);
+  lat_->setValue(c.lat);
+  lon_->setValue(c.lon);
+}
+
+void DemImportDialog::sourcesChanged() {
+  std::vector<std::vector<dem::GeoPoint>> outlines;
+  for (const auto& s : described_) outlines.push_back(s.outline);
+  const dem::GeoPoint centre{lat_->value(), lon_->value()};
+  view_->show(std::move(outlines), described_.empty() ? std::vector<dem::GeoPoint>{} : dem::theatreOutline(centre));
+  importButton_->setEnabled(!files_.empty() && !running_);
+}
+
+DemImportRequest DemImportDialog::request() const {
+  DemImportRequest r;
+  r.sources = files_;
+  r.centre = dem::GeoPoint{lat_->value(), lon_->value()};
+  r.resampling = resampling_->currentData().toString().toStdString();
+  return r;
+}
+
+void DemImportDialog::startImport() {
+  if (running_ || files_.empty()) return;
+  running_ = true;
+  cancelled_ = false;
+  importButton_->setEnabled(false);
+  DemImportRequest r = request();
+  // The dialog stays live while GDAL works: its bar moves and Cancel is heard.
+  r.progress = [this](int percent) {
+    progress_->setValue(percent);
+    QCoreApplication::processEvents();
+    return !cancelled_;
+  };
+  const Outcome outcome = run_(r);
+  running_ = false;
+  sourcesChanged();
+  if (outcome == Outcome::Completed) accept();
+  else progress_->setValue(0);
+}
+
+void DemImportDialog::cancel() {
+  if (running_) {
+    cancelled_ = true;  // the import stops at its next progress step
+    return;
+  }
+  QDialog::reject();
+}
+
+void DemImportDialog::reject() { cancel(); }
+
+void DemImportDialog::dragEnterEvent(QDragEnterEvent* event) {
+  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void DemImportDialog::dropEvent(QDropEvent* event) {
+  std::vector<std::filesystem::path> files;
+  for (const QUrl& url : event->mimeData()->urls())
+    if (url.isLocalFile()) files.push_back(pathOf(url.toLocalFile()));
+  addSources(files);
+  event->acceptProposedAction();
+}
+
+}  // namespace quarnby
