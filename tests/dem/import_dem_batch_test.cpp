@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -52,6 +53,14 @@ TEST_F(ImportDemBatch, OptionsRunUntilTheNextCommandAndFindUnitsFindsWhatTheImpo
   ASSERT_NE(second, std::string::npos);
   const auto done = r.out.find("Done\n", first);
   EXPECT_EQ(r.out.substr(first, done - first), r.out.substr(second));
+
+  // The import is a step of the folder's history, and undo takes the field away again.
+  const auto field = std::filesystem::path(folder) / "Alps.ter";
+  ASSERT_TRUE(std::filesystem::exists(field));
+  const auto history = run({"history", "undo"});
+  EXPECT_EQ(history.status, 0) << history.err;
+  EXPECT_NE(history.out.find("Import DEM"), std::string::npos) << history.out;
+  EXPECT_FALSE(std::filesystem::exists(field));
 }
 
 TEST_F(ImportDemBatch, WithoutACentreTheSourcesCentreTheTheatre) {
