@@ -115,7 +115,7 @@ Outcome ImportDem_Click(Context& cx, const DemImportRequest& request) {
   auto bytes = terragenFileBytes(samples, encoding, static_cast<float>(kSampleMetres),
                                  static_cast<float>(kMetresPerFoot));
   if (auto failed = replaceFile(fieldPath, bytes))
-    return refuse(fileMessage("Can't write the Terragen File:", fieldPath, *failed));
+    return reportFileFailure(cx.host, "Can't write the Terragen File:", fieldPath, *failed);
 
   // The Terragen column as "Find Units" would fill it from the field just written, with
   // the units read as feet.

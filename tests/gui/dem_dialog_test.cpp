@@ -1,0 +1,83 @@
+#include <QListWidget>
+#include <QDialog>
+
+#include <cmath>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTest>
+
+#include "dem/dem_sources.h"
+#include "dem/import_dem.h"
+#include "gui/dem_import_dialog.h"
+#include "support/temp_folder.h"
+
+using namespace quarnby;
+
+// The Import DEM dialog over a terrain folder: sources in, the centre from them, the
+// import through the dialog's own progress, and Cancel while it runs.
+class DemDialogTest : public QObject {
+  Q_OBJECT
+ private:
+  testing::TempFolder tmp;
+  std::filesystem::path folder = tmp.terrain("Alps");
+  testing::Harness h{folder};
+  std::filesystem::path source = tmp.path() / "geo.tif";
+
+ private slots:
+  void initTestCase() {
+    testing::writeRaster(source, testing::geographicSpec(46.0, 7.0, 48.0, 10.0, 0.02),
+                         [](dem::GeoPoint p) { return 500.0 + 100.0 * (p.lat - 47.0); });
+    testing::writeText(tmp.path() / "notes.txt", "not heights");
+  }
+
+  void sourcesCentreTheTheatreAndTheImportCloses() {
+    int seenPercent = -1;
+    DemImportDialog dialog([&](const DemImportRequest& request) {
+      DemImportRequest watched = request;
+      watched.progress = [&](int percent) {
+        seenPercent = percent;
+        return request.progress(percent);
+      };
+      return ImportDem_Click(h.cx, watched);
+    });
+    dialog.addSources({source, tmp.path() / "notes.txt"});
+    QCOMPARE(dialog.sourceList()->count(), 2);
+    QCOMPARE(dialog.sourceList()->item(1)->foreground().color(), QColor(Qt::red));
+    QVERIFY(dialog.sourceList()->item(1)->toolTip().contains("Can't open the elevation source:"));
+    QVERIFY(std::fabs(dialog.request().centre->lat - 47.0) < 1e-6);
+    QVERIFY(std::fabs(dialog.request().centre->lon - 8.5) < 1e-6);
+
+    dialog.sourceList()->setCurrentRow(1);  // the unreadable one alone
+    for (QPushButton* b : dialog.findChildren<QPushButton*>())
+      if (b->text() == "Remove") b->click();
+    QCOMPARE(dialog.sourceList()->count(), 1);
+
+    dialog.startImport();
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QCOMPARE(seenPercent, 100);
+    QCOMPARE(dialog.progressBar()->value(), 100);
+    QVERIFY(std::filesystem::exists(folder / "Alps.ter"));
+  }
+
+  void cancelWhileRunningLeavesTheFieldAndTheDialog() {
+    std::filesystem::remove(folder / "Alps.ter");
+    DemImportDialog* open = nullptr;
+    DemImportDialog dialog([&](const DemImportRequest& request) {
+      DemImportRequest pressing = request;
+      pressing.progress = [&](int percent) {
+        if (percent > 0) open->cancel();  // as a click on Cancel between two progress steps
+        return request.progress(percent);
+      };
+      return ImportDem_Click(h.cx, pressing);
+    });
+    open = &dialog;
+    dialog.addSources({source});
+    dialog.startImport();
+    QVERIFY(dialog.result() != int(QDialog::Accepted));
+    QVERIFY(!std::filesystem::exists(folder / "Alps.ter"));
+    QVERIFY(h.host.messages.back().text.find("cancelled") != std::string::npos);
+  }
+};
+
+QTEST_MAIN(DemDialogTest)
+#include "dem_dialog_test.moc"
