@@ -4,14 +4,7 @@
 # gdalwarp (this script only), then runs bench/dem_import_bench.py.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-deps.sh
-if ! command -v gdalwarp >/dev/null; then
-  if [ "$(id -u)" -ne 0 ]; then
-    echo "The benchmark compares with gdalwarp: sudo apt-get install -y gdal-bin" >&2
-    exit 1
-  fi
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends gdal-bin
-fi
+bash scripts/install-deps.sh gdal-bin
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUARNBY_GUI=OFF -DQUARNBY_TESTS=OFF \
       -DQUARNBY_BENCH=OFF
 cmake --build build-bench --parallel --target quarnby-batch
