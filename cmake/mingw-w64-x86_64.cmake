@@ -17,4 +17,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 # The compiler's own libraries linked in, so that each .exe runs without MinGW's DLLs.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 
-set(CMAKE_CROSSCOMPILING_EMULATOR wine64)
+# Debian's wine64 package keeps its loader out of PATH.
+find_program(QUARNBY_WINE64 NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
+find_program(QUARNBY_WINE64 NAMES wine64)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${QUARNBY_WINE64})
