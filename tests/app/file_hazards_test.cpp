@@ -2,8 +2,11 @@
 // imports without a scale: every reader refuses them at once with its open-failure
 // message and the reason, and no file of the folder changes.
 #include <gtest/gtest.h>
+#ifndef _WIN32
+#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include <map>
 
@@ -15,6 +18,7 @@
 #include "terrain/grids.h"
 #include "terrain/terrain_folder.h"
 #include "demo/terragen_builder.h"
+#include "support/system_texts.h"
 
 namespace quarnby {
 namespace {
@@ -56,8 +60,13 @@ struct FileHazards : ::testing::Test {
   static std::string plant(Hazard hazard, const std::filesystem::path& path, int limitMiB) {
     std::filesystem::remove(path);
     switch (hazard) {
+#ifndef _WIN32
       case Hazard::Pipe: EXPECT_EQ(::mkfifo(path.c_str(), 0644), 0); return "not a regular file";
       case Hazard::Device: std::filesystem::create_symlink("/dev/zero", path); return "not a regular file";
+#else
+      case Hazard::Pipe:
+      case Hazard::Device: break;  // no named pipes or devices in a folder on Windows
+#endif
       case Hazard::Giant: {
         testing::writeText(path, "");
         std::filesystem::resize_file(path, std::uintmax_t{64} << 30);  // sparse: no block written
@@ -90,7 +99,12 @@ TEST_F(FileHazards, EveryReaderRefusesPipesDevicesAndGiantsAtOnce) {
       {"find-units-greyscale", suffix::kGreyscale, "Can't open the Greyscale File:", 16, {}},
       {"set-elevation-greyscale", suffix::kGreyscale, "Can't open the greyscale File:", 16, {}},
   };
-  for (const Hazard hazard : {Hazard::Pipe, Hazard::Device, Hazard::Giant}) {
+#ifdef _WIN32
+  const std::vector<Hazard> hazards = {Hazard::Giant};
+#else
+  const std::vector<Hazard> hazards = {Hazard::Pipe, Hazard::Device, Hazard::Giant};
+#endif
+  for (const Hazard hazard : hazards) {
     for (const Case& c : cases) {
       const auto path = file(c.suffix);
       const auto original = testing::readBytes(path);
@@ -112,7 +126,12 @@ TEST_F(FileHazards, EveryReaderRefusesPipesDevicesAndGiantsAtOnce) {
 }
 
 TEST_F(FileHazards, ThePreviewAndStartUpShowWhyAndCarryOn) {
-  for (const Hazard hazard : {Hazard::Pipe, Hazard::Device, Hazard::Giant}) {
+#ifdef _WIN32
+  const std::vector<Hazard> hazards = {Hazard::Giant};
+#else
+  const std::vector<Hazard> hazards = {Hazard::Pipe, Hazard::Device, Hazard::Giant};
+#endif
+  for (const Hazard hazard : hazards) {
     const std::string gridReason = plant(hazard, file(suffix::kElevation), 16);
     const std::string textReason = plant(hazard, file(suffix::kObjects), 256);
     const auto terrain = preview::loadPreviewTerrain(folder);
@@ -139,7 +158,7 @@ TEST_F(FileHazards, AnUnreadableSettingsFileIsNamedButAMissingOneIsNot) {
   std::filesystem::create_directory(h.cx.settingsFile);
   EXPECT_EQ(Form_Load(h.cx), Outcome::Completed);
   EXPECT_EQ(lastLine(firstLine(h.host.onlyMessage())), "Can't read the settings file:");
-  EXPECT_NE(h.host.onlyMessage().find("\r\nIs a directory\r\n"), std::string::npos);
+  EXPECT_NE(h.host.onlyMessage().find("\r\n" + testing::systemText(EISDIR) + "\r\n"), std::string::npos);
 
   std::filesystem::remove(h.cx.settingsFile);
   h.host = {};

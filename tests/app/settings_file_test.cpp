@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <map>
 #include <random>
 
 #include "support/temp_folder.h"
+#include "support/system_texts.h"
 
 namespace quarnby {
 namespace {
@@ -175,7 +177,7 @@ TEST_F(SettingsTest, SaveThatCannotOpenTheFileSaysSoAndKeepsTheOldOne) {
   EXPECT_EQ(SaveConfig_Click(h.cx), Outcome::EndedEarly);
   ASSERT_EQ(h.host.messages.size(), 1u);
   EXPECT_EQ(h.host.messages[0].text,
-            "Can't open the file:\r" + h.cx.settingsFile.string() + "\rNo such file or directory");
+            "Can't open the file:\r" + h.cx.settingsFile.string() + "\r" + testing::systemText(ENOENT));
   EXPECT_EQ(h.host.messages[0].icon, Icon::Critical);
   EXPECT_EQ(h.host.messages[0].title, "");
 }

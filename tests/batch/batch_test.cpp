@@ -2,12 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <regex>
 #include <sstream>
 
 #include "core/version.h"
 
 #include "support/temp_folder.h"
+#include "support/system_texts.h"
 
 namespace quarnby {
 namespace {
@@ -76,7 +78,7 @@ TEST_F(BatchTest, AnEarlyEndStopsTheRunWithStatusOne) {
   const std::string badConfig = (tmp.path() / "missing" / "quarnby.cfg").string();
   const auto r = run({"--config", badConfig, folder, "save-settings", "show-params"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "Can't open the file:\n" + badConfig + "\nNo such file or directory\n");
+  EXPECT_EQ(r.err, "Can't open the file:\n" + badConfig + "\n" + testing::systemText(ENOENT) + "\n");
   EXPECT_EQ(r.out, "");
 }
 

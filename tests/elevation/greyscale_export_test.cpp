@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <sstream>
 
 #include "batch/batch.h"
@@ -10,6 +11,7 @@
 #include "support/terragen_builder.h"
 #include "terrain/greyscale_bitmap.h"
 #include "terrain/grids.h"
+#include "support/system_texts.h"
 
 namespace quarnby {
 namespace {
@@ -93,7 +95,7 @@ TEST_F(GreyscaleExport, AnsweringNoLeavesTheBitmapAndSaysNothing) {
 TEST_F(GreyscaleExport, AMissingGridIsReportedWithCarriageReturnsAndNoBitmapIsMade) {
   h.host.answers.push_back(true);
   EXPECT_EQ(ExpBmp_Click(h.cx), Outcome::EndedEarly);
-  EXPECT_EQ(h.host.onlyMessage(), "Can't open the Elevation File:\r" + elv.string() + "\rNo such file or directory");
+  EXPECT_EQ(h.host.onlyMessage(), "Can't open the Elevation File:\r" + elv.string() + "\r" + testing::systemText(ENOENT));
   EXPECT_FALSE(std::filesystem::exists(bmp));
 }
 

@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <algorithm>
 
 #include "support/temp_folder.h"
 #include "terrain/greyscale_bitmap.h"
 #include "terrain/grids.h"
+#include "support/system_texts.h"
 
 namespace quarnby {
 namespace {
@@ -127,7 +129,7 @@ TEST_F(GreyscaleImport, MaxEqualToSeaLevelIsRefusedBeforeTheGridIsTouched) {
 TEST_F(GreyscaleImport, AMissingBitmapLeavesTheGridUntouched) {
   testing::writeBytes(elv, {1, 2, 3});
   EXPECT_EQ(SetElvGrey_Click(h.cx), Outcome::EndedEarly);
-  EXPECT_EQ(h.host.onlyMessage(), "Can't open the greyscale File:\r\n" + bmp.string() + "\r\nNo such file or directory");
+  EXPECT_EQ(h.host.onlyMessage(), "Can't open the greyscale File:\r\n" + bmp.string() + "\r\n" + testing::systemText(ENOENT));
   EXPECT_EQ(testing::readBytes(elv), (std::vector<std::uint8_t>{1, 2, 3}));
 }
 

@@ -1,3 +1,4 @@
+#include <cerrno>
 #include "elevation/range_finders.h"
 
 #include <gtest/gtest.h>
@@ -5,6 +6,7 @@
 #include "support/temp_folder.h"
 #include "support/terragen_builder.h"
 #include "terrain/greyscale_bitmap.h"
+#include "support/system_texts.h"
 
 namespace quarnby {
 namespace {
@@ -113,13 +115,13 @@ TEST_F(RangeFinders, AnUnreadableSourceLeavesTheFieldsAsTheyWere) {
   h.params.setText("MaxUnits", "77");
   EXPECT_EQ(FindMaxMinUnits_Click(h.cx), Outcome::EndedEarly);
   EXPECT_EQ(h.host.onlyMessage(), "Can't open the Elevation File:\r\n" + (folder / "Europe.ter").string() +
-                                      "\r\nNo such file or directory");
+                                      "\r\n" + testing::systemText(ENOENT));
   EXPECT_EQ(h.params.text("MaxUnits"), "77");
 
   h.host = {};
   EXPECT_EQ(FindMaxMinUnitsBmp_Click(h.cx), Outcome::EndedEarly);
   EXPECT_EQ(h.host.onlyMessage(), "Can't open the Greyscale File:\r\n" + (folder / "Europe_elv.bmp").string() +
-                                      "\r\nNo such file or directory");
+                                      "\r\n" + testing::systemText(ENOENT));
   EXPECT_EQ(h.params.text("maxUbmp"), "255");
 
   h.host = {};

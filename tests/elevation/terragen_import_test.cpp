@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <algorithm>
 
 #include "support/temp_folder.h"
 #include "support/terragen_builder.h"
 #include "terrain/grids.h"
+#include "support/system_texts.h"
 
 namespace quarnby {
 namespace {
@@ -186,7 +188,7 @@ TEST_F(TerragenImport, SeaLevelAboveTheMaxUnitsIsRefusedWithTheGridUntouched) {
 TEST_F(TerragenImport, AnUnreadableOrWrongSizedHeightFieldLeavesTheGridUntouched) {
   testing::writeBytes(elv, {1, 2, 3});
   EXPECT_EQ(SetElv_Click(h.cx), Outcome::EndedEarly);
-  EXPECT_EQ(h.host.onlyMessage(), "Can't open the Elevation File:\r\n" + ter.string() + "\r\nNo such file or directory");
+  EXPECT_EQ(h.host.onlyMessage(), "Can't open the Elevation File:\r\n" + ter.string() + "\r\n" + testing::systemText(ENOENT));
 
   h.host.messages.clear();
   field.xPoints = field.yPoints = 513;

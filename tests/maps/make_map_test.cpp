@@ -11,6 +11,7 @@
 #include "terrain/file_io.h"
 #include "terrain/grids.h"
 #include "terrain/track_file.h"
+#include "support/system_texts.h"
 
 namespace quarnby {
 namespace {
@@ -257,7 +258,7 @@ TEST_F(MakeMap, FailuresNameTheFileAndKeepThePreviousImage) {
       EXPECT_EQ(h.host.messages[0].icon, Icon::Critical);
     }
   };
-  const std::string missing = systemErrorText(ENOENT);
+  const std::string missing = testing::systemText(ENOENT);
 
   h.params.setOption("MapOp2", true);
   testing::writeBytes(file("_roadmap.bmp"), old);
@@ -274,7 +275,7 @@ TEST_F(MakeMap, FailuresNameTheFileAndKeepThePreviousImage) {
 
   h.params.setOption("MapOp1", true);
   std::filesystem::create_directory(file("_colormap.bmp"));
-  expectRefused("Can't open the map File:\r" + file("_colormap.bmp").string() + "\r" + systemErrorText(EISDIR));
+  expectRefused("Can't open the map File:\r" + file("_colormap.bmp").string() + "\r" + testing::systemText(EISDIR));
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 4);  // no temporary file left
 
   Harness noFolder("");

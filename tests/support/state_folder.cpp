@@ -9,7 +9,11 @@ namespace {
 
 struct TestStateFolder {
   TempFolder folder;
+#ifdef _WIN32
+  TestStateFolder() { ::_wputenv_s(L"XDG_STATE_HOME", folder.path().c_str()); }
+#else
   TestStateFolder() { ::setenv("XDG_STATE_HOME", folder.path().c_str(), 1); }
+#endif
 };
 const TestStateFolder testStateFolder;
 

@@ -1,6 +1,10 @@
 #include "support/temp_folder.h"
 
+#ifdef _WIN32
+#include <random>
+#else
 #include <unistd.h>
+#endif
 
 #include <fstream>
 #include <iterator>
@@ -9,9 +13,19 @@
 namespace quarnby::testing {
 
 TempFolder::TempFolder() {
+#ifdef _WIN32
+  // No mkdtemp: a random name, taken only if create_directory made it.
+  std::random_device random;
+  for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+    const auto candidate = std::filesystem::temp_directory_path() / ("quarnby-test-" + std::to_string(random()));
+    if (std::filesystem::create_directory(candidate)) path_ = candidate;
+  }
+  if (path_.empty()) throw std::runtime_error("cannot create a temporary folder");
+#else
   std::string pattern = (std::filesystem::temp_directory_path() / "quarnby-test-XXXXXX").string();
   if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
   path_ = pattern;
+#endif
 }
 
 TempFolder::~TempFolder() {

@@ -1,12 +1,22 @@
 #include "support/without_write_access.h"
 
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#endif
+
 #include <stdexcept>
 
 namespace quarnby::testing {
+#ifdef _WIN32
+// Windows has no read-only folders nor a user to switch to; the tests that need them skip.
+std::string withoutWriteAccess(const std::filesystem::path&, const std::function<std::string()>&) {
+  throw std::runtime_error("no folder without write access on Windows");
+}
+std::string asNobody(const std::function<std::string()>&) { throw std::runtime_error("no user switch on Windows"); }
+#else
 namespace {
 
 void chmodTree(const std::filesystem::path& folder, mode_t folderMode, mode_t fileMode) {
@@ -60,4 +70,5 @@ std::string asNobody(const std::function<std::string()>& work) {
   return result;
 }
 
+#endif
 }  // namespace quarnby::testing

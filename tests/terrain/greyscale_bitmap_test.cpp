@@ -2,11 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <array>
 #include <cstdint>
 #include <vector>
 
 #include "support/temp_folder.h"
+#include "support/system_texts.h"
 
 namespace quarnby {
 namespace {
@@ -90,7 +92,7 @@ TEST(GreyscaleBitmap, LoadReportsTheSystemsReasonForAMissingFile) {
   testing::TempFolder temp;
   std::string error;
   EXPECT_FALSE(GreyscaleBitmap::load(temp.path() / "none_elv.bmp", error));
-  EXPECT_EQ(error, "No such file or directory");
+  EXPECT_EQ(error, testing::systemText(ENOENT));
   testing::writeBytes(temp.path() / "a_elv.bmp", greyscaleBitmapFile(std::vector<std::uint8_t>(kGreyscalePixelCount, 42)));
   const auto bitmap = GreyscaleBitmap::load(temp.path() / "a_elv.bmp", error);
   ASSERT_TRUE(bitmap);

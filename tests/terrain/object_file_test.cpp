@@ -2,10 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <string>
 #include <vector>
 
 #include "support/temp_folder.h"
+#include "support/system_texts.h"
 
 namespace quarnby {
 namespace {
@@ -170,7 +172,7 @@ TEST(ObjectFile, OpeningReportsTheSystemsDescription) {
   testing::TempFolder temp;
   std::string error;
   EXPECT_FALSE(readObjectFile(temp.path() / "absent.oba", error).has_value());
-  EXPECT_EQ(error, "No such file or directory");
+  EXPECT_EQ(error, testing::systemText(ENOENT));
   testing::writeText(temp.path() / "a.oba", "001HQT,a\r\n");
   EXPECT_EQ(readObjectFile(temp.path() / "a.oba", error), "001HQT,a\r\n");
 }

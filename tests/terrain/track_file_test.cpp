@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <cstdlib>
 
 #include "support/temp_folder.h"
+#include "support/system_texts.h"
 
 namespace quarnby {
 namespace {
@@ -143,7 +145,7 @@ TEST(TrackFileReading, FromDiskOrTheSystemsError) {
   testing::TempFolder temp;
   std::string error;
   EXPECT_FALSE(readTrackFile(temp.path() / "absent.tra", error));
-  EXPECT_EQ(error, "No such file or directory");
+  EXPECT_EQ(error, testing::systemText(ENOENT));
   testing::writeText(temp.path() / "t.tra", "1\r\n" + record("1,PntCnt", "2640,5,-2640\r\n"));
   const auto tracks = readTrackFile(temp.path() / "t.tra", error);
   ASSERT_TRUE(tracks);

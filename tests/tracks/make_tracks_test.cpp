@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <algorithm>
 #include <sstream>
 
@@ -10,6 +11,7 @@
 #include "terrain/grids.h"
 #include "terrain/terrain_folder.h"
 #include "terrain/track_file.h"
+#include "support/system_texts.h"
 
 namespace quarnby {
 namespace {
@@ -170,20 +172,20 @@ TEST_F(MakeTracksTest, FilesThatCannotBeOpenedStopInOrderAndKeepTheOldTracks) {
   writeText(file(suffix::kTracks), "old");
   EXPECT_EQ(MakeTracks_Click(h.cx), Outcome::EndedEarly);
   EXPECT_EQ(messages(), std::vector<std::string>{"Can't open the file:\r" + file(suffix::kObjects).string() +
-                                                 "\rNo such file or directory"});
+                                                 "\r" + testing::systemText(ENOENT)});
   EXPECT_EQ(h.host.messages[0].icon, Icon::Critical);
 
   writeText(file(suffix::kObjects), objects);
   h.host = {};
   EXPECT_EQ(MakeTracks_Click(h.cx), Outcome::EndedEarly);
   EXPECT_EQ(messages(), std::vector<std::string>{"Can't open the Elevation File:\r" + file(suffix::kElevation).string() +
-                                                 "\rNo such file or directory"});
+                                                 "\r" + testing::systemText(ENOENT)});
 
   elevation.save(file(suffix::kElevation));
   h.host = {};
   EXPECT_EQ(MakeTracks_Click(h.cx), Outcome::EndedEarly);
   EXPECT_EQ(messages(), std::vector<std::string>{"Can't open the Type File:\r" + file(suffix::kType).string() +
-                                                 "\rNo such file or directory"});
+                                                 "\r" + testing::systemText(ENOENT)});
   EXPECT_EQ(tracks(), "old");
 
   std::filesystem::remove(file(suffix::kTracks));
@@ -191,7 +193,7 @@ TEST_F(MakeTracksTest, FilesThatCannotBeOpenedStopInOrderAndKeepTheOldTracks) {
   h.host = {};
   EXPECT_EQ(run(), Outcome::EndedEarly);
   EXPECT_EQ(messages(), std::vector<std::string>{"Can't open the output File:\r" + file(suffix::kTracks).string() +
-                                                 "\rIs a directory"});
+                                                 "\r" + testing::systemText(EISDIR)});
 }
 
 TEST_F(MakeTracksTest, MoreThan257ObjectsAreRefusedWhole) {

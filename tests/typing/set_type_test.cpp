@@ -10,6 +10,7 @@
 #include "support/temp_folder.h"
 #include "terrain/file_io.h"
 #include "terrain/grids.h"
+#include "support/system_texts.h"
 
 namespace quarnby {
 namespace {
@@ -280,7 +281,7 @@ TEST_F(SetType, OpenFailuresLeaveTheTypeGridAsItWas) {
   const std::vector<std::uint8_t> old(100, 9);
   testing::writeBytes(typeFile(), old);
   EXPECT_EQ(Command1_Click(h.cx), Outcome::EndedEarly);
-  EXPECT_EQ(h.host.onlyMessage(), "Can't open the Elevation File:\r" + systemErrorText(ENOENT));
+  EXPECT_EQ(h.host.onlyMessage(), "Can't open the Elevation File:\r" + testing::systemText(ENOENT));
   EXPECT_EQ(h.host.messages[0].icon, Icon::Critical);
   EXPECT_EQ(testing::readBytes(typeFile()), old);
 
@@ -289,7 +290,7 @@ TEST_F(SetType, OpenFailuresLeaveTheTypeGridAsItWas) {
   std::filesystem::remove(typeFile());
   std::filesystem::create_directory(typeFile());
   EXPECT_EQ(Command1_Click(h.cx), Outcome::EndedEarly);
-  EXPECT_EQ(h.host.onlyMessage(), "Can't open the Type File:\r" + systemErrorText(EISDIR));
+  EXPECT_EQ(h.host.onlyMessage(), "Can't open the Type File:\r" + testing::systemText(EISDIR));
 }
 
 TEST_F(SetType, WritesExactlyTheGridAndReportsEachRow) {

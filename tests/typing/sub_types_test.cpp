@@ -9,6 +9,7 @@
 #include "support/temp_folder.h"
 #include "terrain/file_io.h"
 #include "terrain/grids.h"
+#include "support/system_texts.h"
 
 namespace quarnby {
 namespace {
@@ -103,7 +104,7 @@ TEST_F(SetSubTypes, AShortTypeGridIsWaterPastItsEnd) {
 TEST_F(SetSubTypes, OpenFailuresNameTheFileAndChangeNothing) {
   Harness h(folder);
   EXPECT_EQ(SetSubTypes_Click(h.cx), Outcome::EndedEarly);
-  EXPECT_EQ(h.host.onlyMessage(), "Can't open the Type File:\r" + typeFile().string() + "\r" + systemErrorText(ENOENT));
+  EXPECT_EQ(h.host.onlyMessage(), "Can't open the Type File:\r" + typeFile().string() + "\r" + testing::systemText(ENOENT));
   EXPECT_EQ(h.host.messages[0].icon, Icon::Critical);
   EXPECT_FALSE(std::filesystem::exists(subTypeFile()));
 
@@ -112,7 +113,7 @@ TEST_F(SetSubTypes, OpenFailuresNameTheFileAndChangeNothing) {
   std::filesystem::create_directory(subTypeFile());
   EXPECT_EQ(SetSubTypes_Click(h.cx), Outcome::EndedEarly);
   EXPECT_EQ(h.host.onlyMessage(),
-            "Can't open the Sub-Type File:\r" + subTypeFile().string() + "\r" + systemErrorText(EISDIR));
+            "Can't open the Sub-Type File:\r" + subTypeFile().string() + "\r" + testing::systemText(EISDIR));
   EXPECT_EQ(h.random.state(), RandomSource::kStartState);  // nothing drawn
 
   Harness noFolder("");
