@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstdlib>
 #include <map>
 #include <set>
 #include <sstream>
@@ -18,15 +17,6 @@
 
 namespace quarnby {
 namespace {
-
-// The process ended at once, as by a kill: no destructor runs, nothing is flushed.
-#ifdef _WIN32
-void killNow() { std::_Exit(137); }  // Windows has no SIGKILL to raise
-::testing::ExitedWithCode killed() { return ::testing::ExitedWithCode(137); }
-#else
-void killNow() { std::raise(SIGKILL); }
-::testing::KilledBySignal killed() { return ::testing::KilledBySignal(SIGKILL); }
-#endif
 
 using testing::Harness;
 using testing::TempFolder;
@@ -238,6 +228,9 @@ TEST_F(HistoryTest, AnOperationWhoseStepCannotBeKeptStillRunsAndSaysSo) {
 // A restore killed after its step was marked, or after the files were replaced, leaves
 // the files before or after it, and the history settles on the side they are on.
 TEST_F(HistoryTest, ARestoreKilledHalfwayLeavesTheFilesBeforeOrAfterIt) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a Windows death test reruns the test in a new process, which makes a terrain folder of its own";
+#else
   runWritersBefore("set-type");
   const Files start = snapshot(folder);
   ASSERT_EQ(run("set-type"), Outcome::Completed);
@@ -248,12 +241,12 @@ TEST_F(HistoryTest, ARestoreKilledHalfwayLeavesTheFilesBeforeOrAfterIt) {
         {
           History history = this->history();
           history.stageHook = [&](std::string_view at) {
-            if (at == stage) killNow();
+            if (at == stage) std::raise(SIGKILL);
           };
           history.undo();
           std::exit(0);
         },
-        killed(), "");
+        ::testing::KilledBySignal(SIGKILL), "");
     const History after = history();
     if (stage == "marked") {
       EXPECT_EQ(differences(snapshot(folder), typed), std::set<std::string>{});
@@ -265,6 +258,7 @@ TEST_F(HistoryTest, ARestoreKilledHalfwayLeavesTheFilesBeforeOrAfterIt) {
       EXPECT_EQ(after.nextRedo()->title, "Set Type");
     }
   }
+#endif
 }
 
 }  // namespace

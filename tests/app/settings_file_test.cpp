@@ -177,7 +177,7 @@ TEST_F(SettingsTest, SaveThatCannotOpenTheFileSaysSoAndKeepsTheOldOne) {
   EXPECT_EQ(SaveConfig_Click(h.cx), Outcome::EndedEarly);
   ASSERT_EQ(h.host.messages.size(), 1u);
   EXPECT_EQ(h.host.messages[0].text,
-            "Can't open the file:\r" + h.cx.settingsFile.string() + "\r" + testing::systemText(ENOENT));
+            "Can't open the file:\r" + h.cx.settingsFile.string() + "\r" + testing::missingFolderText());
   EXPECT_EQ(h.host.messages[0].icon, Icon::Critical);
   EXPECT_EQ(h.host.messages[0].title, "");
 }

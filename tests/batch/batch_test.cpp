@@ -78,7 +78,7 @@ TEST_F(BatchTest, AnEarlyEndStopsTheRunWithStatusOne) {
   const std::string badConfig = (tmp.path() / "missing" / "quarnby.cfg").string();
   const auto r = run({"--config", badConfig, folder, "save-settings", "show-params"});
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "Can't open the file:\n" + badConfig + "\n" + testing::systemText(ENOENT) + "\n");
+  EXPECT_EQ(r.err, "Can't open the file:\n" + badConfig + "\n" + testing::missingFolderText() + "\n");
   EXPECT_EQ(r.out, "");
 }
 

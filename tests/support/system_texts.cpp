@@ -21,4 +21,12 @@ std::string systemText(int errnoValue) {
   return std::strerror(errnoValue);
 }
 
+std::string missingFolderText() {
+#ifdef _WIN32
+  return platform::systemText(ERROR_PATH_NOT_FOUND);
+#else
+  return std::strerror(ENOENT);
+#endif
+}
+
 }  // namespace quarnby::testing
