@@ -128,6 +128,9 @@ TEST_F(FileReplace, OwnerGroupModeAndLinksAreKept) {
 }
 
 TEST_F(FileReplace, OnlyRegularFilesAreReplacedLinkedOrNot) {
+#ifdef _WIN32
+  GTEST_SKIP() << "no named pipes or POSIX links to them on Windows";
+#else
   // A pipe, and a link to one: neither is turned into a file, whatever it names.
   const auto pipe = folder / "pipe";
   ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
@@ -143,6 +146,7 @@ TEST_F(FileReplace, OnlyRegularFilesAreReplacedLinkedOrNot) {
   EXPECT_TRUE(std::filesystem::is_symlink(typ));
   EXPECT_EQ(testing::readText(elv), "old elevation");
   EXPECT_EQ(names(folder), (std::vector<std::string>{"Demo.elv", "Demo.typ", "pipe"}));
+#endif
 }
 
 TEST_F(FileReplace, ANameOfTwoHundredAndFiftyBytesCanBeReplaced) {

@@ -7,6 +7,7 @@
 #include <string>
 #include <system_error>
 
+#include "platform/read_file.h"
 #include "platform/windows/system_text.h"
 
 namespace quarnby::platform {
@@ -58,7 +59,10 @@ std::optional<std::string> replaceRefusal(const std::filesystem::path& file) {
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return lastSystemText();
+  // Never a device or a pipe: only a file is replaced.
+  const bool regular = ::GetFileType(h) == FILE_TYPE_DISK;
   ::CloseHandle(h);
+  if (!regular) return std::string(kNotRegularFile);
   return std::nullopt;
 }
 
