@@ -25,7 +25,7 @@ void BM_CopyFloor(benchmark::State& state) {
   std::string error;
   for (auto _ : state) {
     if (readBytes > 0) {
-      auto bytes = readWholeFile(input, error);
+      auto bytes = readWholeFile(input, readLimit::kBinary, error);
       benchmark::DoNotOptimize(bytes);
     }
     if (writeBytes > 0) replaceFile(folder / "out", output);
