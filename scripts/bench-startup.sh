@@ -10,9 +10,10 @@ bash scripts/build.sh >/dev/null
 demo="$PWD/build/demo"
 [ -f "$demo/Demo/Demo.oba" ] || ./build/quarnby-batch --demo "$demo" >/dev/null
 cd "$demo"
+export RUNS="$runs" DEMO="$demo"
 xvfb-run -a -s "-screen 0 1366x768x24" bash -c '
   times=()
-  for i in $(seq '"$runs"'); do times+=("$(../quarnby-startup-time "'"$demo"'/Demo 2>/dev/null)"); done
+  for i in $(seq "$RUNS"); do times+=("$(../quarnby-startup-time "$DEMO/Demo" 2>/dev/null)"); done
   echo "window on the screen after (ms): ${times[*]}"
   printf "%s\n" "${times[@]}" | sort -n | awk "{ t[NR] = \$1 } END { print \"median: \" t[int((NR + 1) / 2)] \" ms\" }"
 '
