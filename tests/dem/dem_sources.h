@@ -10,7 +10,7 @@
 
 namespace quarnby::testing {
 
-struct RasterSpec {
+struct RasterLayout {
   std::string srs = "EPSG:4326";  // "" writes a raster without a coordinate system
   std::array<double, 6> geoTransform{};
   int width = 0;
@@ -21,11 +21,11 @@ struct RasterSpec {
 };
 
 // A north-up raster in geographic coordinates from (lat0, lon0) at its south-west corner.
-RasterSpec geographicSpec(double latSouth, double lonWest, double latNorth, double lonEast, double cellDegrees);
+RasterLayout geographicLayout(double latSouth, double lonWest, double latNorth, double lonEast, double cellDegrees);
 
 // Writes a GeoTIFF whose cell centres hold height(latitude, longitude); a height that is
 // not a number becomes the no-data value.
-void writeRaster(const std::filesystem::path& file, const RasterSpec& spec,
+void writeRaster(const std::filesystem::path& file, const RasterLayout& layout,
                  const std::function<double(dem::GeoPoint)>& height);
 
 // The latitude and longitude of the theatre sample (column, row from the south).

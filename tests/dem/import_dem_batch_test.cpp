@@ -22,9 +22,9 @@ struct ImportDemBatch : ::testing::Test {
   std::string east = (tmp.path() / "east.tif").string();
 
   ImportDemBatch() {
-    testing::writeRaster(west, testing::geographicSpec(45.0, 6.0, 48.0, 8.5, 0.02),
+    testing::writeRaster(west, testing::geographicLayout(45.0, 6.0, 48.0, 8.5, 0.02),
                          [](dem::GeoPoint p) { return 1000.0 + 100.0 * (p.lat - 46.5); });
-    testing::writeRaster(east, testing::geographicSpec(45.0, 7.5, 48.0, 10.0, 0.02),
+    testing::writeRaster(east, testing::geographicLayout(45.0, 7.5, 48.0, 10.0, 0.02),
                          [](dem::GeoPoint) { return -20.0; });
   }
   struct Run {

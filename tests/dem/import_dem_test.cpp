@@ -19,7 +19,7 @@ namespace {
 
 using dem::GeoPoint;
 using testing::Harness;
-using testing::RasterSpec;
+using testing::RasterLayout;
 using testing::TempFolder;
 
 constexpr GeoPoint kCentre{46.5, 8.0};
@@ -39,10 +39,10 @@ struct DemImport : ::testing::Test {
   Harness h{folder};
   DemImportRequest request;
 
-  std::filesystem::path source(const std::string& name, const RasterSpec& spec,
+  std::filesystem::path source(const std::string& name, const RasterLayout& layout,
                                const std::function<double(GeoPoint)>& height = surface) {
     const auto file = tmp.path() / name;
-    testing::writeRaster(file, spec, height);
+    testing::writeRaster(file, layout, height);
     request.sources.push_back(file);
     return file;
   }
@@ -71,12 +71,12 @@ TEST_F(DemImport, SourcesInAnyProjectionLandOnTheSurfaceNorthUpWithTheCentreSamp
   // (100 m for the 1 km cells), which the slopes of 7 m a kilometre turn into 0.7 m.
   const std::vector<Case> cases = {
       {"geographic, coarser than the grid (bilinear)",
-       [](DemImport& t) { t.source("geo.tif", testing::geographicSpec(44.5, 6.0, 48.5, 10.0, 0.01)); }, surface, 1.0},
+       [](DemImport& t) { t.source("geo.tif", testing::geographicLayout(44.5, 6.0, 48.5, 10.0, 0.01)); }, surface, 1.0},
       {"geographic, finer than the grid (average)",
-       [](DemImport& t) { t.source("fine.tif", testing::geographicSpec(45.5, 6.5, 47.5, 9.5, 0.002)); }, surface, 2.0},
+       [](DemImport& t) { t.source("fine.tif", testing::geographicLayout(45.5, 6.5, 47.5, 9.5, 0.002)); }, surface, 2.0},
       {"UTM zone 32 north, 1 km cells",
        [](DemImport& t) {
-         RasterSpec utm;
+         RasterLayout utm;
          utm.srs = "EPSG:32632";
          utm.width = 400;
          utm.height = 400;
@@ -86,15 +86,15 @@ TEST_F(DemImport, SourcesInAnyProjectionLandOnTheSurfaceNorthUpWithTheCentreSamp
        surface, 1.0},
       {"heights in feet",
        [](DemImport& t) {
-         RasterSpec feet = testing::geographicSpec(44.5, 6.0, 48.5, 10.0, 0.01);
+         RasterLayout feet = testing::geographicLayout(44.5, 6.0, 48.5, 10.0, 0.01);
          feet.unit = "ft";
          t.source("feet.tif", feet, [](GeoPoint p) { return surface(p) / 0.3048; });
        },
        surface, 1.0},
       {"two overlapping tiles, the later winning",
        [](DemImport& t) {
-         t.source("west.tif", testing::geographicSpec(44.5, 6.0, 48.5, 8.5, 0.01));
-         t.source("east.tif", testing::geographicSpec(44.5, 7.5, 48.5, 10.0, 0.01),
+         t.source("west.tif", testing::geographicLayout(44.5, 6.0, 48.5, 8.5, 0.01));
+         t.source("east.tif", testing::geographicLayout(44.5, 7.5, 48.5, 10.0, 0.01),
                   [](GeoPoint p) { return surface(p) + 100.0; });
        },
        [=](GeoPoint p) {
@@ -104,7 +104,7 @@ TEST_F(DemImport, SourcesInAnyProjectionLandOnTheSurfaceNorthUpWithTheCentreSamp
        1.0},
       {"a no-data hole at the centre",
        [](DemImport& t) {
-         RasterSpec holed = testing::geographicSpec(44.5, 6.0, 48.5, 10.0, 0.01);
+         RasterLayout holed = testing::geographicLayout(44.5, 6.0, 48.5, 10.0, 0.01);
          holed.noData = -9999.0;
          t.source("holed.tif", holed, [](GeoPoint p) {
            return std::fabs(p.lat - kCentre.lat) < 0.2 && std::fabs(p.lon - kCentre.lon) < 0.2 ? kNaN : surface(p);
@@ -140,7 +140,7 @@ TEST_F(DemImport, SourcesInAnyProjectionLandOnTheSurfaceNorthUpWithTheCentreSamp
 // The import leaves the Terragen column so that "Find Units" changes nothing and "Set
 // Elevation" gives the surface in feet, north up, for both map sizes.
 TEST_F(DemImport, FindUnitsChangesNothingAndSetElevationGivesTheSurfaceInFeet) {
-  source("geo.tif", testing::geographicSpec(44.5, 6.0, 48.5, 10.0, 0.01));
+  source("geo.tif", testing::geographicLayout(44.5, 6.0, 48.5, 10.0, 0.01));
   for (const char* size : {"MapSize512", "MapSize256"}) {
     SCOPED_TRACE(size);
     h.params.setOption(size, true);
@@ -173,7 +173,7 @@ TEST_F(DemImport, FindUnitsChangesNothingAndSetElevationGivesTheSurfaceInFeet) {
 }
 
 TEST_F(DemImport, WithoutACentreTheTheatreCentresOnTheSources) {
-  source("geo.tif", testing::geographicSpec(kCentre.lat - 1.0, kCentre.lon - 1.5, kCentre.lat + 1.0,
+  source("geo.tif", testing::geographicLayout(kCentre.lat - 1.0, kCentre.lon - 1.5, kCentre.lat + 1.0,
                                             kCentre.lon + 1.5, 0.01));
   ASSERT_EQ(ImportDem_Click(h.cx, request), Outcome::Completed) << message();
   EXPECT_NEAR(metresAt(512, 512), surface(kCentre), 0.5);
@@ -197,36 +197,36 @@ TEST_F(DemImport, BadInputIsRefusedLeavingTheOldFieldAlone) {
        "Can't open the elevation source:"},
       {"no coordinate system",
        [](DemImport& t) {
-         RasterSpec bare = testing::geographicSpec(44.5, 6.0, 48.5, 10.0, 0.05);
+         RasterLayout bare = testing::geographicLayout(44.5, 6.0, 48.5, 10.0, 0.05);
          bare.srs = "";
          t.source("bare.tif", bare);
        },
        "has no coordinate system"},
       {"three bands",
        [](DemImport& t) {
-         RasterSpec colour = testing::geographicSpec(44.5, 6.0, 48.5, 10.0, 0.05);
+         RasterLayout colour = testing::geographicLayout(44.5, 6.0, 48.5, 10.0, 0.05);
          colour.bands = 3;
          t.source("colour.tif", colour);
        },
        "has 3 bands"},
       {"a theatre no source touches",
-       [](DemImport& t) { t.source("far.tif", testing::geographicSpec(-31.0, 100.0, -29.0, 102.0, 0.05)); },
+       [](DemImport& t) { t.source("far.tif", testing::geographicLayout(-31.0, 100.0, -29.0, 102.0, 0.05)); },
        "No source touches the theatre centred on 46.50000, 8.00000"},
       {"a centre beyond 80 degrees north",
        [](DemImport& t) {
-         t.source("geo.tif", testing::geographicSpec(44.5, 6.0, 48.5, 10.0, 0.05));
+         t.source("geo.tif", testing::geographicLayout(44.5, 6.0, 48.5, 10.0, 0.05));
          t.request.centre = GeoPoint{80.5, 8.0};
        },
        "lies out of range"},
       {"a longitude beyond 180 degrees",
        [](DemImport& t) {
-         t.source("geo.tif", testing::geographicSpec(44.5, 6.0, 48.5, 10.0, 0.05));
+         t.source("geo.tif", testing::geographicLayout(44.5, 6.0, 48.5, 10.0, 0.05));
          t.request.centre = GeoPoint{46.5, 181.0};
        },
        "lies out of range"},
       {"an unknown resampling",
        [](DemImport& t) {
-         t.source("geo.tif", testing::geographicSpec(44.5, 6.0, 48.5, 10.0, 0.05));
+         t.source("geo.tif", testing::geographicLayout(44.5, 6.0, 48.5, 10.0, 0.05));
          t.request.resampling = "smooth";
        },
        "There is no resampling \"smooth\""},
@@ -251,7 +251,7 @@ TEST_F(DemImport, BadInputIsRefusedLeavingTheOldFieldAlone) {
 }
 
 TEST_F(DemImport, CancelLeavesTheOldField) {
-  source("geo.tif", testing::geographicSpec(44.5, 6.0, 48.5, 10.0, 0.01));
+  source("geo.tif", testing::geographicLayout(44.5, 6.0, 48.5, 10.0, 0.01));
   testing::writeBytes(fieldPath, {'o', 'l', 'd'});
   request.progress = [](int percent) { return percent < 1; };
   EXPECT_EQ(ImportDem_Click(h.cx, request), Outcome::EndedEarly);
