@@ -25,7 +25,7 @@ class DemDialogTest : public QObject {
 
  private slots:
   void initTestCase() {
-    testing::writeRaster(source, testing::geographicSpec(46.0, 7.0, 48.0, 10.0, 0.02),
+    testing::writeRaster(source, testing::geographicLayout(46.0, 7.0, 48.0, 10.0, 0.02),
                          [](dem::GeoPoint p) { return 500.0 + 100.0 * (p.lat - 47.0); });
     testing::writeText(tmp.path() / "notes.txt", "not heights");
   }
