@@ -2,34 +2,24 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
+#include <algorithm>
 #include <sstream>
 
 #include "batch/batch.h"
 #include "elevation/greyscale_import.h"
-#include "support/temp_folder.h"
-#include "support/terragen_builder.h"
+#include "support/terrain_fixture.h"
 #include "terrain/greyscale_bitmap.h"
-#include "terrain/grids.h"
-#include "support/system_texts.h"
 
 namespace quarnby {
 namespace {
 
-using testing::Harness;
-using testing::TempFolder;
-
-struct GreyscaleExport : ::testing::Test {
-  TempFolder tmp;
-  std::filesystem::path folder = tmp.terrain("Europe");
-  std::filesystem::path bmp = folder / "Europe_elv.bmp";
-  std::filesystem::path elv = folder / "Europe.elv";
-  Harness h{folder};
+struct GreyscaleExport : testing::TerrainFixture {
+  std::filesystem::path bmp = file(suffix::kGreyscale);
   ElevationGrid grid;
 
   // Exports `grid` answering Yes; the pixels as an image reader sees them, bottom line first.
   std::vector<std::uint8_t> exportGrid() {
-    EXPECT_FALSE(grid.save(elv));
+    writeElevation(grid);
     h.host.answers.push_back(true);
     EXPECT_EQ(ExpBmp_Click(h.cx), Outcome::Completed);
     const auto file = testing::readBytes(bmp);
@@ -84,19 +74,12 @@ TEST_F(GreyscaleExport, AnAllSeaGridGivesABlackPictureAndMaximum0) {
 }
 
 TEST_F(GreyscaleExport, AnsweringNoLeavesTheBitmapAndSaysNothing) {
-  EXPECT_FALSE(grid.save(elv));
+  writeElevation(grid);
   testing::writeBytes(bmp, {9, 9});
   EXPECT_EQ(ExpBmp_Click(h.cx), Outcome::EndedEarly);
   EXPECT_EQ(h.host.questions.size(), 1u);
   EXPECT_TRUE(h.host.messages.empty());
   EXPECT_EQ(testing::readBytes(bmp), (std::vector<std::uint8_t>{9, 9}));
-}
-
-TEST_F(GreyscaleExport, AMissingGridIsReportedWithCarriageReturnsAndNoBitmapIsMade) {
-  h.host.answers.push_back(true);
-  EXPECT_EQ(ExpBmp_Click(h.cx), Outcome::EndedEarly);
-  EXPECT_EQ(h.host.onlyMessage(), "Can't open the Elevation File:\r" + elv.string() + "\r" + testing::systemText(ENOENT));
-  EXPECT_FALSE(std::filesystem::exists(bmp));
 }
 
 TEST_F(GreyscaleExport, ExportThenImportPutsEveryRowBackInPlace) {
@@ -110,25 +93,23 @@ TEST_F(GreyscaleExport, ExportThenImportPutsEveryRowBackInPlace) {
   h.params.setText("slUnitsBmp", "0");
   h.params.setOption("MapSize512", true);
   ASSERT_EQ(SetElvGrey_Click(h.cx), Outcome::Completed);
-  std::string error;
-  const auto back = ElevationGrid::load(elv, error);
-  ASSERT_TRUE(back);
-  EXPECT_EQ(back->at(3, 5), 14000);
-  EXPECT_EQ(back->at(1020, 7), 7027);  // grey 128
-  EXPECT_EQ(back->at(600, 1000), 109);  // grey 2
+  const auto back = readElevation();
+  EXPECT_EQ(back.at(3, 5), 14000);
+  EXPECT_EQ(back.at(1020, 7), 7027);   // grey 128
+  EXPECT_EQ(back.at(600, 1000), 109);  // grey 2
   int landCells = 0;
   for (int r = 0; r < 1024; ++r)
-    for (int c = 0; c < 1024; ++c) landCells += back->at(r, c) != 0;
+    for (int c = 0; c < 1024; ++c) landCells += back.at(r, c) != 0;
   EXPECT_EQ(landCells, 3);
 }
 
-TEST(ElevationPipeline, TheBatchProgramImportsAndExportsInOneCall) {
-  TempFolder tmp;
-  const auto folder = tmp.terrain("Europe");
+using ElevationPipeline = testing::TerrainFixture;
+
+TEST_F(ElevationPipeline, TheBatchProgramImportsAndExportsInOneCall) {
   testing::TerragenBuilder field;
   field.at(600, 600) = 4000;  // 1000 units, the highest
   field.at(400, 500) = -400;
-  testing::writeBytes(folder / "Europe.ter", field.bytes());
+  writeTerragen(field);
   std::ostringstream out, err;
   const int status = runBatch({"--config", (tmp.path() / "quarnby.cfg").string(), "--yes", "--set", "MaxAlt=14000",
                                "--set", "InvFileOrder=0", folder.string(), "find-units-terragen", "set-elevation-terragen",
@@ -139,7 +120,7 @@ TEST(ElevationPipeline, TheBatchProgramImportsAndExportsInOneCall) {
   EXPECT_NE(out.str().find("MinUnits=-100\n"), std::string::npos);
   EXPECT_NE(out.str().find("Max Elevation: 14000\nLocated at: 24, 24\nDone.\n"), std::string::npos);
   EXPECT_NE(out.str().find("and has a max elevation of 14000 feet."), std::string::npos);
-  const auto bitmap = testing::readBytes(folder / "Europe_elv.bmp");
+  const auto bitmap = testing::readBytes(file(suffix::kGreyscale));
   ASSERT_EQ(bitmap.size(), 1049656u);
   EXPECT_EQ(bitmap[1078 + 600 * 1024 + 600], 255);
 }

@@ -2,27 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <algorithm>
 
-#include "support/temp_folder.h"
+#include "support/terrain_fixture.h"
 #include "terrain/greyscale_bitmap.h"
-#include "terrain/grids.h"
-#include "support/system_texts.h"
 
 namespace quarnby {
 namespace {
 
-using testing::Harness;
-using testing::TempFolder;
-
 // The worked example: grey 255 is 14000 feet, smoothing below 9000 feet, so g_s = 204.45.
-struct GreyscaleImport : ::testing::Test {
-  TempFolder tmp;
-  std::filesystem::path folder = tmp.terrain("Europe");
-  std::filesystem::path bmp = folder / "Europe_elv.bmp";
-  std::filesystem::path elv = folder / "Europe.elv";
-  Harness h{folder};
+struct GreyscaleImport : testing::TerrainFixture {
   std::vector<std::uint8_t> pixels = std::vector<std::uint8_t>(kGreyscalePixelCount, 0);
 
   GreyscaleImport() {
@@ -36,11 +25,9 @@ struct GreyscaleImport : ::testing::Test {
   }
   std::uint8_t& pixel(int r, int c) { return pixels[static_cast<std::size_t>(r) * 1024 + c]; }
   ElevationGrid run(Outcome expected = Outcome::Completed) {
-    testing::writeBytes(bmp, greyscaleBitmapFile(pixels));
+    writeGreyscale(pixels);
     EXPECT_EQ(SetElvGrey_Click(h.cx), expected);
-    std::string error;
-    auto grid = ElevationGrid::load(elv, error);
-    return grid ? *grid : ElevationGrid();
+    return readElevation();
   }
 };
 
@@ -116,21 +103,16 @@ TEST_F(GreyscaleImport, The256MileWindowWithoutMirroring) {
 }
 
 TEST_F(GreyscaleImport, MaxEqualToSeaLevelIsRefusedBeforeTheGridIsTouched) {
-  testing::writeBytes(elv, {1, 2, 3});
+  testing::writeBytes(file(suffix::kElevation), {1, 2, 3});
+  writeGreyscale(pixels);
   h.params.setText("slUnitsBmp", "255");
-  run(Outcome::EndedEarly);
+  const auto before = snapshot();
+  EXPECT_EQ(SetElvGrey_Click(h.cx), Outcome::EndedEarly);
   EXPECT_EQ(h.host.onlyMessage(),
             "The SL grey level must differ from the Max grey level (both are 255); run Find Units or change the SL "
             "grey level.\r\nThe Elevation File was not changed.");
   EXPECT_EQ(h.host.focus, std::vector<std::string>{"slUnitsBmp"});
-  EXPECT_EQ(testing::readBytes(elv), (std::vector<std::uint8_t>{1, 2, 3}));
-}
-
-TEST_F(GreyscaleImport, AMissingBitmapLeavesTheGridUntouched) {
-  testing::writeBytes(elv, {1, 2, 3});
-  EXPECT_EQ(SetElvGrey_Click(h.cx), Outcome::EndedEarly);
-  EXPECT_EQ(h.host.onlyMessage(), "Can't open the greyscale File:\r\n" + bmp.string() + "\r\n" + testing::systemText(ENOENT));
-  EXPECT_EQ(testing::readBytes(elv), (std::vector<std::uint8_t>{1, 2, 3}));
+  EXPECT_EQ(snapshot(), before);
 }
 
 }  // namespace

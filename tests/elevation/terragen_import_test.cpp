@@ -2,30 +2,17 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <algorithm>
-
-#include "support/temp_folder.h"
-#include "support/terragen_builder.h"
-#include "terrain/grids.h"
-#include "support/system_texts.h"
+#include "support/terrain_fixture.h"
 
 namespace quarnby {
 namespace {
 
 using testing::Harness;
-using testing::TempFolder;
-using testing::TerragenBuilder;
 
 // A terrain with a height field of a quarter unit per raw step (1000 units = raw 4000),
 // set up as in the worked example: 1000 units are 14000 feet, smoothing below 9000 feet.
-struct TerragenImport : ::testing::Test {
-  TempFolder tmp;
-  std::filesystem::path folder = tmp.terrain("Europe");
-  std::filesystem::path ter = folder / "Europe.ter";
-  std::filesystem::path elv = folder / "Europe.elv";
-  Harness h{folder};
-  TerragenBuilder field;
+struct TerragenImport : testing::TerrainFixture {
+  testing::TerragenBuilder field;
 
   TerragenImport() {
     h.params.setText("MaxAlt", "14000");
@@ -38,11 +25,9 @@ struct TerragenImport : ::testing::Test {
   }
 
   ElevationGrid run(Outcome expected = Outcome::Completed) {
-    testing::writeBytes(ter, field.bytes());
+    writeTerragen(field);
     EXPECT_EQ(SetElv_Click(h.cx), expected);
-    std::string error;
-    auto grid = ElevationGrid::load(elv, error);
-    return grid ? *grid : ElevationGrid();
+    return readElevation();
   }
 };
 
@@ -79,20 +64,39 @@ TEST_F(TerragenImport, SmoothingTheLastRowReadsTheSpareRow1024) {
   EXPECT_EQ(run().at(1023, 50), 140);  // a = (400 + 0 + 0 + 1200) / 4: 100 units
 }
 
-TEST_F(TerragenImport, SeaLevelAtTheMaxUnitsGivesNoScaleAndLeavesTheGrid) {
-  // As at start-up, before Find Units: both 0. Then both found equal.
+// Sea level and Max Units that give no scale from units to feet; the first two are both 0
+// as at start-up, before Find Units, and both found equal.
+TEST_F(TerragenImport, SeaLevelThatGivesNoScaleIsRefusedWithTheGridUntouched) {
+  const std::string equal =
+      "), so they give no scale from units to feet.\r\n"
+      "Run Find Units first, or set the SL units below the Max Units.";
+  struct Case {
+    const char* slUnits;
+    const char* maxUnits;
+    std::string message;
+  };
+  const std::vector<Case> cases = {
+      {"0", "0", "The SL units equal the Max Units (0" + equal},
+      {"1000", "1000", "The SL units equal the Max Units (1000" + equal},
+      {"2000", "1000", "The SL units must be less then the Max Units."},
+      // Minus the Max Units with an even exponent.
+      {"-1000", "1000", "The SL units and the Max Units give no scale from units to feet with the exponent 2."},
+  };
   field.fill(4000);
-  testing::writeBytes(elv, std::vector<std::uint8_t>(kElevBytes, 7));
-  for (const char* units : {"0", "1000"}) {
+  writeTerragen(field);
+  testing::writeBytes(file(suffix::kElevation), std::vector<std::uint8_t>(kElevBytes, 7));
+  const auto before = snapshot();
+  for (const Case& c : cases) {
+    const std::string where = std::string("SL units ") + c.slUnits + ", Max Units " + c.maxUnits;
     h.host = {};
-    h.params.setText("slUnits", units);
-    h.params.setText("MaxUnits", units);
-    EXPECT_EQ(run(Outcome::EndedEarly).at(5, 5), 0x0707);
-    EXPECT_EQ(h.host.onlyMessage(), std::string("The SL units equal the Max Units (") + units +
-                                        "), so they give no scale from units to feet.\r\n"
-                                        "Run Find Units first, or set the SL units below the Max Units.");
-    EXPECT_EQ(h.host.messages[0].icon, Icon::Critical);
-    EXPECT_EQ(h.host.focus, std::vector<std::string>{"slUnits"});
+    h.params.setText("slUnits", c.slUnits);
+    h.params.setText("MaxUnits", c.maxUnits);
+    EXPECT_EQ(SetElv_Click(h.cx), Outcome::EndedEarly) << where;
+    EXPECT_EQ(h.host.onlyMessage(), c.message) << where;
+    ASSERT_EQ(h.host.messages.size(), 1u) << where;
+    EXPECT_EQ(h.host.messages[0].icon, Icon::Critical) << where;
+    EXPECT_EQ(h.host.focus, std::vector<std::string>{"slUnits"}) << where;
+    EXPECT_EQ(snapshot(), before) << where;
   }
 }
 
@@ -165,37 +169,6 @@ TEST_F(TerragenImport, OutOfRangeAndIncomputableCellsGet32767And0) {
   const auto grid = run();
   EXPECT_EQ(grid.at(50, 49), 14000);
   EXPECT_EQ(grid.at(50, 50), 0);
-}
-
-TEST_F(TerragenImport, SeaLevelAboveTheMaxUnitsIsRefusedWithTheGridUntouched) {
-  testing::writeBytes(elv, {1, 2, 3});
-  h.params.setText("slUnits", "2000");
-  run(Outcome::EndedEarly);
-  EXPECT_EQ(h.host.onlyMessage(), "The SL units must be less then the Max Units.");
-  EXPECT_EQ(h.host.messages[0].icon, Icon::Critical);
-  EXPECT_EQ(h.host.focus, std::vector<std::string>{"slUnits"});
-  EXPECT_EQ(testing::readBytes(elv), (std::vector<std::uint8_t>{1, 2, 3}));
-
-  // Sea level at minus the Max Units with an even exponent gives no scale at all.
-  h.host = {};
-  h.params.setText("slUnits", "-1000");
-  run(Outcome::EndedEarly);
-  EXPECT_EQ(h.host.onlyMessage(),
-            "The SL units and the Max Units give no scale from units to feet with the exponent 2.");
-  EXPECT_EQ(testing::readBytes(elv), (std::vector<std::uint8_t>{1, 2, 3}));
-}
-
-TEST_F(TerragenImport, AnUnreadableOrWrongSizedHeightFieldLeavesTheGridUntouched) {
-  testing::writeBytes(elv, {1, 2, 3});
-  EXPECT_EQ(SetElv_Click(h.cx), Outcome::EndedEarly);
-  EXPECT_EQ(h.host.onlyMessage(), "Can't open the Elevation File:\r\n" + ter.string() + "\r\n" + testing::systemText(ENOENT));
-
-  h.host.messages.clear();
-  field.xPoints = field.yPoints = 513;
-  run(Outcome::EndedEarly);
-  EXPECT_EQ(h.host.onlyMessage(), "Can't use the Terragen File:\r\n" + ter.string() +
-                                      "\r\nIt is not a height field of 1025 x 1025 points: it has 513 x 513 points.");
-  EXPECT_EQ(testing::readBytes(elv), (std::vector<std::uint8_t>{1, 2, 3}));
 }
 
 TEST_F(TerragenImport, NoTerrainFolderOpensNothing) {
