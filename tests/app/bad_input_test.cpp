@@ -7,45 +7,27 @@
 
 #include "app/commands.h"
 #include "demo/terragen_builder.h"
-#include "support/temp_folder.h"
-#include "terrain/grids.h"
-#include "terrain/terrain_folder.h"
+#include "support/terrain_fixture.h"
 
 namespace quarnby {
 namespace {
 
-using testing::Harness;
-using testing::TempFolder;
-
-struct BadInputTest : ::testing::Test {
-  TempFolder tmp;
-  std::filesystem::path folder = tmp.terrain("Europe");
-  Harness h{folder};
-
+struct BadInputTest : testing::TerrainFixture {
   BadInputTest() {
     // A small island with a hill, a type grid of land and water, a plain object file.
     ElevationGrid elevation;
     for (int r = 400; r < 600; ++r)
       for (int c = 400; c < 600; ++c) elevation.set(r, c, static_cast<std::int16_t>(100 + (r - 400) * 10));
-    EXPECT_FALSE(elevation.save(file(suffix::kElevation)));
+    writeElevation(elevation);
     CellGrid types;
     for (int tr = 200; tr < 300; ++tr)
       for (int tc = 200; tc < 300; ++tc) types.set(tr, tc, 5);
-    EXPECT_FALSE(types.save(file(suffix::kType)));
-    EXPECT_FALSE(CellGrid().save(file(suffix::kSubType)));
-    objects("A01HQT,HQ0,0,500,0,0,0,0,0,0,0,0,0,0,0,0,0,0\r\n"
-            "A2AAAF,LAFLD0,26400,600,26400,0,0,0,0,0,0,0,0,0,0,0,0,0\r\n");
-    testing::writeText(file(suffix::kTracks), "0\r\n");
-  }
-
-  std::filesystem::path file(std::string_view suffix) const { return terrainFile(folder, suffix); }
-  void objects(std::string_view text) const { testing::writeText(file(suffix::kObjects), text); }
-
-  std::map<std::string, std::vector<std::uint8_t>> snapshot() const {
-    std::map<std::string, std::vector<std::uint8_t>> files;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-      files[entry.path().filename().string()] = testing::readBytes(entry.path());
-    return files;
+    writeTypes(types);
+    writeSubTypes(CellGrid());
+    writeObjects(
+        "A01HQT,HQ0,0,500,0,0,0,0,0,0,0,0,0,0,0,0,0,0\r\n"
+        "A2AAAF,LAFLD0,26400,600,26400,0,0,0,0,0,0,0,0,0,0,0,0,0\r\n");
+    writeTracks("0\r\n");
   }
 
   Outcome run(const std::string& command, std::map<std::string, std::string> sets = {}) {
@@ -125,7 +107,7 @@ TEST_F(BadInputTest, ObjectFilesOfGarbageAreReadWithoutHarm) {
       "A2AAAF,LAFLD0,1e400,0,0,0,0,0\r\nA2BAAF,LAFLD0,nan,0,nan,0,0,0\r\nA2CAAF,LAFLD0,-1e400,0,5,0,0,0\r\n",
   };
   for (const auto& text : files) {
-    objects(text);
+    writeObjects(text);
     for (const auto& [command, sets] :
          std::vector<std::pair<std::string, std::map<std::string, std::string>>>{
              {"modify-terrain", {{"Check1", "1"}, {"Check3", "1"}}}, {"make-tracks", {}}, {"make-map", {{"MapOp3", "true"}}}}) {
@@ -135,7 +117,7 @@ TEST_F(BadInputTest, ObjectFilesOfGarbageAreReadWithoutHarm) {
   }
   // Records without a position on the map change no grid.
   const auto before = snapshot();
-  objects(files.back());
+  writeObjects(files.back());
   run("modify-terrain", {{"Check1", "1"}, {"Check3", "1"}});
   auto after = snapshot();
   after.erase("Europe.oba");
@@ -145,10 +127,10 @@ TEST_F(BadInputTest, ObjectFilesOfGarbageAreReadWithoutHarm) {
 }
 
 TEST_F(BadInputTest, ATrackFileWhosePointCountLiesDrawsWhatItHas) {
-  testing::writeText(file(suffix::kTracks),
-                     "5\r\n0,Type\r\n0,Flags\r\n-1,ResourceType\r\n0,DestFieldIndex\r\n-1,SourceFieldOrObjectIndex\r\n"
-                     "5280.000000,SrcRadius\r\n5280.000000,DestRadius\r\nRoad to A01\r\n99999999,PntCnt\r\n"
-                     "-1320,0,1320\r\n-1320,0,27720\r\n");
+  writeTracks(
+      "5\r\n0,Type\r\n0,Flags\r\n-1,ResourceType\r\n0,DestFieldIndex\r\n-1,SourceFieldOrObjectIndex\r\n"
+      "5280.000000,SrcRadius\r\n5280.000000,DestRadius\r\nRoad to A01\r\n99999999,PntCnt\r\n"
+      "-1320,0,1320\r\n-1320,0,27720\r\n");
   EXPECT_EQ(run("make-map", {{"MapOp2", "true"}}), Outcome::Completed) << firstLine();
   const auto map = testing::readBytes(file(suffix::kRoadMap));
   ASSERT_EQ(map.size(), 1048676u);

@@ -12,48 +12,29 @@
 
 #include "app/commands.h"
 #include "app/settings_file.h"
+#include "demo/terragen_builder.h"
 #include "maps/preview_terrain.h"
-#include "support/temp_folder.h"
+#include "support/system_texts.h"
+#include "support/terrain_fixture.h"
 #include "terrain/greyscale_bitmap.h"
 #include "terrain/grids.h"
 #include "terrain/terrain_folder.h"
-#include "demo/terragen_builder.h"
-#include "support/system_texts.h"
 
 namespace quarnby {
 namespace {
 
-using testing::Harness;
-using testing::TempFolder;
-
 enum class Hazard { Pipe, Device, Giant };
 
-struct FileHazards : ::testing::Test {
-  TempFolder tmp;
-  std::filesystem::path folder = tmp.terrain("Europe");
-  Harness h{folder};
-
+struct FileHazards : testing::TerrainFixture {
   FileHazards() {
-    EXPECT_FALSE(ElevationGrid().save(file(suffix::kElevation)));
-    EXPECT_FALSE(CellGrid().save(file(suffix::kType)));
-    EXPECT_FALSE(CellGrid().save(file(suffix::kSubType)));
-    testing::writeText(file(suffix::kObjects), "A01HQT,HQ0,0,500,0,0,0,0,0,0,0,0,0,0,0,0,0,0\r\n");
-    testing::writeText(file(suffix::kTracks), "0\r\n");
-    testing::writeBytes(file(suffix::kTerragen), demo::TerragenBuilder().bytes());
-    testing::writeBytes(file(suffix::kGreyscale), greyscaleBitmapFile({}));
+    writeElevation(ElevationGrid());
+    writeTypes(CellGrid());
+    writeSubTypes(CellGrid());
+    writeObjects("A01HQT,HQ0,0,500,0,0,0,0,0,0,0,0,0,0,0,0,0,0\r\n");
+    writeTracks("0\r\n");
+    writeTerragen(demo::TerragenBuilder());
+    writeGreyscale({});
     h.cx.settingsFile = tmp.path() / "quarnby.cfg";
-  }
-
-  std::filesystem::path file(std::string_view suffix) const { return terrainFile(folder, suffix); }
-
-  // The regular files of the folder and their bytes; anything else is only named.
-  std::map<std::string, std::vector<std::uint8_t>> snapshot() const {
-    std::map<std::string, std::vector<std::uint8_t>> files;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-      const bool plain = entry.is_regular_file() && !entry.is_symlink() && entry.file_size() < (64 << 20);
-      files[entry.path().filename().string()] = plain ? testing::readBytes(entry.path()) : std::vector<std::uint8_t>{};
-    }
-    return files;
   }
 
   // Puts the hazard where `path` was; the reason a reader limited to `limitMiB` gives.

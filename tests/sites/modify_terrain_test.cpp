@@ -12,7 +12,7 @@
 
 #include "batch/batch.h"
 #include "support/file_size_limit.h"
-#include "support/temp_folder.h"
+#include "support/terrain_fixture.h"
 #include "terrain/grids.h"
 #include "terrain/terrain_folder.h"
 #include "support/system_texts.h"
@@ -62,7 +62,7 @@ ino_t inodeOf(const std::filesystem::path& file) {
 }
 #endif
 
-class ModifyTerrain : public ::testing::Test {
+class ModifyTerrain : public testing::TerrainFixture {
  protected:
   void SetUp() override {
     setOptions(0, 0, 0, 0);
@@ -75,26 +75,17 @@ class ModifyTerrain : public ::testing::Test {
     h.params.setSwitch("Check2", paths);
     h.params.setSwitch("Check3", clearing);
   }
-  std::filesystem::path file(std::string_view suffix) const { return terrainFile(folder, suffix); }
   void writeTerrain(const ElevationGrid& elev, const CellGrid& types, const CellGrid& subTypes) {
-    writeBytes(file(suffix::kElevation), elev.bytes());
-    writeBytes(file(suffix::kType), types.bytes());
-    writeBytes(file(suffix::kSubType), subTypes.bytes());
+    writeElevation(elev);
+    writeTypes(types);
+    writeSubTypes(subTypes);
   }
-  void writeObjects(const std::string& text) { testing::writeText(file(suffix::kObjects), text); }
-  ElevationGrid elevOnDisk() const { return ElevationGrid(GridFile(readBytes(file(suffix::kElevation)), kElevBytes)); }
-  CellGrid typesOnDisk() const { return CellGrid(GridFile(readBytes(file(suffix::kType)), kTypeBytes)); }
-  CellGrid subTypesOnDisk() const { return CellGrid(GridFile(readBytes(file(suffix::kSubType)), kTypeBytes)); }
   Outcome run() { return Command2_Click(h.cx); }
   std::string lastMessage() const { return h.host.messages.empty() ? "" : h.host.messages.back().text; }
-
-  testing::TempFolder tmp;
-  std::filesystem::path folder = tmp.terrain("Europe");
-  testing::Harness h{folder};
 };
 
 TEST_F(ModifyTerrain, WithEveryOptionOffItOnlyCountsTheRecords) {
-  writeBytes(file(suffix::kElevation), flatGrid(300).bytes());
+  writeElevation(flatGrid(300));
   writeObjects("Objects,3\r\n" + record("HQT", "HQ", 512, 512) + "HQT,x,1,2,3,4,5,6\r\n" + "junk,001TWN,1,2,3\r\n" +
                record("CIT", "Paris", 600, 600, "-1") + record("RDF", "LAFLD0", 100, 100) +
                record("RDF", "LAFLD0", 0, 0));  // no type or sub-type file: neither is opened
@@ -121,7 +112,7 @@ TEST_F(ModifyTerrain, LevelsTheBlockAndBlendsTheRing) {
   elev.set(698, 700, 30001);  // the exact mean, not a 16-bit wrap: Int(60001 / 2) = 30000
   for (int r = 199; r <= 201; ++r)
     for (int c = 199; c <= 201; ++c) elev.set(r, c, 0);
-  writeBytes(file(suffix::kElevation), elev.bytes());
+  writeElevation(elev);
   writeObjects(record("HQT", "HQ", 512, 512) + record("GMS", "x", 200, 200) + record("AAF", "x", 700, 700));
   setOptions(1, 0, 0, 0);
   ASSERT_EQ(run(), Outcome::Completed);
@@ -142,7 +133,7 @@ TEST_F(ModifyTerrain, LevelsTheBlockAndBlendsTheRing) {
   for (int r = 698; r <= 702; ++r)
     for (int c = 698; c <= 702; ++c)
       if (expected.at(r, c) == 100) expected.set(r, c, 15050);
-  EXPECT_EQ(elevOnDisk().bytes(), expected.bytes());
+  EXPECT_EQ(readElevation().bytes(), expected.bytes());
 }
 
 TEST_F(ModifyTerrain, TypesTheCellUnderEachObjectAndPortsAsWater) {
@@ -157,8 +148,8 @@ TEST_F(ModifyTerrain, TypesTheCellUnderEachObjectAndPortsAsWater) {
   types.set(150, 150, 3);
   types.set(200, 200, 3);
   for (int cell : {100, 150, 200}) subTypes.set(cell, cell, 0);
-  EXPECT_EQ(typesOnDisk().bytes(), types.bytes());
-  EXPECT_EQ(subTypesOnDisk().bytes(), subTypes.bytes());
+  EXPECT_EQ(readTypes().bytes(), types.bytes());
+  EXPECT_EQ(readSubTypes().bytes(), subTypes.bytes());
   EXPECT_EQ(readBytes(file(suffix::kElevation)), flatGrid(10).bytes());
 }
 
@@ -171,7 +162,7 @@ TEST_F(ModifyTerrain, CitiesTurnedSlightlyWestwardsMoveOneColumnEast) {
   setOptions(0, 1, 0, 0);
   h.params.setChoice("Combo25", 4);
   ASSERT_EQ(run(), Outcome::Completed);
-  const CellGrid types = typesOnDisk();
+  const CellGrid types = readTypes();
   EXPECT_EQ(types.at(50, 257), 4);
   EXPECT_EQ(types.at(100, 256), 4);
   EXPECT_EQ(types.at(150, 256), 4);
@@ -185,12 +176,12 @@ TEST_F(ModifyTerrain, TheSiteNameAloneMakesAnAirfield) {
   for (int row : {200, 400, 600})
     for (int r = row - 1; r <= row + 1; ++r)
       for (int c = 199; c <= 201; ++c) elev.set(r, c, 0);  // L = 0 around each object
-  writeBytes(file(suffix::kElevation), elev.bytes());
+  writeElevation(elev);
   writeObjects(record("HQT", "LAFLD0", 200, 200) + record("TWN", "MAFLD0", 400, 200) +
                record("HQT", "LAFLD", 600, 200));
   setOptions(0, 0, 1, 0);
   ASSERT_EQ(run(), Outcome::Completed);
-  const ElevationGrid after = elevOnDisk();
+  const ElevationGrid after = readElevation();
   EXPECT_EQ(after.at(200, 202), 27);    // LAFLD0, east-west: east path, first step
   EXPECT_EQ(after.at(202, 202), 27);    // and north-east
   EXPECT_EQ(after.at(202, 200), 3000);  // no north path on this axis
@@ -209,8 +200,8 @@ TEST_F(ModifyTerrain, ForestIsClearedBeyondTheEndsOfTheDeparturePaths) {
   CellGrid expected = filledCells(5);
   expected.set(262, 262, 1);  // sample (524, 524), twelve steps out
   expected.set(250, 250, 1);  // sample (500, 500)
-  EXPECT_EQ(typesOnDisk().bytes(), expected.bytes());
-  EXPECT_EQ(subTypesOnDisk().bytes(), filledCells(7).bytes());  // not opened without Check1
+  EXPECT_EQ(readTypes().bytes(), expected.bytes());
+  EXPECT_EQ(readSubTypes().bytes(), filledCells(7).bytes());  // not opened without Check1
   EXPECT_EQ(readBytes(file(suffix::kElevation)), flatGrid(3000).bytes());  // all below the climb surface
 
   // Without departure paths the clearing lies two steps out; north-south axis now.
@@ -221,7 +212,7 @@ TEST_F(ModifyTerrain, ForestIsClearedBeyondTheEndsOfTheDeparturePaths) {
   expected = filledCells(5);
   expected.set(255, 257, 1);  // south-east: sample (510, 514)
   expected.set(257, 255, 1);  // north-west: sample (514, 510)
-  EXPECT_EQ(typesOnDisk().bytes(), expected.bytes());
+  EXPECT_EQ(readTypes().bytes(), expected.bytes());
   EXPECT_EQ(readBytes(file(suffix::kElevation)), flatGrid(3000).bytes());
 }
 
@@ -262,7 +253,7 @@ TEST_F(ModifyTerrain, PathsNearTheEdgeNeverReachTheFarSideOfTheGrid) {
   std::vector<std::uint8_t> withTail = elev.bytes();
   withTail.insert(withTail.end(), {'T', 'A', 'I', 'L'});
   writeBytes(file(suffix::kElevation), withTail);
-  writeBytes(file(suffix::kType), filledCells(5).bytes());
+  writeTypes(filledCells(5));
   writeObjects(objects);
   setOptions(1, 0, 1, 1);
   ASSERT_EQ(run(), Outcome::Completed);
@@ -285,7 +276,7 @@ TEST_F(ModifyTerrain, PathsNearTheEdgeNeverReachTheFarSideOfTheGrid) {
   EXPECT_EQ(after.at(1023, 1023), 1500);       // the corner sample is blended, never capped
 
   // Ten clearings land on the grid: two for each object but the corner airfields' one.
-  const CellGrid types = typesOnDisk();
+  const CellGrid types = readTypes();
   EXPECT_EQ(std::count(types.bytes().begin(), types.bytes().end(), 1), 10);
   EXPECT_EQ(types.at(7, 7), 1);      // sample (14, 14), beyond the north-east path from (2, 2)
   EXPECT_EQ(types.at(504, 504), 1);  // sample (1009, 1009)
@@ -299,13 +290,13 @@ TEST_F(ModifyTerrain, OpenFailuresNameTheFileAndChangeNothing) {
   EXPECT_EQ(h.host.messages.back().icon, Icon::Critical);
   EXPECT_EQ(h.host.messages.back().title, "");
 
-  writeBytes(file(suffix::kElevation), flatGrid(5).bytes());
+  writeElevation(flatGrid(5));
   setOptions(1, 0, 1, 1);  // clearing needs the type grid
   EXPECT_EQ(run(), Outcome::EndedEarly);
   EXPECT_EQ(lastMessage(), "Can't open the Type File:\r\n" + file(suffix::kType).string() + "\r\n" + testing::systemText(ENOENT));
   EXPECT_EQ(h.host.messages.back().title, "");
 
-  writeBytes(file(suffix::kType), filledCells(5).bytes());
+  writeTypes(filledCells(5));
   setOptions(1, 1, 1, 0);  // the object file is opened before the sub-type grid
   EXPECT_EQ(run(), Outcome::EndedEarly);
   EXPECT_EQ(lastMessage(),
@@ -352,8 +343,8 @@ TEST_F(ModifyTerrain, AFailedSaveLeavesEveryGridAsItWas) {
   GTEST_SKIP() << "no file-size limit (rlimit) on Windows";
 #else
   // The sub-type grid carries a long tail, so it is the one file a size limit refuses.
-  writeBytes(file(suffix::kElevation), flatGrid(5).bytes());
-  writeBytes(file(suffix::kType), filledCells(1).bytes());
+  writeElevation(flatGrid(5));
+  writeTypes(filledCells(1));
   std::vector<std::uint8_t> longSubTypes(kElevBytes, 7);
   writeBytes(file(suffix::kSubType), longSubTypes);
   writeObjects(record("HQT", "x", 512, 512));
@@ -384,7 +375,7 @@ TEST_F(ModifyTerrain, TheBatchProgramRunsItAndPrintsTheCount) {
                               out, err);
   EXPECT_EQ(status, 0) << err.str();
   EXPECT_EQ(out.str(), "Done.\nProcessed 2 objects.\n");
-  EXPECT_EQ(typesOnDisk().at(256, 256), 1);  // typed with the start-up choice, Grass
+  EXPECT_EQ(readTypes().at(256, 256), 1);  // typed with the start-up choice, Grass
 }
 
 }  // namespace

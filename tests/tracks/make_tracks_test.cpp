@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "batch/batch.h"
-#include "support/temp_folder.h"
+#include "support/terrain_fixture.h"
 #include "terrain/grids.h"
 #include "terrain/terrain_folder.h"
 #include "terrain/track_file.h"
@@ -27,15 +27,11 @@ std::string done(int objects, int tracks) {
 }
 
 // A terrain all water at elevation 0 until a test lays land, and its object file.
-struct MakeTracksTest : ::testing::Test {
-  testing::TempFolder tmp;
-  std::filesystem::path folder = tmp.terrain("Europe");
-  testing::Harness h{folder};
+struct MakeTracksTest : testing::TerrainFixture {
   ElevationGrid elevation;
   CellGrid types;
   std::string objects = "\"Objects of Europe\",3\r\n";
 
-  std::filesystem::path file(std::string_view suffix) const { return terrainFile(folder, suffix); }
   void allLand() { std::fill(types.bytes().begin(), types.bytes().end(), 1); }
   void land(int r, int c, std::int16_t e = 0) {
     types.setPos(typePosOfElevPos(ElevPos(r, c)), 1);
@@ -47,9 +43,9 @@ struct MakeTracksTest : ::testing::Test {
                ",0,0,0,0,0,0,0,0,0,0,0,0," + side + "\r\n";
   }
   Outcome run() {
-    elevation.save(file(suffix::kElevation));
-    types.save(file(suffix::kType));
-    writeText(file(suffix::kObjects), objects);
+    writeElevation(elevation);
+    writeTypes(types);
+    writeObjects(objects);
     return MakeTracks_Click(h.cx);
   }
   std::string tracks() const { return readText(file(suffix::kTracks)); }

@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "batch/batch.h"
-#include "support/temp_folder.h"
+#include "support/terrain_fixture.h"
 #include "terrain/file_io.h"
 #include "terrain/grids.h"
 #include "support/system_texts.h"
@@ -23,9 +23,9 @@ enum Type : std::uint8_t { Water, Grass, GrassyRock, Farm, Rock, Forest, Snow };
 // A terrain whose thresholds are 100, 200, ..., 2200 feet, band 0 water and every other
 // band grass, unless a test says otherwise. Samples are set at the south-west corner of
 // a cell, the one sample that decides the cell's band.
-class SetType : public ::testing::Test {
+class SetType : public testing::TerrainFixture {
  protected:
-  SetType() : folder(temp.terrain("Europe")), h(folder) {
+  SetType() {
     for (int k = 1; k <= 22; ++k) threshold(k, std::to_string(100 * k));
     for (int b = 0; b <= 23; ++b) bandType(b, b == 0 ? Water : Grass);
   }
@@ -35,18 +35,15 @@ class SetType : public ::testing::Test {
   // A sample beside a cell's deciding sample: dr, dc of -1, 0 or 1.
   void beside(int tr, int tc, int dr, int dc, std::int16_t e) { elev.set(2 * tr + dr, 2 * tc + dc, e); }
 
-  std::filesystem::path typeFile() const { return folder / "Europe.typ"; }
+  std::filesystem::path typeFile() const { return file(suffix::kType); }
   CellGrid run() {
-    testing::writeBytes(folder / "Europe.elv", elev.bytes());
+    writeElevation(elev);
     EXPECT_EQ(Command1_Click(h.cx), Outcome::Completed);
     EXPECT_EQ(h.host.onlyMessage(), "Done");
     h.host.messages.clear();
     return CellGrid(GridFile(testing::readBytes(typeFile()), kTypeBytes));
   }
 
-  TempFolder temp;
-  std::filesystem::path folder;
-  Harness h;
   ElevationGrid elev;
 };
 
@@ -258,7 +255,7 @@ TEST_F(SetType, RunsFromAFreshStartAgreeAndALaterRunDiffersOnlyAtSteepMiddleFarm
 TEST_F(SetType, ABandWithoutATypeIsRefusedAndNothingIsWritten) {
   const std::vector<std::uint8_t> old(kTypeBytes, 7);
   testing::writeBytes(typeFile(), old);
-  testing::writeBytes(folder / "Europe.elv", elev.bytes());
+  writeElevation(elev);
   bandType(7, -1);
   h.params.setText("Text10", " 3852");
   EXPECT_EQ(Command1_Click(h.cx), Outcome::EndedEarly);
@@ -286,7 +283,7 @@ TEST_F(SetType, OpenFailuresLeaveTheTypeGridAsItWas) {
   EXPECT_EQ(testing::readBytes(typeFile()), old);
 
   h.host.messages.clear();
-  testing::writeBytes(folder / "Europe.elv", elev.bytes());
+  writeElevation(elev);
   std::filesystem::remove(typeFile());
   std::filesystem::create_directory(typeFile());
   EXPECT_EQ(Command1_Click(h.cx), Outcome::EndedEarly);
@@ -310,9 +307,9 @@ TEST_F(SetType, WritesExactlyTheGridAndReportsEachRow) {
 
 TEST_F(SetType, BatchCommandWritesTheTypeGrid) {
   cell(100, 100, 5000);
-  testing::writeBytes(folder / "Europe.elv", elev.bytes());
+  writeElevation(elev);
   std::ostringstream out, err;
-  const int status = runBatch({"--config", (temp.path() / "none.cfg").string(), folder.string(), "set-type"}, out, err);
+  const int status = runBatch({"--config", (tmp.path() / "none.cfg").string(), folder.string(), "set-type"}, out, err);
   EXPECT_EQ(status, 0);
   EXPECT_EQ(out.str(), "Done\n");
   EXPECT_EQ(err.str(), "");
