@@ -8,7 +8,7 @@
 namespace quarnby::platform {
 
 // The user's folder for state that outlives a run: $XDG_STATE_HOME, else ~/.local/state
-// (on Windows, the local application data folder). Empty when the environment names none.
+// (on Windows, %LOCALAPPDATA%, else the local application data folder). Empty when the environment names none.
 std::filesystem::path userStateFolder();
 
 // A moment (seconds since the epoch) in the local time zone.

@@ -151,7 +151,7 @@ TEST_F(HistoryTest, TheBatchProgramRefusesToUndoOverAnOutsideChangeWithoutYes) {
     const int status = runBatch(all, out, err);
     return std::make_pair(status, out.str() + err.str());
   };
-  // The batch program keeps its history in XDG_STATE_HOME, set for every test program.
+  // The batch program keeps its history in the state folder set for every test program.
   ASSERT_EQ(batch({folder.string(), "set-type", "set-sub-types"}).first, 0);
   testing::writeBytes(folder / "Demo.SYP", {1, 2, 3});
 

@@ -1,5 +1,6 @@
 // Every test program keeps the undo history in a fresh folder of its own, never in the
-// user's state folder: XDG_STATE_HOME points there before the first test runs.
+// user's state folder: XDG_STATE_HOME (LOCALAPPDATA on Windows) points there before the
+// first test runs.
 #include <cstdlib>
 
 #include "support/temp_folder.h"
@@ -10,7 +11,7 @@ namespace {
 struct TestStateFolder {
   TempFolder folder;
 #ifdef _WIN32
-  TestStateFolder() { ::_wputenv_s(L"XDG_STATE_HOME", folder.path().c_str()); }
+  TestStateFolder() { ::_wputenv_s(L"LOCALAPPDATA", folder.path().c_str()); }
 #else
   TestStateFolder() { ::setenv("XDG_STATE_HOME", folder.path().c_str(), 1); }
 #endif

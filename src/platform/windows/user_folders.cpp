@@ -7,18 +7,19 @@
 
 namespace quarnby::platform {
 
-// The local application data folder, asked of the system in wide characters so that a
-// user name in any language stays whole; %LOCALAPPDATA% when the system gives none.
+// The local application data folder: %LOCALAPPDATA% when it names an absolute folder (so
+// that it can be pointed elsewhere, as XDG_STATE_HOME can on other systems), else the one
+// the system knows, asked in wide characters so that a user name in any language stays whole.
 std::filesystem::path userStateFolder() {
+  if (const wchar_t* value = ::_wgetenv(L"LOCALAPPDATA"); value && *value) {
+    const std::filesystem::path folder(value);
+    if (folder.is_absolute()) return folder;
+  }
   wchar_t* known = nullptr;
   std::filesystem::path folder;
   if (::SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &known) == S_OK && known)
     folder = known;
   ::CoTaskMemFree(known);
-  if (folder.empty()) {
-    const wchar_t* value = ::_wgetenv(L"LOCALAPPDATA");
-    if (value && *value) folder = value;
-  }
   return folder.is_absolute() ? folder : std::filesystem::path();
 }
 
