@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 #include "core/number_text.h"
 #include "core/random_source.h"
@@ -12,66 +16,46 @@ namespace quarnby {
 namespace {
 
 TEST(NumericText, TakesTheLeadingNumber) {
-  EXPECT_EQ(numericValue("1.5"), 1.5);
-  EXPECT_EQ(numericValue(" 307"), 307);
-  EXPECT_EQ(numericValue("12abc"), 12);
-  EXPECT_EQ(numericValue("abc"), 0);
-  EXPECT_EQ(numericValue(""), 0);
-  EXPECT_EQ(numericValue("-"), 0);
-  EXPECT_EQ(numericValue("-2.5"), -2.5);
-  EXPECT_EQ(numericValue("+7"), 7);
-  EXPECT_EQ(numericValue(".5"), 0.5);
-  EXPECT_EQ(numericValue("5."), 5);
-}
-
-TEST(NumericText, IgnoresBlanksTabsAndLineFeedsAnywhere) {
-  EXPECT_EQ(numericValue("1 000"), 1000);
-  EXPECT_EQ(numericValue("8 00"), 800);
-  EXPECT_EQ(numericValue("\t1\n2"), 12);
-  EXPECT_EQ(numericValue("- 4"), -4);
-}
-
-TEST(NumericText, CommasAndCurrencyEndTheNumber) {
-  EXPECT_EQ(numericValue("2,5"), 2);
-  EXPECT_EQ(numericValue("3$"), 3);
-}
-
-TEST(NumericText, ExponentsWithEOrD) {
-  EXPECT_EQ(numericValue("1D2"), 100);
-  EXPECT_EQ(numericValue("1E2"), 100);
-  EXPECT_EQ(numericValue("2.5e-1"), 0.25);
-  EXPECT_EQ(numericValue("1E"), 1);  // an exponent without digits is not part of the number
-  EXPECT_EQ(numericValue("1E+"), 1);
-  EXPECT_TRUE(std::isinf(numericValue("1e400")));
-  EXPECT_EQ(numericValue("1e-400"), 0);
-}
-
-TEST(NumericText, HexadecimalAndOctal) {
-  EXPECT_EQ(numericValue("&H10"), 16);
-  EXPECT_EQ(numericValue("&hff"), 255);
-  EXPECT_EQ(numericValue("&O17"), 15);
-  EXPECT_EQ(numericValue("&H"), 0);
-  EXPECT_EQ(numericValue("&X1"), 0);
+  struct Case {
+    std::string_view text;
+    double value;
+  };
+  const std::vector<std::pair<std::string_view, std::vector<Case>>> groups = {
+      {"the leading number", {{"1.5", 1.5}, {" 307", 307}, {"12abc", 12}, {"abc", 0}, {"", 0}}},
+      {"signs and points", {{"-", 0}, {"-2.5", -2.5}, {"+7", 7}, {".5", 0.5}, {"5.", 5}}},
+      {"blanks, tabs and line feeds are ignored anywhere",
+       {{"1 000", 1000}, {"8 00", 800}, {"\t1\n2", 12}, {"- 4", -4}}},
+      {"commas and currency end the number", {{"2,5", 2}, {"3$", 3}}},
+      {"exponents with E or D, and only with digits",
+       {{"1D2", 100}, {"1E2", 100}, {"2.5e-1", 0.25}, {"1E", 1}, {"1E+", 1}, {"1e400", INFINITY}, {"1e-400", 0}}},
+      {"hexadecimal and octal", {{"&H10", 16}, {"&hff", 255}, {"&O17", 15}, {"&H", 0}, {"&X1", 0}}},
+  };
+  for (const auto& [group, cases] : groups)
+    for (const Case& c : cases) EXPECT_EQ(numericValue(c.text), c.value) << group << ": '" << c.text << "'";
 }
 
 TEST(NumericText, WholeDecimalNumbersOnly) {
-  double v = 0;
-  EXPECT_TRUE(isWholeDecimalNumber(" -12.5e1 ", &v));
-  EXPECT_EQ(v, -125);
-  EXPECT_FALSE(isWholeDecimalNumber("12abc"));
-  EXPECT_FALSE(isWholeDecimalNumber(""));
-  EXPECT_FALSE(isWholeDecimalNumber("  "));
-  EXPECT_FALSE(isWholeDecimalNumber("1D2"));
-  EXPECT_FALSE(isWholeDecimalNumber("nan"));
-  EXPECT_FALSE(isWholeDecimalNumber("1 2"));
+  struct Case {
+    std::string_view text;
+    bool whole;
+    double value;
+  };
+  const std::vector<Case> cases = {
+      {" -12.5e1 ", true, -125}, {"12abc", false, 0}, {"", false, 0},    {"  ", false, 0},
+      {"1D2", false, 0},         {"nan", false, 0},   {"1 2", false, 0},
+  };
+  for (const Case& c : cases) {
+    double v = 0;
+    EXPECT_EQ(isWholeDecimalNumber(c.text, &v), c.whole) << "'" << c.text << "'";
+    EXPECT_EQ(isWholeDecimalNumber(c.text), c.whole) << "'" << c.text << "'";
+    if (c.whole) EXPECT_EQ(v, c.value) << "'" << c.text << "'";
+  }
 }
 
 TEST(Rounding, HalvesGoToEven) {
-  EXPECT_EQ(roundHalfEven(2.5), 2);
-  EXPECT_EQ(roundHalfEven(3.5), 4);
-  EXPECT_EQ(roundHalfEven(-2.5), -2);
-  EXPECT_EQ(roundHalfEven(-3.5), -4);
-  EXPECT_EQ(roundHalfEven(2.4999), 2);
+  for (const auto& [v, rounded] :
+       std::vector<std::pair<double, double>>{{2.5, 2}, {3.5, 4}, {-2.5, -2}, {-3.5, -4}, {2.4999, 2}})
+    EXPECT_EQ(roundHalfEven(v), rounded) << v;
   EXPECT_EQ(toInt16(32767.4), 32767);
   EXPECT_FALSE(toInt16(32767.5).has_value());
   EXPECT_FALSE(toInt16(NAN).has_value());
@@ -81,14 +65,17 @@ TEST(Rounding, HalvesGoToEven) {
 }
 
 TEST(NumberText, PlainAndSignPosition) {
-  EXPECT_EQ(signedNumberText(307), " 307");
-  EXPECT_EQ(signedNumberText(-5), "-5");
-  EXPECT_EQ(signedNumberText(0), " 0");
-  EXPECT_EQ(numberText(1234.5678, 7), "1234.568");
-  EXPECT_EQ(numberText(-3.2, 7), "-3.2");
-  EXPECT_EQ(numberText(20.48, 15), "20.48");
-  EXPECT_EQ(numberText(0.04, 15), "0.04");
-  EXPECT_EQ(numberText(1e16, 15), "1E+16");
+  for (const auto& [v, text] : std::vector<std::pair<double, std::string>>{{307, " 307"}, {-5, "-5"}, {0, " 0"}})
+    EXPECT_EQ(signedNumberText(v), text) << v;
+  struct Case {
+    double value;
+    int digits;
+    std::string text;
+  };
+  const std::vector<Case> cases = {
+      {1234.5678, 7, "1234.568"}, {-3.2, 7, "-3.2"}, {20.48, 15, "20.48"}, {0.04, 15, "0.04"}, {1e16, 15, "1E+16"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(numberText(c.value, c.digits), c.text) << c.value << " to " << c.digits;
   EXPECT_EQ(plainInteger(-1320), "-1320");
 }
 
