@@ -5,6 +5,7 @@
 #include <array>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "support/terragen_builder.h"
 
@@ -109,49 +110,56 @@ TEST(TerragenFile, AWholeRowReadsAsItsSingleSamples) {
 }
 
 TEST(TerragenFile, RefusesWhatIsNotA1025By1025HeightField) {
-  std::string problem;
+  const auto usual = TerragenBuilder().bytes();
+  const auto changed = [&](std::size_t at, std::uint8_t byte) {
+    auto bytes = usual;
+    bytes[at] = byte;
+    return bytes;
+  };
+  const auto cut = [&](std::size_t size) {
+    auto bytes = usual;
+    bytes.resize(size);
+    return bytes;
+  };
   TerragenBuilder small;
   small.xPoints = small.yPoints = 513;
-  EXPECT_FALSE(parse(small, &problem));
-  EXPECT_EQ(problem, "It is not a height field of 1025 x 1025 points: it has 513 x 513 points.");
-
   TerragenBuilder oblong;
   oblong.yPoints = 2049;
-  EXPECT_FALSE(parse(oblong, &problem));
-  EXPECT_EQ(problem, "It is not a height field of 1025 x 1025 points: it has 1025 x 2049 points.");
-
   TerragenBuilder squareBySizeOnly;  // without XPTS/YPTS the field is SIZE + 1 square
   squareBySizeOnly.pointChunks = false;
   squareBySizeOnly.xPoints = squareBySizeOnly.yPoints = 257;
-  EXPECT_FALSE(parse(squareBySizeOnly, &problem));
-  EXPECT_NE(problem.find("it has 257 x 257 points"), std::string::npos);
-
-  auto bytes = TerragenBuilder().bytes();
-  bytes[3] = 'X';
-  EXPECT_FALSE(TerragenFile::parse(bytes, problem));
-  EXPECT_EQ(problem, "It is not a Terragen terrain file: it does not start with \"TERRAGENTERRAIN \".");
-  EXPECT_FALSE(TerragenFile::parse({}, problem));
-
-  bytes = TerragenBuilder().bytes();
-  bytes[40] = 'Q';  // SCAL becomes an unknown chunk
-  EXPECT_FALSE(TerragenFile::parse(bytes, problem));
-  EXPECT_EQ(problem, "It has a chunk marker \"QCAL\" at byte 40 that is not part of a Terragen terrain file.");
-  bytes[40] = 0;
-  EXPECT_FALSE(TerragenFile::parse(bytes, problem));
-  EXPECT_NE(problem.find("of the bytes 00 43 41 4C at byte 40"), std::string::npos);
-
-  bytes = TerragenBuilder().bytes();
-  bytes.resize(78);  // inside the ALTW chunk: the height scale but no base height
-  EXPECT_FALSE(TerragenFile::parse(bytes, problem));
-  EXPECT_EQ(problem, "It ends at byte 78, inside its ALTW chunk before the height samples.");
-  bytes.resize(50);
-  EXPECT_FALSE(TerragenFile::parse(bytes, problem));
-  EXPECT_NE(problem.find("inside its SCAL chunk"), std::string::npos);
-
-  bytes = TerragenBuilder().bytes();
-  std::copy_n("EOF ", 4, bytes.begin() + 72);
-  EXPECT_FALSE(TerragenFile::parse(bytes, problem));
-  EXPECT_NE(problem.find("no height samples"), std::string::npos);
+  auto noSamples = usual;
+  std::copy_n("EOF ", 4, noSamples.begin() + 72);
+  const std::string notAField = "It is not a height field of 1025 x 1025 points: ";
+  struct Case {
+    const char* where;
+    std::vector<std::uint8_t> bytes;
+    std::string problem;
+    bool whole;  // the problem is the whole text, not only a part of it
+  };
+  const std::vector<Case> cases = {
+      {"513 x 513 points", small.bytes(), notAField + "it has 513 x 513 points.", true},
+      {"1025 x 2049 points", oblong.bytes(), notAField + "it has 1025 x 2049 points.", true},
+      {"SIZE only", squareBySizeOnly.bytes(), "it has 257 x 257 points", false},
+      {"no signature", changed(3, 'X'),
+       "It is not a Terragen terrain file: it does not start with \"TERRAGENTERRAIN \".", true},
+      {"no bytes", {}, "", false},
+      {"SCAL as QCAL", changed(40, 'Q'),
+       "It has a chunk marker \"QCAL\" at byte 40 that is not part of a Terragen terrain file.", true},
+      {"SCAL with a zero byte", changed(40, 0), "of the bytes 00 43 41 4C at byte 40", false},
+      // Inside the ALTW chunk: the height scale but no base height.
+      {"cut at 78", cut(78), "It ends at byte 78, inside its ALTW chunk before the height samples.", true},
+      {"cut at 50", cut(50), "inside its SCAL chunk", false},
+      {"EOF before the samples", noSamples, "no height samples", false},
+  };
+  for (const Case& c : cases) {
+    std::string problem;
+    EXPECT_FALSE(TerragenFile::parse(c.bytes, problem)) << c.where;
+    if (c.whole)
+      EXPECT_EQ(problem, c.problem) << c.where;
+    else
+      EXPECT_NE(problem.find(c.problem), std::string::npos) << c.where << ": " << problem;
+  }
 }
 
 // Heights from lowest to highest written and read back through the chunk reader: every

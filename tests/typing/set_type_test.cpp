@@ -36,6 +36,20 @@ class SetType : public testing::TerrainFixture {
   void beside(int tr, int tc, int dr, int dc, std::int16_t e) { elev.set(2 * tr + dr, 2 * tc + dc, e); }
 
   std::filesystem::path typeFile() const { return file(suffix::kType); }
+
+  struct Sample {
+    std::int16_t elevation;
+    Type type;
+  };
+  // Lays the samples on every other cell of row `tr` from column `tc`, runs, and checks the
+  // type each of those cells got; the grid, for further checks.
+  CellGrid expectTypes(int tr, int tc, const std::vector<Sample>& samples) {
+    for (std::size_t i = 0; i < samples.size(); ++i) cell(tr, tc + 2 * static_cast<int>(i), samples[i].elevation);
+    const CellGrid t = run();
+    for (std::size_t i = 0; i < samples.size(); ++i)
+      EXPECT_EQ(t.at(tr, tc + 2 * static_cast<int>(i)), samples[i].type) << "a sample of " << samples[i].elevation;
+    return t;
+  }
   CellGrid run() {
     writeElevation(elev);
     EXPECT_EQ(Command1_Click(h.cx), Outcome::Completed);
@@ -51,36 +65,23 @@ TEST_F(SetType, TheFirstThresholdAboveTheSampleDecidesTheBand) {
   bandType(2, Rock);
   bandType(22, Forest);
   bandType(23, Snow);
-  cell(0, 0, 0);
-  cell(0, 2, 99);
-  cell(0, 4, 100);  // equal to Alt(1): the band above
-  cell(0, 6, -5);
-  cell(0, 8, -32768);
-  cell(0, 10, 2199);
-  cell(0, 12, 2200);
-  cell(0, 14, 32767);
-  const CellGrid t = run();
-  EXPECT_EQ(t.at(0, 0), Water);
-  EXPECT_EQ(t.at(0, 2), Grass);
-  EXPECT_EQ(t.at(0, 4), Rock);
-  EXPECT_EQ(t.at(0, 6), Grass);
-  EXPECT_EQ(t.at(0, 8), Grass);
-  EXPECT_EQ(t.at(0, 10), Forest);
-  EXPECT_EQ(t.at(0, 12), Snow);
-  EXPECT_EQ(t.at(0, 14), Snow);
+  // 100 is equal to Alt(1): the band above.
+  const CellGrid t = expectTypes(0, 0,
+                                 {{0, Water},
+                                  {99, Grass},
+                                  {100, Rock},
+                                  {-5, Grass},
+                                  {-32768, Grass},
+                                  {2199, Forest},
+                                  {2200, Snow},
+                                  {32767, Snow}});
   EXPECT_EQ(t.at(0, 1), Water);  // untouched ground at 0
 }
 
 TEST_F(SetType, ZeroIsSeaLevelWhateverTheFirstThreshold) {
   threshold(1, "-10");
   bandType(2, Rock);
-  cell(3, 3, 0);
-  cell(3, 5, -5);
-  cell(3, 7, -20);
-  const CellGrid t = run();
-  EXPECT_EQ(t.at(3, 3), Water);
-  EXPECT_EQ(t.at(3, 5), Rock);
-  EXPECT_EQ(t.at(3, 7), Grass);
+  expectTypes(3, 3, {{0, Water}, {-5, Rock}, {-20, Grass}});
 }
 
 TEST_F(SetType, ThresholdsNeedNotAscend) {
@@ -89,34 +90,18 @@ TEST_F(SetType, ThresholdsNeedNotAscend) {
   bandType(21, Forest);
   bandType(22, Rock);
   bandType(23, Snow);
-  cell(1, 1, 11500);
-  cell(1, 3, 11199);
-  cell(1, 5, 12000);
-  cell(1, 7, 12500);
-  const CellGrid t = run();
-  EXPECT_EQ(t.at(1, 1), Forest);
-  EXPECT_EQ(t.at(1, 3), Forest);  // band 22 can never occur
-  EXPECT_EQ(t.at(1, 5), Snow);
-  EXPECT_EQ(t.at(1, 7), Snow);
+  // Band 22 can never occur.
+  expectTypes(1, 1, {{11500, Forest}, {11199, Forest}, {12000, Snow}, {12500, Snow}});
 }
 
 TEST_F(SetType, ThresholdsAreReadAsTextAndKeptInSinglePrecision) {
   bandType(2, Rock);
   threshold(1, " 100.000001");  // 100 in single precision: a sample of 100 lies above it
-  cell(2, 2, 100);
-  cell(2, 4, 99);
-  EXPECT_EQ(run().at(2, 2), Rock);
-
+  expectTypes(2, 2, {{100, Rock}, {99, Grass}});
   threshold(1, "abc");  // no number: 0
-  cell(2, 2, 50);
-  cell(2, 4, -1);
-  const CellGrid t = run();
-  EXPECT_EQ(t.at(2, 2), Rock);
-  EXPECT_EQ(t.at(2, 4), Grass);
-
+  expectTypes(2, 2, {{50, Rock}, {-1, Grass}});
   threshold(1, "1e300");  // beyond the single range: above every sample
-  cell(2, 2, 32767);
-  EXPECT_EQ(run().at(2, 2), Grass);
+  expectTypes(2, 2, {{32767, Grass}, {-1, Grass}});
 }
 
 TEST_F(SetType, ShoreRuleFindsLandOnEveryNeighbour) {
