@@ -10,6 +10,10 @@
 #include <array>
 #include <cmath>
 #include <csignal>
+#include <string>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "support/file_size_limit.h"
 #include "support/temp_folder.h"
@@ -23,10 +27,9 @@ namespace {
 using testing::TempFolder;
 
 TEST(GridPositions, ElevationAndTypeCells) {
-  EXPECT_EQ(ElevPos(0, 0), 1);
-  EXPECT_EQ(ElevPos(0, 1023), 2047);
-  EXPECT_EQ(ElevPos(1, 0), 2049);
-  EXPECT_EQ(ElevPos(1023, 1023), 2097151);
+  for (const auto& [r, c, pos] :
+       std::vector<std::tuple<int, int, long long>>{{0, 0, 1}, {0, 1023, 2047}, {1, 0, 2049}, {1023, 1023, 2097151}})
+    EXPECT_EQ(ElevPos(r, c), pos) << r << ", " << c;
   EXPECT_EQ(TypePos(0, 0), 1);
   EXPECT_EQ(TypePos(511, 511), 262144);
   for (long long p : {1LL, 3LL, 2049LL, 2051LL}) EXPECT_EQ(typePosOfElevPos(p), 1);
@@ -39,11 +42,9 @@ TEST(GridPositions, ElevationAndTypeCells) {
 }
 
 TEST(GridPositions, WorldFrameSnapsHalvesUp) {
-  EXPECT_EQ(worldToIndex(0), 512);
-  EXPECT_EQ(worldToIndex(1320), 513);
-  EXPECT_EQ(worldToIndex(-1320), 512);
-  EXPECT_EQ(worldToIndex(-1321), 511);
-  EXPECT_EQ(worldToIndex(-512 * 2640.0), 0);
+  for (const auto& [x, index] :
+       std::vector<std::pair<double, int>>{{0, 512}, {1320, 513}, {-1320, 512}, {-1321, 511}, {-512 * 2640.0, 0}})
+    EXPECT_EQ(worldToIndex(x), index) << x;
   EXPECT_FALSE(worldToIndex(NAN).has_value());
   EXPECT_FALSE(worldToIndex(INFINITY).has_value());
 }
@@ -174,10 +175,9 @@ TEST(SafeFile, AWriteCutShortKeepsTheOldFile) {
 }
 
 TEST(TerrainFolder, BaseNamesAndFileNames) {
-  EXPECT_EQ(baseName("/Terrains/Europe"), "Europe");
-  EXPECT_EQ(baseName("/Terrains/North.Sea"), "North.Sea");
-  EXPECT_EQ(baseName("/"), "");
-  EXPECT_EQ(baseName("Europe"), "");
+  for (const auto& [folder, base] : std::vector<std::pair<std::string, std::string>>{
+           {"/Terrains/Europe", "Europe"}, {"/Terrains/North.Sea", "North.Sea"}, {"/", ""}, {"Europe", ""}})
+    EXPECT_EQ(baseName(folder), base) << folder;
   EXPECT_EQ(terrainFile("/Terrains/Europe", suffix::kElevation), "/Terrains/Europe/Europe.elv");
   EXPECT_EQ(terrainFile("/Terrains/Europe", suffix::kSubType), "/Terrains/Europe/Europe.SYP");
   EXPECT_EQ(terrainFile("/Terrains/North.Sea", suffix::kGreyscale), "/Terrains/North.Sea/North.Sea_elv.bmp");

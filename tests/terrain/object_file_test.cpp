@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/temp_folder.h"
@@ -26,11 +27,9 @@ std::vector<std::pair<std::string, int>> leads(const std::vector<ObjectRecord>& 
 }
 
 TEST(ObjectFile, CodeIsCharactersFourToSix) {
-  EXPECT_EQ(objectCodeOf("ABCHQT"), "HQT");
-  EXPECT_EQ(objectCodeOf("ABCHQT99"), "HQT");
-  EXPECT_EQ(objectCodeOf("HQT"), "");
-  EXPECT_EQ(objectCodeOf("ABCH"), "H");
-  EXPECT_EQ(objectCodeOf(""), "");
+  for (const auto& [lead, code] : std::vector<std::pair<std::string, std::string>>{
+           {"ABCHQT", "HQT"}, {"ABCHQT99", "HQT"}, {"HQT", ""}, {"ABCH", "H"}, {"", ""}})
+    EXPECT_EQ(objectCodeOf(lead), code) << "'" << lead << "'";
 
   const auto records = read("HQT,a,1,2,3\r\nABCHQT,a\r\nxyzRDF,b\r\nxyzHQ,c\r\n", Mode::Line, 1);
   EXPECT_EQ(leads(records), (std::vector<std::pair<std::string, int>>{{"ABCHQT", 0}, {"xyzRDF", 8}}));

@@ -4,6 +4,9 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "support/temp_folder.h"
 #include "support/system_texts.h"
@@ -53,15 +56,11 @@ TEST(TrackFileWriting, PointCoordinatesAreOddMultiplesOfHalfASpacing) {
 }
 
 TEST(TrackFileWriting, DestFieldIndexOnlyForAGmsFieldNumberFromOne) {
-  EXPECT_EQ(destFieldIndex("G07GMS"), 6);
-  EXPECT_EQ(destFieldIndex("G01GMS"), 0);
-  EXPECT_EQ(destFieldIndex("G99GMS1"), 98);
-  EXPECT_EQ(destFieldIndex("G00GMS"), 0);
-  EXPECT_EQ(destFieldIndex("G7 GMS"), 0);
-  EXPECT_EQ(destFieldIndex("GAbGMS"), 0);
-  EXPECT_EQ(destFieldIndex("G07HQT"), 0);
-  EXPECT_EQ(destFieldIndex("G07"), 0);
-  EXPECT_EQ(destFieldIndex(""), 0);
+  const std::vector<std::pair<std::string, int>> cases = {
+      {"G07GMS", 6}, {"G01GMS", 0}, {"G99GMS1", 98}, {"G00GMS", 0}, {"G7 GMS", 0},
+      {"GAbGMS", 0}, {"G07HQT", 0}, {"G07", 0},      {"", 0},
+  };
+  for (const auto& [lead, index] : cases) EXPECT_EQ(destFieldIndex(lead), index) << "'" << lead << "'";
 }
 
 TEST(TrackFileWriting, CountLine) {
