@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "batch/batch.h"
-#include "support/temp_folder.h"
+#include "support/terrain_fixture.h"
 #include "terrain/file_io.h"
 #include "terrain/grids.h"
 #include "terrain/track_file.h"
@@ -17,7 +17,6 @@ namespace quarnby {
 namespace {
 
 using testing::Harness;
-using testing::TempFolder;
 
 constexpr std::size_t kPixels = 98;  // where the pixel area starts
 constexpr std::size_t kImageBytes = 1048676;
@@ -44,14 +43,11 @@ std::string trackRecord(const std::vector<std::string>& points) {
 // A point line at sample (row, column).
 std::string at(int row, int column) { return feet(column) + ",0," + feet(row); }
 
-class MakeMap : public ::testing::Test {
+class MakeMap : public testing::TerrainFixture {
  protected:
-  MakeMap() : folder(temp.terrain("Europe")), h(folder) {}
-
-  std::filesystem::path file(const std::string& suffix) const { return folder / ("Europe" + suffix); }
   void writeGrids() {
-    testing::writeBytes(file(".elv"), elev.bytes());
-    testing::writeBytes(file(".typ"), types.bytes());
+    writeElevation(elev);
+    writeTypes(types);
   }
   std::vector<std::uint8_t> run(const std::string& option, const std::string& suffix) {
     h.params.setOption(option, true);
@@ -83,9 +79,6 @@ class MakeMap : public ::testing::Test {
     return found;
   }
 
-  TempFolder temp;
-  std::filesystem::path folder;
-  Harness h;
   ElevationGrid elev;
   CellGrid types;
 };
@@ -294,7 +287,7 @@ TEST_F(MakeMap, BatchCommandDrawsTheChosenKind) {
   writeGrids();
   testing::writeText(file(".oba"), "A01HQT,HQ,0,0,0\r\n");
   std::ostringstream out, err;
-  const int status = runBatch({"--config", (temp.path() / "none.cfg").string(), "--set", "MapOp3=true",
+  const int status = runBatch({"--config", (tmp.path() / "none.cfg").string(), "--set", "MapOp3=true",
                                folder.string(), "make-map"},
                               out, err);
   EXPECT_EQ(status, 0);
