@@ -6,14 +6,13 @@
 #include <map>
 #include <random>
 
-#include "support/temp_folder.h"
+#include "support/terrain_fixture.h"
 #include "support/system_texts.h"
 
 namespace quarnby {
 namespace {
 
 using testing::Harness;
-using testing::TempFolder;
 
 const char* const kDefaultFile =
     "0,1,5,1,5,3,2,1,5,3,1,5,1,5,1,5,1,2,5,2,5,2,4,6,1,2\r\n"
@@ -23,16 +22,8 @@ const char* const kDefaultFile =
     "\"3\",\"2\",\"5\"\r\n"
     "\"1.5\",1,#TRUE#,#FALSE#,\"0\",\"0\",\"0\",\"1400\",\"2\",\"3000\",\"8\",\"10\",\"3\",\"0\",1,\"255\",\"0\"\r\n";
 
-struct SettingsTest : ::testing::Test {
-  TempFolder tmp;
-  Harness h{tmp.terrain("Europe")};
+struct SettingsTest : testing::TerrainFixture {
   SettingsTest() { h.cx.settingsFile = tmp.path() / "quarnby.cfg"; }
-
-  std::map<std::string, std::string> snapshot() const {
-    std::map<std::string, std::string> values;
-    for (const auto& name : h.params.names()) values[name] = h.params.valueText(name);
-    return values;
-  }
 };
 
 TEST_F(SettingsTest, FirstStartWithoutAFileSavesTheDefaultsByteForByte) {
@@ -63,7 +54,7 @@ TEST_F(SettingsTest, SaveAndReloadRoundTripEverySavedControl) {
   h.params.setSwitch("PreserveZeros", 2);
   h.params.setText("maxUbmp", " 200");
   SaveConfig_Click(h.cx);
-  const auto saved = snapshot();
+  const auto saved = parameterValues();
 
   // Unsaved controls keep their values, the four switches go back to 1, 0, 1, 0.
   ToggleChecks_Click(h.cx);
@@ -76,7 +67,7 @@ TEST_F(SettingsTest, SaveAndReloadRoundTripEverySavedControl) {
   expected["MaxFarmGrade"] = "12";
   expected["MapOp1"] = "false";
   expected["MapOp3"] = "true";
-  EXPECT_EQ(snapshot(), expected);
+  EXPECT_EQ(parameterValues(), expected);
 }
 
 TEST_F(SettingsTest, DoubleQuotesAreSavedAsSingleQuotes) {
@@ -194,11 +185,7 @@ TEST_F(SettingsTest, RandomEditsOfOneLineNeverStopStartUpNorTouchTheOtherLines) 
   Harness fresh(h.cx.folder);
   fresh.cx.settingsFile = h.cx.settingsFile;
   Form_Load(fresh.cx);  // no file yet: the defaults
-  const auto defaults = [&] {
-    std::map<std::string, std::string> v;
-    for (const auto& name : fresh.params.names()) v[name] = fresh.params.valueText(name);
-    return v;
-  }();
+  const auto defaults = testing::parameterValues(fresh.params);
   for (int round = 0; round < 300; ++round) {
     std::vector<std::string> lines;
     std::string text = kDefaultFile;

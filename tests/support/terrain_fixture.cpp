@@ -37,9 +37,9 @@ TerrainFixture::Snapshot TerrainFixture::snapshot() const {
   return files;
 }
 
-std::map<std::string, std::string> TerrainFixture::parameterValues() const {
+std::map<std::string, std::string> parameterValues(const ParameterSet& params) {
   std::map<std::string, std::string> values;
-  for (const auto& name : h.params.names()) values[name] = h.params.valueText(name);
+  for (const auto& name : params.names()) values[name] = params.valueText(name);
   return values;
 }
 

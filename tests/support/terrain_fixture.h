@@ -16,6 +16,9 @@
 
 namespace quarnby::testing {
 
+// Every parameter of `params` with its value as text, by name.
+std::map<std::string, std::string> parameterValues(const ParameterSet& params);
+
 // A terrain folder named `base` in a fresh temporary folder, a harness working on it, and
 // the terrain's files written and read as the operations find them.
 class TerrainFixture : public ::testing::Test {
@@ -42,7 +45,7 @@ class TerrainFixture : public ::testing::Test {
   using Snapshot = std::map<std::string, std::vector<std::uint8_t>>;
   Snapshot snapshot() const;
   // Every parameter's value as text, to show that an operation changed none.
-  std::map<std::string, std::string> parameterValues() const;
+  std::map<std::string, std::string> parameterValues() const { return testing::parameterValues(h.params); }
 
   TempFolder tmp;
   std::filesystem::path folder;
