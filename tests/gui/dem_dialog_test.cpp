@@ -1,14 +1,21 @@
-#include <QListWidget>
+#include <QApplication>
 #include <QDialog>
-
-#include <cmath>
+#include <QDir>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
+
+#include <cmath>
 
 #include "dem/dem_sources.h"
 #include "dem/import_dem.h"
 #include "gui/dem_import_dialog.h"
+#include "gui/gui_host.h"
+#include "gui/main_window.h"
+#include "gui/qt_text.h"
 #include "support/temp_folder.h"
 
 using namespace quarnby;
@@ -28,6 +35,51 @@ class DemDialogTest : public QObject {
     testing::writeRaster(source, testing::geographicLayout(46.0, 7.0, 48.0, 10.0, 0.02),
                          [](dem::GeoPoint p) { return 500.0 + 100.0 * (p.lat - 47.0); });
     testing::writeText(tmp.path() / "notes.txt", "not heights");
+    // The window's undo history goes to the test's own folder, never to the user's.
+    qputenv("XDG_STATE_HOME", pathText(tmp.path() / "state").toLocal8Bit());
+  }
+
+  // The main window's button opens the dialog; the import fills the Terragen column the
+  // window shows and is one undo step, whose undo removes the field it created.
+  void theWindowsButtonImportsAndUndoes() {
+    std::filesystem::remove(folder / "Alps.ter");
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(pathText(tmp.path()));
+    {
+      MainWindow window(folder);
+      std::vector<std::string> boxes;
+      window.host().setBoxHook([&](const GuiHost::Box& box) {
+        boxes.push_back(fromQt(box.text));
+        return false;
+      });
+      window.startUp();
+      bool opened = false;
+      QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<DemImportDialog*>(QApplication::activeModalWidget());
+        if (!dialog) return;
+        opened = true;
+        dialog->addSources({source});
+        dialog->startImport();
+      });
+      auto* button = window.findChild<QPushButton*>(QStringLiteral("ImportDem"));
+      QVERIFY(button && button->isEnabled());
+      QTest::mouseClick(button, Qt::LeftButton);
+      QVERIFY(opened);
+      QVERIFY(std::filesystem::exists(folder / "Alps.ter"));
+      QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("unitExp"))->text(), QStringLiteral("1"));
+      QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("MaxUnits"))->text(),
+               toQt(window.params().text("MaxUnits")));
+      QVERIFY(window.params().number("MaxUnits") > 1500);  // about 1,700 ft at the northern edge
+
+      auto* undo = window.findChild<QPushButton*>(QStringLiteral("Undo"));
+      QVERIFY(undo->isEnabled());
+      QVERIFY2(undo->toolTip().startsWith(QStringLiteral("Undo Import DEM (Alps.ter) at ")),
+               qPrintable(undo->toolTip()));
+      QTest::mouseClick(undo, Qt::LeftButton);
+      QVERIFY(!std::filesystem::exists(folder / "Alps.ter"));
+      QVERIFY(window.findChild<QPushButton*>(QStringLiteral("Redo"))->isEnabled());
+    }
+    QDir::setCurrent(previous);
   }
 
   void sourcesCentreTheTheatreAndTheImportCloses() {
