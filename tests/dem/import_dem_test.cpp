@@ -11,16 +11,14 @@
 #include "dem_sources.h"
 #include "elevation/range_finders.h"
 #include "elevation/terragen_import.h"
-#include "support/temp_folder.h"
+#include "support/terrain_fixture.h"
 #include "terrain/terragen_file.h"
 
 namespace quarnby {
 namespace {
 
 using dem::GeoPoint;
-using testing::Harness;
 using testing::RasterLayout;
-using testing::TempFolder;
 
 constexpr GeoPoint kCentre{46.5, 8.0};
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -32,19 +30,17 @@ double surface(GeoPoint p) {
   return 300.0 + 800.0 * dlat - 500.0 * dlon + 100.0 * dlat * dlat;
 }
 
-struct DemImport : ::testing::Test {
-  TempFolder tmp;
-  std::filesystem::path folder = tmp.terrain("Alps");
-  std::filesystem::path fieldPath = folder / "Alps.ter";
-  Harness h{folder};
+struct DemImport : testing::TerrainFixture {
+  DemImport() : TerrainFixture("Alps") {}
+  std::filesystem::path fieldPath = file(suffix::kTerragen);
   DemImportRequest request;
 
   std::filesystem::path source(const std::string& name, const RasterLayout& layout,
                                const std::function<double(GeoPoint)>& height = surface) {
-    const auto file = tmp.path() / name;
-    testing::writeRaster(file, layout, height);
-    request.sources.push_back(file);
-    return file;
+    const auto path = tmp.path() / name;
+    testing::writeRaster(path, layout, height);
+    request.sources.push_back(path);
+    return path;
   }
   // The imported height of a theatre sample, in metres.
   double metresAt(int column, int row) {
@@ -160,7 +156,7 @@ TEST_F(DemImport, FindUnitsChangesNothingAndSetElevationGivesTheSurfaceInFeet) {
     EXPECT_EQ(h.params.text("MinUnits"), minUnits);
 
     ASSERT_EQ(SetElv_Click(h.cx), Outcome::Completed);
-    const auto grid = testing::readBytes(folder / "Alps.elv");
+    const auto grid = testing::readBytes(file(suffix::kElevation));
     for (int dr : kChecked)
       for (int dc : kChecked) {
         const int column = 512 + dc, row = 512 + dr;

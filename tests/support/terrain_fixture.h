@@ -21,8 +21,7 @@ std::map<std::string, std::string> parameterValues(const ParameterSet& params);
 
 // A terrain folder named `base` in a fresh temporary folder, a harness working on it, and
 // the terrain's files written and read as the operations find them.
-class TerrainFixture : public ::testing::Test {
- protected:
+struct TerrainFixture : ::testing::Test {
   explicit TerrainFixture(const std::string& base = "Europe");
 
   // The terrain's file with `suffix` (suffix::kElevation, suffix::kTerragen, ...).
