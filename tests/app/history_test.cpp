@@ -11,23 +11,14 @@
 #include "app/history.h"
 #include "app/settings_file.h"
 #include "batch/batch.h"
-#include "support/temp_folder.h"
+#include "support/terrain_fixture.h"
 #include "terrain/file_io.h"
 #include "demo/demo_terrain.h"
 
 namespace quarnby {
 namespace {
 
-using testing::Harness;
-using testing::TempFolder;
 using Files = std::map<std::string, std::vector<std::uint8_t>>;
-
-Files snapshot(const std::filesystem::path& folder) {
-  Files files;
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    files[entry.path().filename().string()] = testing::readBytes(entry.path());
-  return files;
-}
 
 // The names of the files that differ between two snapshots, missing from one included.
 std::set<std::string> differences(const Files& a, const Files& b) {
@@ -59,13 +50,10 @@ const std::vector<Case> kWriters = {
     {"export-greyscale", {}, {"Demo_elv.bmp"}},
 };
 
-struct HistoryTest : ::testing::Test {
-  TempFolder tmp;
-  std::filesystem::path folder = tmp.path() / "Demo";
+struct HistoryTest : testing::TerrainFixture {
   std::filesystem::path state = tmp.path() / "state";
-  Harness h{folder};
 
-  HistoryTest() {
+  HistoryTest() : TerrainFixture("Demo") {
     EXPECT_FALSE(demo::writeDemoTerrain(tmp.path()));
     h.cx.settingsFile = tmp.path() / "quarnby.cfg";
     h.cx.stateFolder = state;
@@ -99,34 +87,34 @@ TEST_F(HistoryTest, EveryOperationThatWritesIsUndoneAndRedoneByteForByte) {
   }
   for (const Case& c : kWriters) {
     SCOPED_TRACE(c.command);
-    const Files before = snapshot(folder);
+    const Files before = snapshot();
     ASSERT_EQ(run(c.command, c.sets), Outcome::Completed) << lastMessage();
-    const Files after = snapshot(folder);
+    const Files after = snapshot();
 
     // Only what the operation writes changed or appeared: nothing of the history.
     EXPECT_EQ(differences(before, after), c.writes);
 
     ASSERT_EQ(run("undo"), Outcome::Completed) << lastMessage();
-    EXPECT_EQ(differences(snapshot(folder), before), std::set<std::string>{});
+    EXPECT_EQ(differences(snapshot(), before), std::set<std::string>{});
     ASSERT_EQ(run("redo"), Outcome::Completed) << lastMessage();
-    EXPECT_EQ(differences(snapshot(folder), after), std::set<std::string>{});
+    EXPECT_EQ(differences(snapshot(), after), std::set<std::string>{});
   }
 }
 
 TEST_F(HistoryTest, UndoStepsBackOverOperationsAndANewOperationEndsRedo) {
   runWritersBefore("set-type");
-  const Files start = snapshot(folder);
+  const Files start = snapshot();
   ASSERT_EQ(run("set-type"), Outcome::Completed);
-  const Files typed = snapshot(folder);
+  const Files typed = snapshot();
   ASSERT_EQ(run("set-sub-types"), Outcome::Completed);
   EXPECT_EQ(history().nextUndo()->title, "Set Sub-Types");
 
   ASSERT_EQ(run("undo"), Outcome::Completed);
   EXPECT_EQ(lastMessage().rfind("Undone: Set Sub-Types (Demo.SYP) at ", 0), 0u) << lastMessage();
   ASSERT_EQ(run("undo"), Outcome::Completed);
-  EXPECT_EQ(differences(snapshot(folder), start), std::set<std::string>{});
+  EXPECT_EQ(differences(snapshot(), start), std::set<std::string>{});
   ASSERT_EQ(run("redo"), Outcome::Completed);
-  EXPECT_EQ(differences(snapshot(folder), typed), std::set<std::string>{});
+  EXPECT_EQ(differences(snapshot(), typed), std::set<std::string>{});
   ASSERT_NE(history().nextRedo(), nullptr);
 
   // Make Map records a step: the Sub-Types step that could be redone is gone.
@@ -143,7 +131,7 @@ TEST_F(HistoryTest, UndoStepsBackOverOperationsAndANewOperationEndsRedo) {
 
 TEST_F(HistoryTest, TheBatchProgramRefusesToUndoOverAnOutsideChangeWithoutYes) {
   runWritersBefore("set-type");
-  const Files start = snapshot(folder);
+  const Files start = snapshot();
   const auto batch = [&](std::vector<std::string> args) {
     std::ostringstream out, err;
     std::vector<std::string> all = {"--config", h.cx.settingsFile.string()};
@@ -161,7 +149,7 @@ TEST_F(HistoryTest, TheBatchProgramRefusesToUndoOverAnOutsideChangeWithoutYes) {
   EXPECT_EQ(testing::readBytes(folder / "Demo.SYP"), (std::vector<std::uint8_t>{1, 2, 3}));
 
   EXPECT_EQ(batch({"--yes", folder.string(), "undo", "undo"}).first, 0);
-  EXPECT_EQ(differences(snapshot(folder), start), std::set<std::string>{});
+  EXPECT_EQ(differences(snapshot(), start), std::set<std::string>{});
 
   const auto listed = batch({folder.string(), "history"});
   EXPECT_EQ(listed.first, 0);
@@ -232,9 +220,9 @@ TEST_F(HistoryTest, ARestoreKilledHalfwayLeavesTheFilesBeforeOrAfterIt) {
   GTEST_SKIP() << "a Windows death test reruns the test in a new process, which makes a terrain folder of its own";
 #else
   runWritersBefore("set-type");
-  const Files start = snapshot(folder);
+  const Files start = snapshot();
   ASSERT_EQ(run("set-type"), Outcome::Completed);
-  const Files typed = snapshot(folder);
+  const Files typed = snapshot();
   for (const std::string stage : {"marked", "restored"}) {
     SCOPED_TRACE(stage);
     EXPECT_EXIT(
@@ -249,11 +237,11 @@ TEST_F(HistoryTest, ARestoreKilledHalfwayLeavesTheFilesBeforeOrAfterIt) {
         ::testing::KilledBySignal(SIGKILL), "");
     const History after = history();
     if (stage == "marked") {
-      EXPECT_EQ(differences(snapshot(folder), typed), std::set<std::string>{});
+      EXPECT_EQ(differences(snapshot(), typed), std::set<std::string>{});
       ASSERT_NE(after.nextUndo(), nullptr);
       EXPECT_EQ(after.nextUndo()->title, "Set Type");
     } else {
-      EXPECT_EQ(differences(snapshot(folder), start), std::set<std::string>{});
+      EXPECT_EQ(differences(snapshot(), start), std::set<std::string>{});
       ASSERT_NE(after.nextRedo(), nullptr);
       EXPECT_EQ(after.nextRedo()->title, "Set Type");
     }

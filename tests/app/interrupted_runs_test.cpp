@@ -15,7 +15,7 @@
 #include "app/commands.h"
 #include "platform/folder_lock.h"
 #include "platform/interrupts.h"
-#include "support/temp_folder.h"
+#include "support/terrain_fixture.h"
 #include "terrain/file_io.h"
 #include "terrain/grids.h"
 #include "terrain/terrain_folder.h"
@@ -23,15 +23,9 @@
 namespace quarnby {
 namespace {
 
-using testing::Harness;
-using testing::TempFolder;
 
-struct InterruptedRuns : ::testing::Test {
-  TempFolder tmp;
-  std::filesystem::path folder = tmp.terrain("Europe");
-  Harness h{folder};
-
-  InterruptedRuns() { EXPECT_FALSE(ElevationGrid().save(terrainFile(folder, suffix::kElevation))); }
+struct InterruptedRuns : testing::TerrainFixture {
+  InterruptedRuns() { writeElevation(ElevationGrid()); }
 
   std::vector<std::string> names() const {
     std::vector<std::string> found;

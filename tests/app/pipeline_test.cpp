@@ -13,15 +13,13 @@
 #include "app/commands.h"
 #include "app/settings_file.h"
 #include "demo/demo_terrain.h"
-#include "support/temp_folder.h"
+#include "support/terrain_fixture.h"
 #include "support/without_write_access.h"
 #include "terrain/terrain_folder.h"
 
 namespace quarnby {
 namespace {
 
-using testing::Harness;
-using testing::TempFolder;
 
 // The buttons a new user presses on the demo terrain, in the window's order, with the
 // controls set first and the command that makes their input; a command not built into
@@ -45,19 +43,8 @@ const std::vector<Step> kPipeline = {
     {"save-settings", {}, ""},
 };
 
-std::map<std::string, std::vector<std::uint8_t>> snapshot(const std::filesystem::path& folder) {
-  std::map<std::string, std::vector<std::uint8_t>> files;
-  for (const auto& entry : std::filesystem::directory_iterator(folder))
-    files[entry.path().filename().string()] = testing::readBytes(entry.path());
-  return files;
-}
-
-struct PipelineTest : ::testing::Test {
-  TempFolder tmp;
-  std::filesystem::path folder = tmp.path() / "Demo";
-  Harness h{folder};
-
-  PipelineTest() {
+struct PipelineTest : testing::TerrainFixture {
+  PipelineTest() : TerrainFixture("Demo") {
     EXPECT_FALSE(demo::writeDemoTerrain(tmp.path()));
     h.cx.settingsFile = tmp.path() / "quarnby.cfg";
     Form_Load(h.cx);
@@ -103,9 +90,9 @@ TEST_F(PipelineTest, AFolderThatCannotBeWrittenKeepsEveryFile) {
   runPipeline();
   h.cx.settingsFile = folder / "quarnby.cfg";
   testing::writeText(h.cx.settingsFile, "kept");
-  const auto before = snapshot(folder);
+  const auto before = snapshot();
   const std::string log = testing::withoutWriteAccess(folder, [&] { return runPipeline(); });
-  EXPECT_EQ(snapshot(folder), before);
+  EXPECT_EQ(snapshot(), before);
 
   std::istringstream lines(log);
   int runs = 0;
@@ -128,7 +115,7 @@ TEST_F(PipelineTest, AFullDiskKeepsEveryPreviousFileWhole) {
   GTEST_SKIP() << "no file-size limit (rlimit) on Windows";
 #else
   runPipeline();
-  const auto before = snapshot(folder);
+  const auto before = snapshot();
   // A file-size limit refuses every write past 64 KiB, as a disk that fills up does.
   struct rlimit saved {};
   ::getrlimit(RLIMIT_FSIZE, &saved);
@@ -140,7 +127,7 @@ TEST_F(PipelineTest, AFullDiskKeepsEveryPreviousFileWhole) {
   ::setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previous);
 
-  EXPECT_EQ(snapshot(folder), before);
+  EXPECT_EQ(snapshot(), before);
   std::istringstream lines(log);
   for (std::string line; std::getline(lines, line);) {
     const bool small = line.rfind("find-units", 0) == 0 || line.rfind("make-tracks", 0) == 0 ||
