@@ -23,7 +23,6 @@
 namespace quarnby {
 namespace {
 
-
 struct InterruptedRuns : testing::TerrainFixture {
   InterruptedRuns() { writeElevation(ElevationGrid()); }
 

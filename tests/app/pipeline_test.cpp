@@ -20,7 +20,6 @@
 namespace quarnby {
 namespace {
 
-
 // The buttons a new user presses on the demo terrain, in the window's order, with the
 // controls set first and the command that makes their input; a command not built into
 // this program, or whose input nothing makes, is passed over.

@@ -6,8 +6,8 @@
 #include <map>
 #include <random>
 
-#include "support/terrain_fixture.h"
 #include "support/system_texts.h"
+#include "support/terrain_fixture.h"
 
 namespace quarnby {
 namespace {

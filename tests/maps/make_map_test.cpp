@@ -287,9 +287,8 @@ TEST_F(MakeMap, BatchCommandDrawsTheChosenKind) {
   writeGrids();
   testing::writeText(file(".oba"), "A01HQT,HQ,0,0,0\r\n");
   std::ostringstream out, err;
-  const int status = runBatch({"--config", (tmp.path() / "none.cfg").string(), "--set", "MapOp3=true",
-                               folder.string(), "make-map"},
-                              out, err);
+  const int status = runBatch(
+      {"--config", (tmp.path() / "none.cfg").string(), "--set", "MapOp3=true", folder.string(), "make-map"}, out, err);
   EXPECT_EQ(status, 0);
   EXPECT_EQ(out.str(), "Done\n");
   const auto image = testing::readBytes(file("_objdots.bmp"));

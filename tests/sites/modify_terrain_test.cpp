@@ -201,7 +201,7 @@ TEST_F(ModifyTerrain, ForestIsClearedBeyondTheEndsOfTheDeparturePaths) {
   expected.set(262, 262, 1);  // sample (524, 524), twelve steps out
   expected.set(250, 250, 1);  // sample (500, 500)
   EXPECT_EQ(readTypes().bytes(), expected.bytes());
-  EXPECT_EQ(readSubTypes().bytes(), filledCells(7).bytes());  // not opened without Check1
+  EXPECT_EQ(readSubTypes().bytes(), filledCells(7).bytes());               // not opened without Check1
   EXPECT_EQ(readBytes(file(suffix::kElevation)), flatGrid(3000).bytes());  // all below the climb surface
 
   // Without departure paths the clearing lies two steps out; north-south axis now.

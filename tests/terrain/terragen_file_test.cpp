@@ -155,10 +155,11 @@ TEST(TerragenFile, RefusesWhatIsNotA1025By1025HeightField) {
   for (const Case& c : cases) {
     std::string problem;
     EXPECT_FALSE(TerragenFile::parse(c.bytes, problem)) << c.where;
-    if (c.whole)
+    if (c.whole) {
       EXPECT_EQ(problem, c.problem) << c.where;
-    else
+    } else {
       EXPECT_NE(problem.find(c.problem), std::string::npos) << c.where << ": " << problem;
+    }
   }
 }
 
