@@ -48,7 +48,9 @@ TEST(NumericText, WholeDecimalNumbersOnly) {
     double v = 0;
     EXPECT_EQ(isWholeDecimalNumber(c.text, &v), c.whole) << "'" << c.text << "'";
     EXPECT_EQ(isWholeDecimalNumber(c.text), c.whole) << "'" << c.text << "'";
-    if (c.whole) EXPECT_EQ(v, c.value) << "'" << c.text << "'";
+    if (c.whole) {
+      EXPECT_EQ(v, c.value) << "'" << c.text << "'";
+    }
   }
 }
 
