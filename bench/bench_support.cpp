@@ -17,7 +17,8 @@ BenchTerrain::BenchTerrain() {
   // Rolling hills rising from a western sea, with a ragged coast.
   for (int r = 0; r < kElevSize; ++r)
     for (int c = 0; c < kElevSize; ++c) {
-      const double rise = (c - 200) * 12.0 + 900.0 * std::sin(r / 37.0) * std::cos(c / 23.0) + 400.0 * std::sin((r + c) / 7.0);
+      const double rise =
+          (c - 200) * 12.0 + 900.0 * std::sin(r / 37.0) * std::cos(c / 23.0) + 400.0 * std::sin((r + c) / 7.0);
       elevation_.set(r, c, static_cast<std::int16_t>(std::lround(std::fmax(0.0, std::fmin(12000.0, rise)))));
     }
   if (elevation_.save(file(".elv"))) throw std::runtime_error("cannot write the bench elevation grid");

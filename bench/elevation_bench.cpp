@@ -32,7 +32,8 @@ struct ElevationSources {
       field.insert(field.end(), b, b + n);
     };
     auto put16 = [&](int v) {
-      const std::array<std::uint8_t, 2> b = {static_cast<std::uint8_t>(v & 0xFF), static_cast<std::uint8_t>((v >> 8) & 0xFF)};
+      const std::array<std::uint8_t, 2> b = {static_cast<std::uint8_t>(v & 0xFF),
+                                             static_cast<std::uint8_t>((v >> 8) & 0xFF)};
       put(b.data(), 2);
     };
     put("TERRAGENTERRAIN SIZE", 20);

@@ -29,8 +29,8 @@ void writeTracksAndObjects(const bench::BenchTerrain& terrain) {
   std::string objects = "Objects\r\n";
   const char* codes[] = {"HQT", "GMS", "TWN", "CIT", "AAF", "AMF", "BAF", "FUF", "RDF"};
   for (int i = 0; i < 2000; ++i)
-    objects += std::string("A01") + codes[i % 9] + ",Site," + std::to_string((i * 7919) % 2600000 - 1300000) +
-               ",0," + std::to_string((i * 104729) % 2600000 - 1300000) + ",0,0,0,0,0,0,0,0,0,0,0,0,1\r\n";
+    objects += std::string("A01") + codes[i % 9] + ",Site," + std::to_string((i * 7919) % 2600000 - 1300000) + ",0," +
+               std::to_string((i * 104729) % 2600000 - 1300000) + ",0,0,0,0,0,0,0,0,0,0,0,0,1\r\n";
   if (replaceFile(terrain.file(".tra"), tracks) || replaceFile(terrain.file(".oba"), objects))
     throw std::runtime_error("cannot write the bench tracks and objects");
 }

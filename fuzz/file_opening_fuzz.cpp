@@ -54,7 +54,7 @@ void plant(const fs::path& file, std::uint8_t kind, const std::uint8_t* data, st
       std::uint64_t length = 0;
       for (std::size_t i = 0; i < size && i < 5; ++i) length = length << 8 | data[i];
       length = length & 1 ? (std::uint64_t{256} << 20) + 1 + length % (std::uint64_t{1} << 30)
-                        : length % (std::uint64_t{4} << 20);
+                          : length % (std::uint64_t{4} << 20);
       FILE* out = std::fopen(file.c_str(), "wb");
       if (!out) std::abort();
       std::fclose(out);
@@ -63,7 +63,7 @@ void plant(const fs::path& file, std::uint8_t kind, const std::uint8_t* data, st
     }
     case 6: fs::create_symlink("nowhere", file, ec); break;
     case 7: fs::create_symlink(file.filename(), file, ec); break;  // a link to itself
-    case 8: {  // a link to a pipe of the folder's own
+    case 8: {                                                      // a link to a pipe of the folder's own
       const fs::path pipe = file.parent_path() / ("pipe" + file.extension().string());
       fs::remove(pipe, ec);
       ::mkfifo(pipe.c_str(), 0644);

@@ -68,7 +68,9 @@ int main(int argc, char** argv) {
     else if (option == "--zoom") zoom = value.split(',');
   }
   if (args.empty() || args.size() > 2 || (!zoom.empty() && zoom.size() != 3)) {
-    std::fprintf(stderr, "Usage: quarnby-preview-screenshot [--base relief|types|sub-types] [--zoom ROW,COLUMN,SCALE] FILE.png [FOLDER]\n");
+    std::fprintf(
+        stderr,
+        "Usage: quarnby-preview-screenshot [--base relief|types|sub-types] [--zoom ROW,COLUMN,SCALE] FILE.png [FOLDER]\n");
     return 2;
   }
   QTemporaryDir scratch;

@@ -4,12 +4,12 @@
 #include <QApplication>
 #include <QWindow>
 
+#include <unistd.h>
 #include <cstdio>
 #include <ctime>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 
 #include "core/host.h"
 #include "gui/main_window.h"
@@ -39,7 +39,8 @@ int main(int argc, char** argv) {
   quarnby::MainWindow window(quarnby::pathOf(QApplication::arguments().value(1)));
   window.startUp();
   window.show();
-  while (!window.windowHandle() || !window.windowHandle()->isExposed()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+  while (!window.windowHandle() || !window.windowHandle()->isExposed())
+    QApplication::processEvents(QEventLoop::WaitForMoreEvents);
   QApplication::processEvents();  // the first paint
   std::printf("%.0f\n", msSinceProcessStart());
   return 0;

@@ -39,6 +39,8 @@ FileChanges makeMapChanges(const ParameterSet& params) {
 // folder: they are not recorded for undo.
 const std::vector<Command>& commands() {
   using P = const ParameterSet&;
+  // One command to a line or two, the files it changes at the end.
+  // clang-format off
   static const std::vector<Command> table = {
       {"set-type", "Command1", Command1_Click, "the type grid from the elevation grid through the altitude bands",
        [](P) { return FileChanges{"Set Type", {suffix::kType}}; }},
@@ -66,6 +68,7 @@ const std::vector<Command>& commands() {
       {"redo", "Redo", Redo_Click, "the reverse of the latest undo"},
       {"history", "", History_Click, "the folder's steps, newest first, and which can be redone"},
   };
+  // clang-format on
   return table;
 }
 
@@ -87,8 +90,7 @@ Outcome runGuarded(Context& cx, const std::function<Outcome(Context&)>& operatio
   try {
     return operation(cx);
   } catch (const std::bad_alloc&) {
-    cx.host.showMessage("The operation stopped: there is not enough memory for it.",
-                        Icon::Critical);
+    cx.host.showMessage("The operation stopped: there is not enough memory for it.", Icon::Critical);
   } catch (const std::exception& e) {
     cx.host.showMessage(std::string("The operation stopped on an unexpected error:") + kCrLf + e.what(),
                         Icon::Critical);

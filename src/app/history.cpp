@@ -277,8 +277,8 @@ std::optional<std::string> History::keepBefore(std::string title, std::vector<st
 
   Step step;
   step.title = std::move(title);
-  step.time =
-      std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch()).count();
+  step.time = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
+                  .count();
   for (std::string& name : fileNames) {
     const fs::path file = terrain_ / name;
     std::string error;
@@ -377,7 +377,8 @@ void History::trim() {
       total += all.back().bytes;
     }
   }
-  std::sort(all.begin(), all.end(), [](const Kept& a, const Kept& b) { return std::tie(a.time, a.id) < std::tie(b.time, b.id); });
+  std::sort(all.begin(), all.end(),
+            [](const Kept& a, const Kept& b) { return std::tie(a.time, a.id) < std::tie(b.time, b.id); });
   const fs::path newest = stepFolder(steps_.back());
   for (const Kept& k : all) {
     if (total <= limits_.bytes) break;

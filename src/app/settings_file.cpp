@@ -16,7 +16,7 @@ namespace quarnby {
 namespace {
 
 // Line 4, fields 5 to 14.
-const char* const kImportFields[10] = {"MaxUnits", "slUnits",  "MinUnits", "MaxAlt",   "unitExp",
+const char* const kImportFields[10] = {"MaxUnits",    "slUnits", "MinUnits", "MaxAlt",   "unitExp",
                                        "MaxSmothAlt", "LenRoad", "LenTrack", "LenRiver", "slUnitsBmp"};
 const char* const kModifySwitches[4] = {"LevelTerr", "Check1", "Check2", "Check3"};
 

@@ -38,10 +38,8 @@ class ClosingLineHost : public Host {
   // Shows the held message, with `line` added when given (alone when none is held).
   void finish(const std::optional<std::string>& line) {
     if (line) {
-      if (held_)
-        held_->text += kCrLf + *line;
-      else
-        held_ = Held{*line, Icon::Exclamation, {}};
+      if (held_) held_->text += kCrLf + *line;
+      else held_ = Held{*line, Icon::Exclamation, {}};
     }
     release();
   }
@@ -90,8 +88,8 @@ Outcome restore(Context& cx, bool undo) {
     if (!cx.host.askYesNo(text, undo ? "Undo" : "Redo", Icon::Exclamation)) return Outcome::EndedEarly;
   }
   if (auto failed = undo ? history.undo() : history.redo()) {
-    cx.host.showMessage((undo ? "Can't undo " : "Can't redo ") + what + ":" + kCrLf + *failed +
-                            kCrLf + "The files were left unchanged.",
+    cx.host.showMessage((undo ? "Can't undo " : "Can't redo ") + what + ":" + kCrLf + *failed + kCrLf +
+                            "The files were left unchanged.",
                         Icon::Critical);
     return Outcome::EndedEarly;
   }

@@ -53,7 +53,8 @@ class PrintingHost : public Host {
 };
 
 int usageError(std::ostream& err, const std::string& reason) {
-  err << "quarnby-batch: " << reason << "\n" << "Try 'quarnby-batch --help'.\n";
+  err << "quarnby-batch: " << reason << "\n"
+      << "Try 'quarnby-batch --help'.\n";
   return 2;
 }
 
@@ -81,12 +82,8 @@ int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
   if (!parsed.error.empty()) return usageError(err, parsed.error);
   const batch::Options& o = parsed.options;
   switch (o.action) {
-    case batch::Options::Action::Help:
-      out << batch::usageText();
-      return 0;
-    case batch::Options::Action::Version:
-      out << kProgramTitle << '\n';
-      return 0;
+    case batch::Options::Action::Help: out << batch::usageText(); return 0;
+    case batch::Options::Action::Version: out << kProgramTitle << '\n'; return 0;
     case batch::Options::Action::Demo:
       if (auto error = demo::writeDemoTerrain(o.demoParent, o.seed)) {
         err << *error << '\n';
@@ -94,8 +91,7 @@ int runBatch(const std::vector<std::string>& args, std::ostream& out, std::ostre
       }
       out << "Demo terrain written to " << (o.demoParent / "Demo").string() << '\n';
       return 0;
-    case batch::Options::Action::Run:
-      break;
+    case batch::Options::Action::Run: break;
   }
 
   PrintingHost host(out, err, o.yes);

@@ -1,11 +1,11 @@
 #include "core/number_text.h"
 
+#include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <algorithm>
-#include <charconv>
 #include <string>
 
 namespace quarnby {

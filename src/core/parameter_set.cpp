@@ -36,8 +36,8 @@ const std::vector<ControlStart>& controlTable() {
     // The band types and gap weights go back to these without a settings file; the
     // thresholds are then computed from the weights, so they keep their value.
     for (int i = 1; i <= 26; ++i)
-      t.push_back({"Combo" + std::to_string(i), K::TypeChoice, std::to_string(kBandTypes[i - 1]),
-                   S::WithoutSettingsFile});
+      t.push_back(
+          {"Combo" + std::to_string(i), K::TypeChoice, std::to_string(kBandTypes[i - 1]), S::WithoutSettingsFile});
     t.push_back({"Text3", K::Text, "1.5", S::WithoutSettingsFile});
     for (int i = 4; i <= 25; ++i) t.push_back({"Text" + std::to_string(i), K::Text, kThresholds[i - 4]});
     for (int i = 0; i <= 21; ++i)
@@ -181,13 +181,10 @@ std::string ParameterSet::valueText(std::string_view name) const {
   const Control& c = find(name);
   switch (c.kind) {
     case ControlKind::Text:
-    case ControlKind::Display:
-      return c.text;
-    case ControlKind::Option:
-      return c.value ? "true" : "false";
+    case ControlKind::Display: return c.text;
+    case ControlKind::Option: return c.value ? "true" : "false";
     case ControlKind::TypeChoice:
-    case ControlKind::Switch:
-      return std::to_string(c.value);
+    case ControlKind::Switch: return std::to_string(c.value);
   }
   return {};
 }
@@ -208,9 +205,7 @@ bool ParameterSet::setFromText(std::string_view name, std::string_view value) {
   int v = 0;
   switch (c.kind) {
     case ControlKind::Text:
-    case ControlKind::Display:
-      setText(name, std::string(value));
-      return true;
+    case ControlKind::Display: setText(name, std::string(value)); return true;
     case ControlKind::Option:
       if (value != "true" && value != "false") return false;
       setOption(name, value == "true");

@@ -12,8 +12,7 @@ enum class ControlKind { Text, TypeChoice, Switch, Option, Display };
 
 // The terrain types, in the order of every type choice's list; the position is the
 // type code of the type grid.
-inline constexpr const char* kTerrainTypeNames[7] = {"Water", "Grass", "Grassy Rock", "Farm",
-                                                      "Rock",  "Forest", "Snow"};
+inline constexpr const char* kTerrainTypeNames[7] = {"Water", "Grass", "Grassy Rock", "Farm", "Rock", "Forest", "Snow"};
 
 // When start-up puts a control back to its table value: never (it keeps what the window
 // shows or the settings file gave), when no settings file could be read, or every time.

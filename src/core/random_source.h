@@ -12,7 +12,8 @@ class RandomSource {
 
   // Next number in [0, 1), in single precision.
   float next() {
-    state_ = static_cast<std::uint32_t>((static_cast<std::uint64_t>(state_) * 1140671485ULL + 12820163ULL) & 0xFFFFFFULL);
+    state_ =
+        static_cast<std::uint32_t>((static_cast<std::uint64_t>(state_) * 1140671485ULL + 12820163ULL) & 0xFFFFFFULL);
     return static_cast<float>(state_) / 16777216.0f;
   }
 

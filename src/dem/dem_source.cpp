@@ -43,11 +43,10 @@ std::optional<SourceInfo> describeSource(const std::filesystem::path& file, std:
   initialiseGdal();
   GdalErrors errors;
   const std::string name = file.string();
-  Dataset ds(GDALOpenEx(name.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr, nullptr,
-                        nullptr));
+  Dataset ds(
+      GDALOpenEx(name.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr, nullptr, nullptr));
   if (!ds) {
-    problem = fileMessage("Can't open the elevation source:", file,
-                          errors.last("GDAL does not know it as a raster."));
+    problem = fileMessage("Can't open the elevation source:", file, errors.last("GDAL does not know it as a raster."));
     return std::nullopt;
   }
   const int bands = GDALGetRasterCount(ds.get());

@@ -14,17 +14,23 @@ namespace quarnby::dem {
 void initialiseGdal();
 
 struct DatasetCloser {
-  void operator()(GDALDatasetH ds) const { if (ds) GDALClose(ds); }
+  void operator()(GDALDatasetH ds) const {
+    if (ds) GDALClose(ds);
+  }
 };
 using Dataset = std::unique_ptr<std::remove_pointer_t<GDALDatasetH>, DatasetCloser>;
 
 struct SpatialRefCloser {
-  void operator()(OGRSpatialReferenceH srs) const { if (srs) OSRDestroySpatialReference(srs); }
+  void operator()(OGRSpatialReferenceH srs) const {
+    if (srs) OSRDestroySpatialReference(srs);
+  }
 };
 using SpatialRef = std::unique_ptr<std::remove_pointer_t<OGRSpatialReferenceH>, SpatialRefCloser>;
 
 struct TransformCloser {
-  void operator()(OGRCoordinateTransformationH ct) const { if (ct) OCTDestroyCoordinateTransformation(ct); }
+  void operator()(OGRCoordinateTransformationH ct) const {
+    if (ct) OCTDestroyCoordinateTransformation(ct);
+  }
 };
 using CoordinateTransform = std::unique_ptr<std::remove_pointer_t<OGRCoordinateTransformationH>, TransformCloser>;
 

@@ -74,9 +74,9 @@ Outcome ImportDem_Click(Context& cx, const DemImportRequest& request) {
   };
   TheatreHeights heights;
   std::string problem;
-  const WarpResult warped = warpSources(sources, centre, request.resampling,
-                                        [&](double done) { return report(static_cast<int>(done * 90.0)); },
-                                        heights, problem);
+  const WarpResult warped = warpSources(
+      sources, centre, request.resampling, [&](double done) { return report(static_cast<int>(done * 90.0)); }, heights,
+      problem);
   if (warped == WarpResult::Cancelled) {
     cx.host.showMessage("The DEM import was cancelled; the height field is as it was:" + kCrLf + fieldPath.string(),
                         Icon::Information);
@@ -112,8 +112,8 @@ Outcome ImportDem_Click(Context& cx, const DemImportRequest& request) {
     return Outcome::EndedEarly;
   }
 
-  auto bytes = terragenFileBytes(samples, encoding, static_cast<float>(kSampleMetres),
-                                 static_cast<float>(kMetresPerFoot));
+  auto bytes =
+      terragenFileBytes(samples, encoding, static_cast<float>(kSampleMetres), static_cast<float>(kMetresPerFoot));
   if (auto failed = replaceFile(fieldPath, bytes))
     return reportFileFailure(cx.host, "Can't write the Terragen File:", fieldPath, *failed);
 
@@ -137,8 +137,8 @@ Outcome ImportDem_Click(Context& cx, const DemImportRequest& request) {
   const double uncovered = static_cast<double>(heights.uncovered) / static_cast<double>(heights.metres.size());
   std::string text = "Imported " + std::to_string(sources.size()) + (sources.size() == 1 ? " source" : " sources") +
                      " into " + fieldPath.string() + " (resampling: " + methods + ")." + kCrLf;
-  text += "Theatre corners (latitude, longitude): SW " + geoText(corners[0]) + "; SE " + geoText(corners[1]) +
-          "; NE " + geoText(corners[2]) + "; NW " + geoText(corners[3]) + "." + kCrLf;
+  text += "Theatre corners (latitude, longitude): SW " + geoText(corners[0]) + "; SE " + geoText(corners[1]) + "; NE " +
+          geoText(corners[2]) + "; NW " + geoText(corners[3]) + "." + kCrLf;
   text += "Highest " + feetText(encoding.units(*std::max_element(samples.begin(), samples.end()))) + ", lowest " +
           feetText(encoding.units(*std::min_element(samples.begin(), samples.end()))) + "." + kCrLf;
   text += heights.uncovered == 0 ? "The sources cover the whole theatre." + kCrLf

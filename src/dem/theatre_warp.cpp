@@ -22,8 +22,8 @@ constexpr float kEmpty = -1.0e38f;
 
 Dataset openSource(const SourceInfo& source) {
   const std::string name = source.path.string();
-  return Dataset(GDALOpenEx(name.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr,
-                            nullptr, nullptr));
+  return Dataset(
+      GDALOpenEx(name.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr, nullptr, nullptr));
 }
 
 // The theatre grid as an in-memory raster: GDAL's rows run from the north, so the
@@ -141,9 +141,9 @@ struct WarpOptionsCloser {
 }  // namespace
 
 const std::vector<std::string>& resamplingNames() {
-  static const std::vector<std::string> names = {"near", "bilinear", "cubic", "cubicspline", "lanczos", "average",
-                                                 "rms",  "mode",     "max",   "min",         "med",     "q1",
-                                                 "q3",   "sum"};
+  static const std::vector<std::string> names = {"near",    "bilinear", "cubic", "cubicspline", "lanczos",
+                                                 "average", "rms",      "mode",  "max",         "min",
+                                                 "med",     "q1",       "q3",    "sum"};
   return names;
 }
 
@@ -192,7 +192,7 @@ WarpResult warpSources(std::span<const SourceInfo> sources, GeoPoint centre, con
     std::snprintf(empty, sizeof empty, "%.9g", static_cast<double>(kEmpty));
     // GDAL's own warper, with bounded warp memory and its worker threads; parts of the
     // theatre the source does not reach are skipped.
-    const char* args[] = {"-r",  method.c_str(), "-wm", "64", "-multi", "-wo", "NUM_THREADS=ALL_CPUS",
+    const char* args[] = {"-r",  method.c_str(),      "-wm",        "64",  "-multi", "-wo", "NUM_THREADS=ALL_CPUS",
                           "-wo", "SKIP_NOSOURCE=YES", "-dstnodata", empty, nullptr};
     std::unique_ptr<GDALWarpAppOptions, WarpOptionsCloser> options(
         GDALWarpAppOptionsNew(const_cast<char**>(args), nullptr));
@@ -226,8 +226,8 @@ WarpResult warpSources(std::span<const SourceInfo> sources, GeoPoint centre, con
           to[c] = static_cast<float>((from[c] * scale + offset) * toMetres);
     }
   }
-  out.uncovered = static_cast<std::size_t>(std::count_if(out.metres.begin(), out.metres.end(),
-                                                          [](float v) { return std::isnan(v); }));
+  out.uncovered = static_cast<std::size_t>(
+      std::count_if(out.metres.begin(), out.metres.end(), [](float v) { return std::isnan(v); }));
   return WarpResult::Done;
 }
 

@@ -22,8 +22,8 @@ struct TheatreHeights {
   // Metres above the sea for every theatre sample, row 0 the southern edge; NaN where no
   // source gave a height.
   std::vector<float> metres;
-  std::size_t uncovered = 0;               // samples that no source gave a height
-  std::vector<std::string> resamplings;    // the method used for each source, in order
+  std::size_t uncovered = 0;             // samples that no source gave a height
+  std::vector<std::string> resamplings;  // the method used for each source, in order
 };
 
 enum class WarpResult { Done, Cancelled, Failed };

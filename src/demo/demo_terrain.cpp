@@ -36,7 +36,8 @@ class Draws {
 
 // Value noise on an integer lattice, smoothly interpolated, in -1..1.
 double lattice(std::uint32_t seed, int x, int y) {
-  std::uint32_t h = seed * 374761393U + static_cast<std::uint32_t>(x) * 668265263U + static_cast<std::uint32_t>(y) * 2246822519U;
+  std::uint32_t h =
+      seed * 374761393U + static_cast<std::uint32_t>(x) * 668265263U + static_cast<std::uint32_t>(y) * 2246822519U;
   h = (h ^ (h >> 13)) * 1274126177U;
   h ^= h >> 16;
   return static_cast<double>(h) / 2147483647.5 - 1.0;
@@ -92,7 +93,8 @@ std::vector<std::int16_t> demoHeights(std::uint32_t seed) {
       const double falloff = 0.42 - 1.9 * (dx * dx + dy * dy);
       double land = fractal(seed, x * 5, y * 5, 7) * 0.55 + falloff;
       // Islands off the coast: high-frequency bumps that only rise out of the sea.
-      if (falloff < 0.1) land += 0.45 * smoothstep(0.3, 0.65, fractal(seed + 211, x * 11, y * 11, 4)) * smoothstep(-0.6, 0.0, falloff);
+      if (falloff < 0.1)
+        land += 0.45 * smoothstep(0.3, 0.65, fractal(seed + 211, x * 11, y * 11, 4)) * smoothstep(-0.6, 0.0, falloff);
       double ft;
       if (land <= 0) {
         ft = std::max(-3000.0, land * 9000.0);
@@ -191,7 +193,7 @@ std::string demoObjectFile(std::vector<std::int16_t>& heights, std::uint32_t see
     int r, c, sideField;
   };
   const std::array<SideArea, 3> sides = {{{'W', 470, 330, 0}, {'E', 520, 690, 1}, {'N', 720, 520, 5}}};
-  const char* const airfields[][3] = {{"AAF", "LAFLD0", "0"},  {"AMF", "MAFLD0", "1.5"},  {"BAF", "SAFLD0", "3"},
+  const char* const airfields[][3] = {{"AAF", "LAFLD0", "0"},    {"AMF", "MAFLD0", "1.5"},  {"BAF", "SAFLD0", "3"},
                                       {"AAF", "SAFLD1", "-1.5"}, {"BAF", "LAFLD0", "-3.2"}, {"AMF", "SAFLD0", "4.71"}};
   for (const SideArea& side : sides) {
     const std::string p(1, side.letter);
@@ -211,8 +213,8 @@ std::string demoObjectFile(std::vector<std::int16_t>& heights, std::uint32_t see
     record(p + "31CIT", "CITY0", place(side.r, side.c, 100, 50, 2000, false), "-1.5", side.sideField);
     record(p + "32CIT", "CITY1", place(side.r, side.c, 100, 50, 2000, false), "0", side.sideField);
     for (int t = 0; t < 3; ++t)
-      record(p + "4" + std::to_string(t) + "TWN", "TOWN" + std::to_string(t), place(side.r, side.c, 110, 50, 3000, false),
-             "0", side.sideField);
+      record(p + "4" + std::to_string(t) + "TWN", "TOWN" + std::to_string(t),
+             place(side.r, side.c, 110, 50, 3000, false), "0", side.sideField);
     record(p + "51FUF", "FUEL0", place(side.r, side.c, 90, 100, 3000, false), "0", side.sideField);
     record(p + "52RDF", "RADAR0", place(side.r, side.c, 130, 1500, 9000, false), "0", side.sideField);
   }

@@ -10,7 +10,9 @@ void put16(std::vector<std::uint8_t>& out, int v) {
   out.push_back(static_cast<std::uint8_t>(v & 0xFF));
   out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
 }
-void putText(std::vector<std::uint8_t>& out, const char* text) { out.insert(out.end(), text, text + std::strlen(text)); }
+void putText(std::vector<std::uint8_t>& out, const char* text) {
+  out.insert(out.end(), text, text + std::strlen(text));
+}
 void putFloat(std::vector<std::uint8_t>& out, float v) {
   std::uint8_t b[4];
   std::memcpy(b, &v, 4);

@@ -25,8 +25,9 @@ Outcome ExpBmp_Click(Context& cx) {
   const auto gridPath = terrainFile(cx.folder, suffix::kElevation);
   const auto bitmapPath = terrainFile(cx.folder, suffix::kGreyscale);
 
-  if (!cx.host.askYesNo("This will create/replace the file:" + kCrLf + bitmapPath.string() + kCrLf + kCrLf + "Continue?",
-                        "Export Greyscale Bitmap", Icon::None))
+  if (!cx.host.askYesNo(
+          "This will create/replace the file:" + kCrLf + bitmapPath.string() + kCrLf + kCrLf + "Continue?",
+          "Export Greyscale Bitmap", Icon::None))
     return Outcome::EndedEarly;
 
   std::string error;

@@ -106,8 +106,7 @@ std::int16_t cellElevation(const GreyscaleBitmap& bitmap, const GreyRule& rule, 
   const int p0 = row[c];
   std::int16_t elevation = 0;
   switch (tables.wayOf[p0]) {
-    case Way::Sea:
-      break;
+    case Way::Sea: break;
     case Way::Direct:
       elevation = unfaded ? tables.directElevation[p0] : importedElevation((tables.directFeet[p0] * fr) * fc);
       break;

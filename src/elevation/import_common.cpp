@@ -19,7 +19,8 @@ std::optional<TerragenFile> openTerragen(Context& cx, const std::filesystem::pat
   return field;
 }
 
-std::optional<GreyscaleBitmap> openGreyscale(Context& cx, const std::filesystem::path& file, std::string_view kindLine) {
+std::optional<GreyscaleBitmap> openGreyscale(Context& cx, const std::filesystem::path& file,
+                                             std::string_view kindLine) {
   std::string error;
   auto bitmap = GreyscaleBitmap::load(file, error);
   if (!bitmap) reportFileFailure(cx.host, kindLine, file, error);

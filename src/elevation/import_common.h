@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "core/context.h"
-#include "terrain/greyscale_bitmap.h"
 #include "terrain/file_io.h"
+#include "terrain/greyscale_bitmap.h"
 #include "terrain/grids.h"
 #include "terrain/terragen_file.h"
 
@@ -35,7 +35,8 @@ struct ImportWindow {
   int first;
   int last;
 
-  explicit ImportWindow(bool mapSize256) : size256(mapSize256), first(mapSize256 ? 236 : 0), last(mapSize256 ? 788 : 1023) {}
+  explicit ImportWindow(bool mapSize256)
+      : size256(mapSize256), first(mapSize256 ? 236 : 0), last(mapSize256 ? 788 : 1023) {}
 
   // 0 from 276 rows off the centre row 512 outward, rising by tenths over the ten rows
   // inside that, 1 elsewhere.

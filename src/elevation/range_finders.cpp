@@ -24,9 +24,7 @@ struct ScanArea {
   int first;
   int last;
 };
-ScanArea scanArea(bool mapSize512) {
-  return mapSize512 ? ScanArea{0, 1023} : ScanArea{256, 768};
-}
+ScanArea scanArea(bool mapSize512) { return mapSize512 ? ScanArea{0, 1023} : ScanArea{256, 768}; }
 
 }  // namespace
 

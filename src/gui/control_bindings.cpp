@@ -15,12 +15,9 @@ namespace {
 
 int switchValueOf(Qt::CheckState state) {
   switch (state) {
-    case Qt::Checked:
-      return 1;
-    case Qt::PartiallyChecked:
-      return 2;
-    case Qt::Unchecked:
-      break;
+    case Qt::Checked: return 1;
+    case Qt::PartiallyChecked: return 2;
+    case Qt::Unchecked: break;
   }
   return 0;
 }
@@ -65,8 +62,7 @@ void ControlBindings::bind(const std::string& name, QWidget* w) {
         });
       }
       break;
-    case ControlKind::Display:
-      break;
+    case ControlKind::Display: break;
     case ControlKind::TypeChoice:
       if (auto* box = qobject_cast<QComboBox*>(w)) {
         box->clear();
@@ -129,8 +125,8 @@ void ControlBindings::show(const std::string& name) {
   switch (params_.kind(name)) {
     case ControlKind::Text:
     case ControlKind::Display: {
-      const QString text = params_.kind(name) == ControlKind::Display ? shownText(params_.text(name))
-                                                                      : toQt(params_.text(name));
+      const QString text =
+          params_.kind(name) == ControlKind::Display ? shownText(params_.text(name)) : toQt(params_.text(name));
       if (auto* edit = qobject_cast<QLineEdit*>(w)) {
         if (edit->text() != text) edit->setText(text);
       } else if (auto* label = qobject_cast<QLabel*>(w)) {

@@ -89,8 +89,9 @@ DemImportDialog::DemImportDialog(Run run, QWidget* parent) : QDialog(parent), ru
 
   list_ = new QListWidget(this);
   list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  list_->setToolTip(tr("Rasters of heights in any format and projection GDAL reads; "
-                       "a later source wins where they overlap. Drop files here."));
+  list_->setToolTip(
+      tr("Rasters of heights in any format and projection GDAL reads; "
+         "a later source wins where they overlap. Drop files here."));
   auto* add = new QPushButton(tr("Add..."), this);
   auto* remove = new QPushButton(tr("Remove"), this);
   connect(add, &QPushButton::clicked, this, [this] {
@@ -128,8 +129,8 @@ DemImportDialog::DemImportDialog(Run run, QWidget* parent) : QDialog(parent), ru
 
   resampling_ = new QComboBox(this);
   resampling_->addItem(tr("automatic (average or bilinear)"), QString());
-  for (const std::string& name : dem::resamplingNames()) resampling_->addItem(QString::fromStdString(name),
-                                                                             QString::fromStdString(name));
+  for (const std::string& name : dem::resamplingNames())
+    resampling_->addItem(QString::fromStdString(name), QString::fromStdString(name));
 
   auto* form = new QFormLayout;
   form->addRow(tr("Sources"), sources);
@@ -180,9 +181,9 @@ void DemImportDialog::removeSelected() {
   for (QListWidgetItem* item : list_->selectedItems()) {
     const auto file = pathOf(item->text());
     files_.erase(std::remove(files_.begin(), files_.end(), file), files_.end());
-    described_.erase(std::remove_if(described_.begin(), described_.end(),
-                                    [&](const dem::SourceInfo& s) { return s.path == file; }),
-                     described_.end());
+    described_.erase(
+        std::remove_if(described_.begin(), described_.end(), [&](const dem::SourceInfo& s) { return s.path == file; }),
+        described_.end());
     delete item;
   }
   sourcesChanged();

@@ -35,13 +35,11 @@ void ElidedLabel::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   drawFrame(&painter);
   const QRect room = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
-  style()->drawItemText(&painter, room, QStyle::visualAlignment(layoutDirection(), alignment()), palette(),
-                        isEnabled(), shownText(), foregroundRole());
+  style()->drawItemText(&painter, room, QStyle::visualAlignment(layoutDirection(), alignment()), palette(), isEnabled(),
+                        shownText(), foregroundRole());
 }
 
-bool ElidedLabel::event(QEvent* event) {
-  return showTip(this, event, text(), shownText()) || QLabel::event(event);
-}
+bool ElidedLabel::event(QEvent* event) { return showTip(this, event, text(), shownText()) || QLabel::event(event); }
 
 PathField::PathField(QWidget* parent) : QLineEdit(parent) {}
 
@@ -50,7 +48,8 @@ QRect PathField::textRect() const {
   initStyleOption(&option);
   const QMargins margins = textMargins();
   // A line edit keeps two pixels between its frame and its text.
-  return style()->subElementRect(QStyle::SE_LineEditContents, &option, this)
+  return style()
+      ->subElementRect(QStyle::SE_LineEditContents, &option, this)
       .adjusted(margins.left() + 2, margins.top(), -margins.right() - 2, -margins.bottom());
 }
 

@@ -53,8 +53,7 @@ std::vector<fs::path> mountedDrives() {
   return drives;
 }
 
-FolderPicker::FolderPicker(QComboBox* drives, DirectoryList* folders, QLineEdit* pathField, Host& host,
-                           QObject* parent)
+FolderPicker::FolderPicker(QComboBox* drives, DirectoryList* folders, QLineEdit* pathField, Host& host, QObject* parent)
     : QObject(parent), drives_box_(drives), folders_(folders), pathField_(pathField), host_(host) {
   connect(drives_box_, &QComboBox::activated, this, [this](int index) { Drive1_Change(index); });
   connect(folders_, &DirectoryList::folderPicked, this, [this](const QString& path) { open(pathOf(path)); });
@@ -151,8 +150,7 @@ void FolderPicker::openTyped() {
     pathField_->setText(pathText(folder_));
     return;
   }
-  if (typed == QLatin1String("~") || typed.startsWith(QLatin1String("~/")))
-    typed = QDir::homePath() + typed.mid(1);
+  if (typed == QLatin1String("~") || typed.startsWith(QLatin1String("~/"))) typed = QDir::homePath() + typed.mid(1);
   fs::path wanted = pathOf(typed);
   if (wanted.is_relative()) wanted = folder_ / wanted;
   if (normalisedFolder(wanted) == folder_) {

@@ -14,14 +14,10 @@ namespace {
 
 QMessageBox::Icon boxIcon(Icon icon) {
   switch (icon) {
-    case Icon::Information:
-      return QMessageBox::Information;
-    case Icon::Exclamation:
-      return QMessageBox::Warning;
-    case Icon::Critical:
-      return QMessageBox::Critical;
-    case Icon::None:
-      break;
+    case Icon::Information: return QMessageBox::Information;
+    case Icon::Exclamation: return QMessageBox::Warning;
+    case Icon::Critical: return QMessageBox::Critical;
+    case Icon::None: break;
   }
   return QMessageBox::NoIcon;
 }

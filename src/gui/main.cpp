@@ -44,8 +44,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::error_code ec;
-  const std::filesystem::path start =
-      args.size() == 2 ? quarnby::pathOf(args[1]) : std::filesystem::current_path(ec);
+  const std::filesystem::path start = args.size() == 2 ? quarnby::pathOf(args[1]) : std::filesystem::current_path(ec);
 
   quarnby::MainWindow window(start);
   window.startUp();

@@ -24,8 +24,8 @@
 #include "gui/gui_host.h"
 #include "gui/preview_canvas.h"
 #include "gui/preview_window.h"
-#include "gui/window_placement.h"
 #include "gui/qt_text.h"
+#include "gui/window_placement.h"
 #include "terrain/terrain_folder.h"
 #include "ui_form1.h"
 
@@ -49,8 +49,8 @@ MainWindow::MainWindow(const std::filesystem::path& startFolder, QWidget* parent
   outer->addWidget(scroll_);
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(kProgramTitle);
-  host_ = std::make_unique<GuiHost>(this, std::array<QProgressBar*, 3>{ui_->ProgressBar1, ui_->ProgressBar2,
-                                                                        ui_->ProgressBar3});
+  host_ = std::make_unique<GuiHost>(
+      this, std::array<QProgressBar*, 3>{ui_->ProgressBar1, ui_->ProgressBar2, ui_->ProgressBar3});
 
   bindings_ = new ControlBindings(params_, this);
   params_.setListener([this](const std::string& name) { bindings_->show(name); });
@@ -99,9 +99,7 @@ MainWindow::MainWindow(const std::filesystem::path& startFolder, QWidget* parent
   resize(sizeHint());
 }
 
-MainWindow::~MainWindow() {
-  params_.setListener(nullptr);
-}
+MainWindow::~MainWindow() { params_.setListener(nullptr); }
 
 const std::filesystem::path& MainWindow::folder() const { return picker_->folder(); }
 
@@ -153,7 +151,7 @@ void MainWindow::importDem() {
       [this](const DemImportRequest& request) {
         return runOperation([&request](Context& cx) {
           return quarnby::runOperation(cx, FileChanges{"Import DEM", {suffix::kTerragen}},
-                              [&request](Context& inner) { return ImportDem_Click(inner, request); });
+                                       [&request](Context& inner) { return ImportDem_Click(inner, request); });
         });
       },
       this);
@@ -183,10 +181,8 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
       case QEvent::KeyPress:
       case QEvent::KeyRelease:
       case QEvent::ShortcutOverride:
-      case QEvent::Shortcut:
-        return true;
-      default:
-        break;
+      case QEvent::Shortcut: return true;
+      default: break;
     }
   }
   // A switch has no text of its own: a click on the label beside it works the switch.

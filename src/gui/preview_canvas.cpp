@@ -146,8 +146,8 @@ void PreviewCanvas::paintSites(QPainter& painter) const {
   const QRectF view = QRectF(rect()).adjusted(-3 * r, -3 * r, 3 * r, 3 * r);
   // HQs last, so that no other symbol covers one.
   const auto paint = [&](const Site& site) {
-    const QPointF at = viewOf(QPointF(static_cast<double>(site.sample.column) + 0.5,
-                                      kGrid - static_cast<double>(site.sample.row) - 0.5));
+    const QPointF at = viewOf(
+        QPointF(static_cast<double>(site.sample.column) + 0.5, kGrid - static_cast<double>(site.sample.row) - 0.5));
     if (!view.contains(at)) return;
     paintSiteSymbol(painter, at, site.kind, r);
     if (labels) paintLabel(painter, at + QPointF(r * 1.6 + 2, r * 0.45), toQt(site.siteName));
@@ -214,6 +214,12 @@ void PreviewCanvas::wheelEvent(QWheelEvent* event) {
   event->accept();
 }
 
+void PreviewCanvas::panBy(QPointF shift) {
+  offset_ += shift;
+  fitted_ = false;
+  update();
+}
+
 void PreviewCanvas::mousePressEvent(QMouseEvent* event) {
   if (event->button() != Qt::LeftButton) return;
   dragFrom_ = event->position();
@@ -222,10 +228,8 @@ void PreviewCanvas::mousePressEvent(QMouseEvent* event) {
 
 void PreviewCanvas::mouseMoveEvent(QMouseEvent* event) {
   if (dragFrom_ && (event->buttons() & Qt::LeftButton)) {
-    offset_ += event->position() - *dragFrom_;
+    panBy(event->position() - *dragFrom_);
     dragFrom_ = event->position();
-    fitted_ = false;
-    update();
   }
   reportHover(event->position());
 }
@@ -253,10 +257,10 @@ void PreviewCanvas::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_Minus: zoomAt(centre, 0.8); break;
     case Qt::Key_0:
     case Qt::Key_Home: fit(); break;
-    case Qt::Key_Left: offset_.rx() += kPan; fitted_ = false; update(); break;
-    case Qt::Key_Right: offset_.rx() -= kPan; fitted_ = false; update(); break;
-    case Qt::Key_Up: offset_.ry() += kPan; fitted_ = false; update(); break;
-    case Qt::Key_Down: offset_.ry() -= kPan; fitted_ = false; update(); break;
+    case Qt::Key_Left: panBy(QPointF(kPan, 0)); break;
+    case Qt::Key_Right: panBy(QPointF(-kPan, 0)); break;
+    case Qt::Key_Up: panBy(QPointF(0, kPan)); break;
+    case Qt::Key_Down: panBy(QPointF(0, -kPan)); break;
     default: QWidget::keyPressEvent(event); break;
   }
 }

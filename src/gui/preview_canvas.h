@@ -33,6 +33,8 @@ class PreviewCanvas : public QWidget {
   void zoomAt(QPointF viewPoint, double factor);
   // Puts sample (row, column) in the middle of the view at `scale` pixels per sample.
   void centreOn(int row, int column, double scale);
+  // Moves the map by `shift` view pixels; the view no longer follows the widget's size.
+  void panBy(QPointF shift);
 
   // Where the centre of sample (row, column) is in the view.
   QPointF viewPointOf(int row, int column) const;

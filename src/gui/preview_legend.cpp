@@ -38,7 +38,8 @@ int PreviewLegend::rowHeight() const { return std::max(fontMetrics().height() + 
 
 int PreviewLegend::baseColumnWidth() const {
   int widest = fontMetrics().horizontalAdvance("0 (under water)");
-  for (const auto& band : preview::elevationBands()) widest = std::max(widest, fontMetrics().horizontalAdvance(toQt(band.label)));
+  for (const auto& band : preview::elevationBands())
+    widest = std::max(widest, fontMetrics().horizontalAdvance(toQt(band.label)));
   return std::max(kSymbolWidth + widest + 6, 170);
 }
 
@@ -101,8 +102,7 @@ void PreviewLegend::paintEvent(QPaintEvent*) {
     case Base::Relief: {
       heading("Elevation");
       const auto bands = preview::elevationBands();
-      for (auto band = bands.rbegin(); band != bands.rend(); ++band)
-        swatch(colourOf(band->colour), toQt(band->label));
+      for (auto band = bands.rbegin(); band != bands.rend(); ++band) swatch(colourOf(band->colour), toQt(band->label));
       break;
     }
     case Base::Types:

@@ -38,12 +38,8 @@ void paintTrack(QPainter& painter, const QPolygonF& line, int kind, double width
       draw(ties);
       break;
     }
-    case kRiver:
-      draw(pen(QColor(28, 110, 225), width + 0.5));
-      break;
-    default:
-      draw(pen(QColor(110, 110, 110), width, Qt::DashLine));
-      break;
+    case kRiver: draw(pen(QColor(28, 110, 225), width + 0.5)); break;
+    default: draw(pen(QColor(110, 110, 110), width, Qt::DashLine)); break;
   }
 }
 
@@ -106,14 +102,14 @@ void paintSiteSymbol(QPainter& painter, QPointF at, SiteKind kind, double r) {
     case SiteKind::FUF:
       painter.setPen(dark);
       painter.setBrush(QColor(252, 214, 40));
-      painter.drawPolygon(QPolygonF({at + QPointF(0, -r * 1.1), at + QPointF(r * 1.1, 0), at + QPointF(0, r * 1.1),
-                                     at + QPointF(-r * 1.1, 0)}));
+      painter.drawPolygon(QPolygonF(
+          {at + QPointF(0, -r * 1.1), at + QPointF(r * 1.1, 0), at + QPointF(0, r * 1.1), at + QPointF(-r * 1.1, 0)}));
       break;
     case SiteKind::RDF:
       painter.setPen(dark);
       painter.setBrush(QColor(0, 184, 204));
-      painter.drawPolygon(QPolygonF({at + QPointF(0, -r * 1.2), at + QPointF(r * 1.1, r * 0.8),
-                                     at + QPointF(-r * 1.1, r * 0.8)}));
+      painter.drawPolygon(
+          QPolygonF({at + QPointF(0, -r * 1.2), at + QPointF(r * 1.1, r * 0.8), at + QPointF(-r * 1.1, r * 0.8)}));
       break;
   }
 }

@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QCheckBox>
-#include <QFrame>
 #include <QFile>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
@@ -253,8 +253,8 @@ void PreviewWindow::showBeside(QWidget* mainWindow) {
     } else if (mainWindow) {
       const QSize frameExtra = mainWindow->frameGeometry().size() - mainWindow->geometry().size();
       const QScreen* screen = mainWindow->screen() ? mainWindow->screen() : QApplication::primaryScreen();
-      const QRect place = besideRect(mainWindow->frameGeometry(), screen->availableGeometry(),
-                                     kWantedSize + frameExtra, minimumSizeHint() + frameExtra);
+      const QRect place = besideRect(mainWindow->frameGeometry(), screen->availableGeometry(), kWantedSize + frameExtra,
+                                     minimumSizeHint() + frameExtra);
       resize(place.size() - frameExtra);
       move(place.topLeft());
     }

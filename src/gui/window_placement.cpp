@@ -25,7 +25,8 @@ QRect besideRect(const QRect& mainFrame, const QRect& available, const QSize& wa
   const int rightSpace = available.right() + 1 - rightX;
   const int leftSpace = mainFrame.left() - kGap - available.left();
   if (rightSpace >= size.width()) return keptOn(QRect(QPoint(rightX, top), size), available);
-  if (leftSpace >= size.width()) return keptOn(QRect(QPoint(mainFrame.left() - kGap - size.width(), top), size), available);
+  if (leftSpace >= size.width())
+    return keptOn(QRect(QPoint(mainFrame.left() - kGap - size.width(), top), size), available);
   if (std::max(rightSpace, leftSpace) >= least.width()) {
     if (rightSpace >= leftSpace) return keptOn(QRect(rightX, top, rightSpace, size.height()), available);
     return keptOn(QRect(available.left(), top, leftSpace, size.height()), available);

@@ -157,9 +157,7 @@ Outcome Command3_Click(Context& cx) {
 
   std::vector<std::uint8_t> pixels(kMapPixelCount, mapColour::kBackground);
   switch (kind) {
-    case MapKind::Colour:
-      drawColourMap(cx, pixels, *elevation, *types);
-      break;
+    case MapKind::Colour: drawColourMap(cx, pixels, *elevation, *types); break;
     case MapKind::Road:
       fillBackground(cx, pixels);
       drawRoads(pixels, tracks);

@@ -38,13 +38,13 @@ constexpr std::array<Rgb, kTypeCount> kTypeColours = {
     rgb(40, 106, 52),    // Forest
     rgb(244, 246, 250),  // Snow
 };
-constexpr std::array<std::string_view, kTypeCount> kTypeNames = {"Water", "Grass", "Grassy Rock", "Farm",
-                                                                  "Rock",  "Forest", "Snow"};
+constexpr std::array<std::string_view, kTypeCount> kTypeNames = {"Water", "Grass",  "Grassy Rock", "Farm",
+                                                                 "Rock",  "Forest", "Snow"};
 
 // Slopes are drawn steeper than they are, so that hills a few hundred feet high show.
 constexpr double kExaggeration = 3.0;
 constexpr double kLightAltitude = 0.7853981633974483;  // 45 degrees
-constexpr double kSoftShade = 0.6;                      // for types and sub-types
+constexpr double kSoftShade = 0.6;                     // for types and sub-types
 
 int channel(double v) { return static_cast<int>(std::lround(std::clamp(v, 0.0, 255.0))); }
 

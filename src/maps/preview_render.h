@@ -15,9 +15,7 @@ namespace quarnby::preview {
 
 // A colour as 0xRRGGBB.
 using Rgb = std::uint32_t;
-constexpr Rgb rgb(int r, int g, int b) {
-  return static_cast<Rgb>((r & 0xFF) << 16 | (g & 0xFF) << 8 | (b & 0xFF));
-}
+constexpr Rgb rgb(int r, int g, int b) { return static_cast<Rgb>((r & 0xFF) << 16 | (g & 0xFF) << 8 | (b & 0xFF)); }
 constexpr int red(Rgb c) { return static_cast<int>(c >> 16 & 0xFF); }
 constexpr int green(Rgb c) { return static_cast<int>(c >> 8 & 0xFF); }
 constexpr int blue(Rgb c) { return static_cast<int>(c & 0xFF); }

@@ -18,14 +18,15 @@ namespace {
 
 // Reads one file of the folder; nothing, with the layer's note, when there is none.
 std::optional<std::vector<std::uint8_t>> readLayerFile(const std::filesystem::path& folder, std::string_view suffix,
-                                                        std::size_t limit, std::string& note) {
+                                                       std::size_t limit, std::string& note) {
   const auto file = terrainFile(folder, suffix);
   const std::string name = file.filename().string();
   std::string error;
   bool missing = false;
   auto bytes = readWholeFile(file, limit, error, &missing);
   std::error_code ec;
-  if (!bytes) note = missing || std::filesystem::is_directory(file, ec) ? "No " + name : "Can't read " + name + ": " + error;
+  if (!bytes)
+    note = missing || std::filesystem::is_directory(file, ec) ? "No " + name : "Can't read " + name + ": " + error;
   return bytes;
 }
 
@@ -36,8 +37,9 @@ Layer<Grid> gridLayer(const std::filesystem::path& folder, std::string_view suff
   auto bytes = readLayerFile(folder, suffix, readLimit::kBinary, layer.note);
   if (!bytes) return layer;
   if (bytes->size() < gridBytes) {
-    layer.note = terrainFile(folder, suffix).filename().string() + " is short: " + groupedNumber(static_cast<long long>(bytes->size())) +
-                 " of " + groupedNumber(static_cast<long long>(gridBytes)) + " bytes";
+    layer.note = terrainFile(folder, suffix).filename().string() +
+                 " is short: " + groupedNumber(static_cast<long long>(bytes->size())) + " of " +
+                 groupedNumber(static_cast<long long>(gridBytes)) + " bytes";
     return layer;
   }
   layer.data = Grid(GridFile(std::move(*bytes), gridBytes));
@@ -115,7 +117,8 @@ std::vector<Site> sitesOf(std::string_view objectFileText) {
     const auto column = worldToIndex(std::floor(*x));
     const auto row = worldToIndex(std::floor(*z));
     if (!column || !row) continue;
-    sites.push_back({kindOf(record->codeIndex, record->field(1)), record->leadToken, record->field(1), {*column, *row}});
+    sites.push_back(
+        {kindOf(record->codeIndex, record->field(1)), record->leadToken, record->field(1), {*column, *row}});
   }
   return sites;
 }
@@ -126,7 +129,8 @@ PreviewTerrain loadPreviewTerrain(const std::filesystem::path& folder) {
   terrain.baseName = baseName(folder);
   if (terrain.baseName.empty()) {
     const std::string note = "No terrain folder";
-    terrain.elevation.note = terrain.types.note = terrain.subTypes.note = terrain.tracks.note = terrain.sites.note = note;
+    terrain.elevation.note = terrain.types.note = terrain.subTypes.note = terrain.tracks.note = terrain.sites.note =
+        note;
     return terrain;
   }
   // The preview runs outside any operation, so nothing it meets may end the program: a
@@ -142,7 +146,8 @@ PreviewTerrain loadPreviewTerrain(const std::filesystem::path& folder) {
       layer.note = e.what();
     }
   };
-  guarded(terrain.elevation, [&] { terrain.elevation = gridLayer<ElevationGrid>(folder, suffix::kElevation, kElevBytes); });
+  guarded(terrain.elevation,
+          [&] { terrain.elevation = gridLayer<ElevationGrid>(folder, suffix::kElevation, kElevBytes); });
   guarded(terrain.types, [&] { terrain.types = gridLayer<CellGrid>(folder, suffix::kType, kTypeBytes); });
   guarded(terrain.subTypes, [&] { terrain.subTypes = gridLayer<CellGrid>(folder, suffix::kSubType, kTypeBytes); });
   guarded(terrain.tracks, [&] {

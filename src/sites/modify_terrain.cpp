@@ -27,9 +27,8 @@ constexpr std::uint8_t kWater = 0;
 // The direction positions P0..P8: the object's sample, then its eight neighbours
 // clockwise from north.
 enum Direction { kCentre, kNorth, kNorthEast, kEast, kSouthEast, kSouth, kSouthWest, kWest, kNorthWest };
-constexpr std::array<std::array<int, 2>, 9> kOffsets = {{
-    {0, 0}, {1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}, {0, -1}, {1, -1},
-}};
+constexpr std::array<std::array<int, 2>, 9> kOffsets = {
+    {{0, 0}, {1, 0}, {1, 1}, {0, 1}, {-1, 1}, {-1, 0}, {-1, -1}, {0, -1}, {1, -1}}};
 
 using DepartureStep = void (*)(ElevationGrid&, SamplePos&, int, std::int16_t);
 constexpr std::array<DepartureStep, 9> kDepartureSteps = {nullptr, DepN, DepNE, DepE, DepSE, DepS, DepSW, DepW, DepNW};
@@ -44,7 +43,9 @@ struct Airfield {
 
 const std::array<Airfield, 4>& airfields() {
   static const std::array<Airfield, 4> table = {{
-      {"LAFLD0", 27, {kNorthEast, kSouthEast, kNorthWest, kSouthWest, kEast, kWest},
+      {"LAFLD0",
+       27,
+       {kNorthEast, kSouthEast, kNorthWest, kSouthWest, kEast, kWest},
        {kNorthEast, kSouthEast, kNorthWest, kSouthWest, kNorth, kSouth}},
       {"MAFLD0", 32, {kEast, kWest, kNorthEast, kSouthWest}, {kNorth, kSouth, kSouthEast, kNorthWest}},
       {"SAFLD0", 36, {kNorthEast, kSouthWest}, {kSouthEast, kNorthWest}},

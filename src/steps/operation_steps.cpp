@@ -16,7 +16,7 @@ std::optional<std::string> checkTerrainFolder(Context& cx) {
 Outcome reportFileFailure(Host& host, std::string_view kindLine, const std::filesystem::path& file,
                           const std::string& error, const FileMessageLayout& layout) {
   std::string text = layout.namesFile ? fileMessage(kindLine, file, error, layout.lineBreak)
-                                     : std::string(kindLine) + layout.lineBreak + error;
+                                      : std::string(kindLine) + layout.lineBreak + error;
   if (!layout.closingLine.empty()) text += kCrLf + layout.closingLine;
   host.showMessage(text, layout.icon, layout.title);
   return Outcome::EndedEarly;

@@ -140,7 +140,8 @@ std::optional<std::string> replaceFile(const std::filesystem::path& target, std:
 }
 
 std::optional<std::string> replaceFile(const std::filesystem::path& target, std::string_view text) {
-  return replaceFile(target, std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+  return replaceFile(target,
+                     std::span<const std::uint8_t>(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
 }
 
 std::optional<ReplaceFailure> replaceFiles(std::span<const Replacement> files,

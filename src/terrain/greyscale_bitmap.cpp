@@ -40,7 +40,8 @@ std::vector<std::uint8_t> greyscaleBitmapFile(std::span<const std::uint8_t> pixe
 
 void GreyscaleBitmap::pixelRow(int r, std::span<std::uint8_t, kGreyscaleSize> row) const {
   const std::size_t first = kGreyscalePixelOffset + static_cast<std::size_t>(r) * kGreyscaleSize;
-  const std::size_t available = first < bytes_.size() ? std::min<std::size_t>(bytes_.size() - first, kGreyscaleSize) : 0;
+  const std::size_t available =
+      first < bytes_.size() ? std::min<std::size_t>(bytes_.size() - first, kGreyscaleSize) : 0;
   if (available > 0) std::copy_n(bytes_.begin() + static_cast<std::ptrdiff_t>(first), available, row.begin());
   std::fill(row.begin() + static_cast<std::ptrdiff_t>(available), row.end(), std::uint8_t{0});
 }

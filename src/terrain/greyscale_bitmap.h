@@ -33,7 +33,8 @@ class GreyscaleBitmap {
 
   // Grey level of row r, column c (0..1023); a pixel past the end of a short file reads 0.
   std::uint8_t pixel(int r, int c) const {
-    const std::size_t i = kGreyscalePixelOffset + static_cast<std::size_t>(r) * kGreyscaleSize + static_cast<std::size_t>(c);
+    const std::size_t i =
+        kGreyscalePixelOffset + static_cast<std::size_t>(r) * kGreyscaleSize + static_cast<std::size_t>(c);
     return i < bytes_.size() ? bytes_[i] : 0;
   }
   // The grey levels of row r (0..1023), as pixel gives them.

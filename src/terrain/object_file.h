@@ -71,8 +71,7 @@ class ObjectFileReader {
   // Reads the records of `text`, which must outlive the reader. `codes` is the code table
   // (its entries' positions are the code indexes); `fieldCount` is the number of fields
   // read after the lead token (7 for Modify Terrain, 4 for Make Map, 17 for Make Tracks).
-  ObjectFileReader(std::string_view text, Mode mode, std::span<const std::string_view> codes,
-                   std::size_t fieldCount);
+  ObjectFileReader(std::string_view text, Mode mode, std::span<const std::string_view> codes, std::size_t fieldCount);
 
   // The next record, or nothing at the end of the file.
   std::optional<ObjectRecord> next();

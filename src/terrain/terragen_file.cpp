@@ -1,8 +1,8 @@
 #include "terrain/terragen_file.h"
 
 #include <algorithm>
-#include <cmath>
 #include <bit>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
@@ -60,7 +60,8 @@ void TerragenFile::rawRow(int r, std::span<std::int16_t, kPoints> row) const {
 
 std::optional<TerragenFile> TerragenFile::parse(std::vector<std::uint8_t> bytes, std::string& problem) {
   const std::size_t size = bytes.size();
-  if (size < kHeader.size() || std::string_view(reinterpret_cast<const char*>(bytes.data()), kHeader.size()) != kHeader) {
+  if (size < kHeader.size() ||
+      std::string_view(reinterpret_cast<const char*>(bytes.data()), kHeader.size()) != kHeader) {
     problem = "It is not a Terragen terrain file: it does not start with \"TERRAGENTERRAIN \".";
     return std::nullopt;
   }

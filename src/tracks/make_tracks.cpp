@@ -26,17 +26,15 @@ enum CodeEntry { kHqtEntry = 0, kGmsEntry = 1, kSupersedingEntry = 2 };
 constexpr int kSuperseded = -1;
 
 // The object codes with towns and cities taken out: "ZZZ" is carried by no record.
-constexpr std::array<std::string_view, 9> kTrackCodes = {"HQT", "GMS", "ZZZ", "ZZZ", "AAF",
-                                                         "AMF", "BAF", "FUF", "RDF"};
+constexpr std::array<std::string_view, 9> kTrackCodes = {"HQT", "GMS", "ZZZ", "ZZZ", "AAF", "AMF", "BAF", "FUF", "RDF"};
 
 struct DistanceBox {
   const char* control;
   const char* label;
   int most;  // GMS roads search one step beyond their distance
 };
-constexpr DistanceBox kDistanceBoxes[3] = {{"LenRoad", "Convoys", kMostSteps - 1},
-                                           {"LenTrack", "Trains", kMostSteps},
-                                           {"LenRiver", "Bargges", kMostSteps}};
+constexpr DistanceBox kDistanceBoxes[3] = {
+    {"LenRoad", "Convoys", kMostSteps - 1}, {"LenTrack", "Trains", kMostSteps}, {"LenRiver", "Bargges", kMostSteps}};
 
 // Every box is checked and every bad one named, in turn; true when all three are good.
 bool checkDistances(Context& cx) {
@@ -44,8 +42,7 @@ bool checkDistances(Context& cx) {
   for (const DistanceBox& box : kDistanceBoxes) {
     const double value = cx.params.number(box.control);
     std::string reason;
-    if (cx.params.text(box.control).empty() || !(value > 0))
-      reason = "All distances must be greater than 0.";
+    if (cx.params.text(box.control).empty() || !(value > 0)) reason = "All distances must be greater than 0.";
     else if (value != std::floor(value) || value > box.most)
       reason = std::string("The distance for ") + box.label + " must be a whole number from 1 to " +
                plainInteger(box.most) + ".";
@@ -61,8 +58,8 @@ struct Objects {
   std::vector<TrackObject> slots;
   HqTable hqs;
   long long trackCount = 0;
-  long long skipped = 0;    // objects without a position on the map
-  bool tooMany = false;     // more than kMostSlots objects qualified
+  long long skipped = 0;  // objects without a position on the map
+  bool tooMany = false;   // more than kMostSlots objects qualified
 };
 
 std::string upperCase(std::string text) {
@@ -149,7 +146,8 @@ Outcome MakeTracks_Click(Context& cx) {
 
   if (!checkDistances(cx)) return Outcome::EndedEarly;
   int distance[3];
-  for (int kind = 0; kind < 3; ++kind) distance[kind] = static_cast<int>(cx.params.number(kDistanceBoxes[kind].control));
+  for (int kind = 0; kind < 3; ++kind)
+    distance[kind] = static_cast<int>(cx.params.number(kDistanceBoxes[kind].control));
 
   std::string error;
   const auto objectText = readObjectFile(objectFile, error);
@@ -183,9 +181,9 @@ Outcome MakeTracks_Click(Context& cx) {
       const TrackWalk walk =
           walkTrack(object, written + (gmsRoad ? 1 : 0), objects.hqs, objectSamples, *elevation, *types);
       if (walk.deadEnd)
-        cx.host.showMessage("No suitable path found for " + object.leadToken + "." + kCrLf +
-                                "Will need to check this track manually.",
-                            Icon::Information);
+        cx.host.showMessage(
+            "No suitable path found for " + object.leadToken + "." + kCrLf + "Will need to check this track manually.",
+            Icon::Information);
       std::vector<TrackSample> points;
       for (long long p : trackPoints(walk, written))
         points.push_back({columnOfElevPos(p), rowOfElevPos(p), elevation->atPos(p)});

@@ -34,7 +34,8 @@ Outcome SetAltIntervals_Click(Context& cx) {
   for (int i = 0; i < 22; ++i) {
     const double next = static_cast<double>(running) + weight[i];
     if (next < -32768.0 || next > 32767.0)
-      return refuse(cx, "The running sum of the gap weights leaves -32768..32767 at gap box g" + std::to_string(i) + ".");
+      return refuse(cx,
+                    "The running sum of the gap weights leaves -32768..32767 at gap box g" + std::to_string(i) + ".");
     running = static_cast<long long>(next);
     const double x = cx.params.number("Text3");
     const double top = cx.params.number("Text25");

@@ -40,8 +40,7 @@ Outcome SetSubTypes_Click(Context& cx) {
     std::uint8_t subType = 0;
     if (types->bytes()[i] != 0) subType = static_cast<std::uint8_t>(std::floor(256.0f * cx.random.next()));
     subTypes.bytes()[i] = subType;
-    if ((i + 1) % kTypeSize == 0)
-      cx.host.setProgress(ProgressBar::Bar1, static_cast<int>(100 * (i + 1) / kTypeBytes));
+    if ((i + 1) % kTypeSize == 0) cx.host.setProgress(ProgressBar::Bar1, static_cast<int>(100 * (i + 1) / kTypeBytes));
   }
 
   output->write(subTypes.bytes());

@@ -82,7 +82,8 @@ TEST_F(BadInputTest, GridFilesThatAreEmptyShortOrLongAreReadAsFarAsTheyGo) {
     testing::writeBytes(file(suffix::kElevation), content);
     testing::writeBytes(file(suffix::kType), std::vector<std::uint8_t>(content.size() % 5000, 1));
     for (const auto& [command, sets] : kGridReaders) {
-      EXPECT_EQ(run(command, sets), Outcome::Completed) << command << " on " << content.size() << " bytes: " << firstLine();
+      EXPECT_EQ(run(command, sets), Outcome::Completed)
+          << command << " on " << content.size() << " bytes: " << firstLine();
       EXPECT_EQ(h.host.messages.back().icon, Icon::Information) << command;
     }
     // A longer elevation grid keeps its tail through Modify Terrain.
@@ -108,9 +109,10 @@ TEST_F(BadInputTest, ObjectFilesOfGarbageAreReadWithoutHarm) {
   };
   for (const auto& text : files) {
     writeObjects(text);
-    for (const auto& [command, sets] :
-         std::vector<std::pair<std::string, std::map<std::string, std::string>>>{
-             {"modify-terrain", {{"Check1", "1"}, {"Check3", "1"}}}, {"make-tracks", {}}, {"make-map", {{"MapOp3", "true"}}}}) {
+    for (const auto& [command, sets] : std::vector<std::pair<std::string, std::map<std::string, std::string>>>{
+             {"modify-terrain", {{"Check1", "1"}, {"Check3", "1"}}},
+             {"make-tracks", {}},
+             {"make-map", {{"MapOp3", "true"}}}}) {
       const Outcome outcome = run(command, sets);
       EXPECT_EQ(outcome, Outcome::Completed) << command << ": " << firstLine();
     }

@@ -3,9 +3,9 @@
 // message and the reason, and no file of the folder changes.
 #include <gtest/gtest.h>
 #ifndef _WIN32
-#include <cerrno>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cerrno>
 #endif
 
 #include <map>

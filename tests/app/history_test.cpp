@@ -11,9 +11,9 @@
 #include "app/history.h"
 #include "app/settings_file.h"
 #include "batch/batch.h"
+#include "demo/demo_terrain.h"
 #include "support/terrain_fixture.h"
 #include "terrain/file_io.h"
-#include "demo/demo_terrain.h"
 
 namespace quarnby {
 namespace {
@@ -41,7 +41,9 @@ const std::vector<Case> kWriters = {
     {"set-elevation-terragen", {}, {"Demo.elv"}},
     {"set-type", {}, {"Demo.typ"}},
     {"set-sub-types", {}, {"Demo.SYP"}},
-    {"modify-terrain", {{"LevelTerr", "1"}, {"Check1", "1"}, {"Check2", "1"}, {"Check3", "1"}}, {"Demo.elv", "Demo.typ", "Demo.SYP"}},
+    {"modify-terrain",
+     {{"LevelTerr", "1"}, {"Check1", "1"}, {"Check2", "1"}, {"Check3", "1"}},
+     {"Demo.elv", "Demo.typ", "Demo.SYP"}},
     {"make-tracks", {}, {"Demo.tra"}},
     {"make-map", {{"MapOp1", "true"}}, {"Demo_colormap.bmp"}},
     {"make-map", {{"MapOp2", "true"}}, {"Demo_roadmap.bmp"}},

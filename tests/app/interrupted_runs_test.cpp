@@ -28,7 +28,8 @@ struct InterruptedRuns : testing::TerrainFixture {
 
   std::vector<std::string> names() const {
     std::vector<std::string> found;
-    for (const auto& entry : std::filesystem::directory_iterator(folder)) found.push_back(entry.path().filename().string());
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+      found.push_back(entry.path().filename().string());
     std::sort(found.begin(), found.end());
     return found;
   }
@@ -78,7 +79,7 @@ TEST_F(InterruptedRuns, AFileSizeLimitIsAWriteFailureOfTheBatchProgram) {
   if (pid == 0) {
     ::dup2(out[1], 2);
     ::close(out[0]);
-    struct rlimit limit {100000, 100000};
+    const rlimit limit = {100000, 100000};
     ::setrlimit(RLIMIT_FSIZE, &limit);  // the type grid is 262,144 bytes
     const std::string config = (tmp.path() / "quarnby.cfg").string();
     ::execl(QUARNBY_BATCH_PROGRAM, "quarnby-batch", "--config", config.c_str(), folder.c_str(), "set-type", nullptr);
@@ -120,7 +121,8 @@ TEST_F(InterruptedRuns, TheNextOperationRemovesWhatKilledRunsLeft) {
 
 TEST_F(InterruptedRuns, ASecondRunWaitsForTheFolderThenSaysItIsBusy) {
   std::optional<platform::FolderLock> other;
-  ASSERT_EQ(platform::FolderLock::take(folder, std::chrono::milliseconds(0), other), platform::FolderLock::Result::Taken);
+  ASSERT_EQ(platform::FolderLock::take(folder, std::chrono::milliseconds(0), other),
+            platform::FolderLock::Result::Taken);
   EXPECT_EQ(runCommand(*findCommand("set-type"), h.cx), Outcome::EndedEarly);
   EXPECT_EQ(h.host.onlyMessage(), "The terrain folder is in use by another run of Quarnby:\r\n" + folder.string() +
                                       "\r\nTry again when that run has ended.");

@@ -70,10 +70,10 @@ struct PipelineTest : testing::TerrainFixture {
 TEST_F(PipelineTest, EveryButtonInOrderWorksOnTheDemoTerrain) {
   const std::string log = runPipeline();
   EXPECT_EQ(log.find("|early|"), std::string::npos) << log;
-  const std::map<std::string, std::uintmax_t> sizes = {
-      {"Demo.elv", 2097152},       {"Demo.typ", 262144},         {"Demo.SYP", 262144},
-      {"Demo_colormap.bmp", 1048676}, {"Demo_roadmap.bmp", 1048676}, {"Demo_objdots.bmp", 1048676},
-      {"Demo_elv.bmp", 1049656}};
+  const std::map<std::string, std::uintmax_t> sizes = {{"Demo.elv", 2097152},         {"Demo.typ", 262144},
+                                                       {"Demo.SYP", 262144},          {"Demo_colormap.bmp", 1048676},
+                                                       {"Demo_roadmap.bmp", 1048676}, {"Demo_objdots.bmp", 1048676},
+                                                       {"Demo_elv.bmp", 1049656}};
   for (const auto& [name, size] : sizes) {
     const auto file = folder / name;
     ASSERT_TRUE(std::filesystem::exists(file)) << name;

@@ -94,8 +94,8 @@ TEST_F(SettingsTest, DamagedFilesLoadWhatTheyCanAndKeepTheRest) {
   testing::writeText(h.cx.settingsFile, "6,9,x,-1\r\n\"a\",\"b\"\r\n");
   Form_Load(h.cx);
   EXPECT_EQ(h.params.choice("Combo1"), 6);
-  EXPECT_EQ(h.params.choice("Combo2"), 1);   // 9 is out of range: unchanged
-  EXPECT_EQ(h.params.choice("Combo3"), 5);   // x is not a number: unchanged
+  EXPECT_EQ(h.params.choice("Combo2"), 1);  // 9 is out of range: unchanged
+  EXPECT_EQ(h.params.choice("Combo3"), 5);  // x is not a number: unchanged
   EXPECT_EQ(h.params.choice("Combo4"), -1);
   EXPECT_EQ(h.params.choice("Combo5"), 5);   // "a" is no position
   EXPECT_EQ(h.params.text("Text4"), "307");  // never reached
@@ -199,9 +199,9 @@ TEST_F(SettingsTest, RandomEditsOfOneLineNeverStopStartUpNorTouchTheOtherLines) 
     for (int e = 0, edits = 1 + static_cast<int>(random() % 3); e < edits && !line.empty(); ++e) {
       const std::size_t at = random() % line.size();
       switch (random() % 3) {
-        case 0: line.erase(at, 1 + random() % 8); break;                      // fields dropped or cut
+        case 0: line.erase(at, 1 + random() % 8); break;                        // fields dropped or cut
         case 1: line.insert(at, 1, garbage[random() % garbage.size()]); break;  // garbage
-        case 2: std::swap(line[at], line[random() % line.size()]); break;      // swapped
+        case 2: std::swap(line[at], line[random() % line.size()]); break;       // swapped
       }
     }
     text.clear();
@@ -216,8 +216,9 @@ TEST_F(SettingsTest, RandomEditsOfOneLineNeverStopStartUpNorTouchTheOtherLines) 
         ASSERT_GE(run.params.choice(name), -1);
       }
       if (lineOf(name) != edited && name.rfind("Label", 0) != 0) {
-        ASSERT_EQ(run.params.valueText(name), defaults.at(name)) << name << " after editing line " << edited + 1
-                                                                  << ":\n" << text;
+        ASSERT_EQ(run.params.valueText(name), defaults.at(name))
+            << name << " after editing line " << edited + 1 << ":\n"
+            << text;
       }
     }
   }

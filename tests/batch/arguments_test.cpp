@@ -10,9 +10,11 @@ const Grammar& testGrammar() {
   static const Grammar g = [] {
     Grammar t;
     t.options = batchGrammar().options;
-    t.commands = {{"import", "reads the files", {{"--source", "FILE", "a file to read", keepForCommand},
-                                                 {"--fast", "", "take a short cut", keepForCommand}}},
-                  {"plain", "does the usual", {}}};
+    t.commands = {
+        {"import",
+         "reads the files",
+         {{"--source", "FILE", "a file to read", keepForCommand}, {"--fast", "", "take a short cut", keepForCommand}}},
+        {"plain", "does the usual", {}}};
     return t;
   }();
   return g;
@@ -38,7 +40,8 @@ struct Case {
 
 TEST(Arguments, CommandsTakeTheirOwnOptionsUpToTheNextCommand) {
   const std::vector<Case> cases = {
-      {{"F", "import", "--source", "a", "--fast", "--source", "--b", "plain", "import"}, "",
+      {{"F", "import", "--source", "a", "--fast", "--source", "--b", "plain", "import"},
+       "",
        "import[--source=a,--fast=,--source=--b] plain[] import[]"},
       {{"--yes", "F", "plain", "--config", "c.cfg", "import", "--set", "Text3=2"}, "", "plain[] import[]"},
       {{"F", "plain", "--source", "a"}, "unknown option '--source'", ""},

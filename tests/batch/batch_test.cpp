@@ -8,8 +8,8 @@
 
 #include "core/version.h"
 
-#include "support/temp_folder.h"
 #include "support/system_texts.h"
+#include "support/temp_folder.h"
 
 namespace quarnby {
 namespace {
@@ -59,14 +59,14 @@ TEST_F(BatchTest, SetsApplyAfterStartUpAndCommandsCarryTheParameters) {
 }
 
 TEST_F(BatchTest, UsageErrorsChangeNothing) {
-  for (const auto& args : std::vector<std::vector<std::string>>{
-           {"--config", config, folder, "save-settings", "no-such-command"},
-           {"--config", config, "--set", "Nope=1", folder, "save-settings"},
-           {"--config", config, "--set", "Check1=3", folder, "save-settings"},
-           {"--config", config, "--set", "Combo1", folder, "save-settings"},
-           {"--config", config, folder},
-           {"--bogus"},
-           {}}) {
+  for (const auto& args :
+       std::vector<std::vector<std::string>>{{"--config", config, folder, "save-settings", "no-such-command"},
+                                             {"--config", config, "--set", "Nope=1", folder, "save-settings"},
+                                             {"--config", config, "--set", "Check1=3", folder, "save-settings"},
+                                             {"--config", config, "--set", "Combo1", folder, "save-settings"},
+                                             {"--config", config, folder},
+                                             {"--bogus"},
+                                             {}}) {
     const auto r = run(args);
     EXPECT_EQ(r.status, 2);
     EXPECT_NE(r.err.find("--help"), std::string::npos);

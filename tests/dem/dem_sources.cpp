@@ -24,8 +24,8 @@ RasterLayout geographicLayout(double latSouth, double lonWest, double latNorth, 
 void writeRaster(const std::filesystem::path& file, const RasterLayout& layout,
                  const std::function<double(GeoPoint)>& height) {
   dem::initialiseGdal();
-  dem::Dataset ds(GDALCreate(GDALGetDriverByName("GTiff"), file.string().c_str(), layout.width, layout.height, layout.bands,
-                             GDT_Float32, nullptr));
+  dem::Dataset ds(GDALCreate(GDALGetDriverByName("GTiff"), file.string().c_str(), layout.width, layout.height,
+                             layout.bands, GDT_Float32, nullptr));
   if (!ds) throw std::runtime_error("cannot write " + file.string());
   auto gt = layout.geoTransform;
   GDALSetGeoTransform(ds.get(), gt.data());

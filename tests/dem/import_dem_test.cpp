@@ -69,7 +69,8 @@ TEST_F(DemImport, SourcesInAnyProjectionLandOnTheSurfaceNorthUpWithTheCentreSamp
       {"geographic, coarser than the grid (bilinear)",
        [](DemImport& t) { t.source("geo.tif", testing::geographicLayout(44.5, 6.0, 48.5, 10.0, 0.01)); }, surface, 1.0},
       {"geographic, finer than the grid (average)",
-       [](DemImport& t) { t.source("fine.tif", testing::geographicLayout(45.5, 6.5, 47.5, 9.5, 0.002)); }, surface, 2.0},
+       [](DemImport& t) { t.source("fine.tif", testing::geographicLayout(45.5, 6.5, 47.5, 9.5, 0.002)); }, surface,
+       2.0},
       {"UTM zone 32 north, 1 km cells",
        [](DemImport& t) {
          RasterLayout utm;
@@ -127,7 +128,7 @@ TEST_F(DemImport, SourcesInAnyProjectionLandOnTheSurfaceNorthUpWithTheCentreSamp
         EXPECT_NEAR(metresAt(column, row), expected, k.tolerance) << "column " << column << ", row " << row;
         negativeSeen = negativeSeen || expected < -1.0;
       }
-    EXPECT_TRUE(negativeSeen);  // land below the sea kept its height
+    EXPECT_TRUE(negativeSeen);       // land below the sea kept its height
     EXPECT_EQ(metresAt(0, 0), 0.0);  // no source reaches the south-west corner: the sea
     EXPECT_NE(message().find("of the theatre; it lies at sea level."), std::string::npos) << message();
   }
@@ -169,8 +170,8 @@ TEST_F(DemImport, FindUnitsChangesNothingAndSetElevationGivesTheSurfaceInFeet) {
 }
 
 TEST_F(DemImport, WithoutACentreTheTheatreCentresOnTheSources) {
-  source("geo.tif", testing::geographicLayout(kCentre.lat - 1.0, kCentre.lon - 1.5, kCentre.lat + 1.0,
-                                            kCentre.lon + 1.5, 0.01));
+  source("geo.tif",
+         testing::geographicLayout(kCentre.lat - 1.0, kCentre.lon - 1.5, kCentre.lat + 1.0, kCentre.lon + 1.5, 0.01));
   ASSERT_EQ(ImportDem_Click(h.cx, request), Outcome::Completed) << message();
   EXPECT_NEAR(metresAt(512, 512), surface(kCentre), 0.5);
 }

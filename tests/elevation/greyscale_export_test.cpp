@@ -111,10 +111,10 @@ TEST_F(ElevationPipeline, TheBatchProgramImportsAndExportsInOneCall) {
   field.at(400, 500) = -400;
   writeTerragen(field);
   std::ostringstream out, err;
-  const int status = runBatch({"--config", (tmp.path() / "quarnby.cfg").string(), "--yes", "--set", "MaxAlt=14000",
-                               "--set", "InvFileOrder=0", folder.string(), "find-units-terragen", "set-elevation-terragen",
-                               "export-greyscale", "show-params"},
-                              out, err);
+  const int status = runBatch(
+      {"--config", (tmp.path() / "quarnby.cfg").string(), "--yes", "--set", "MaxAlt=14000", "--set", "InvFileOrder=0",
+       folder.string(), "find-units-terragen", "set-elevation-terragen", "export-greyscale", "show-params"},
+      out, err);
   EXPECT_EQ(status, 0) << err.str();
   EXPECT_NE(out.str().find("MaxUnits= 1000\n"), std::string::npos);
   EXPECT_NE(out.str().find("MinUnits=-100\n"), std::string::npos);

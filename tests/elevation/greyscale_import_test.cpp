@@ -32,13 +32,13 @@ struct GreyscaleImport : testing::TerrainFixture {
 };
 
 TEST_F(GreyscaleImport, ConvertsAboveGsAndSmoothsBelowWithACentreWeightedBand) {
-  pixel(10, 20) = 255;   // 14000 feet, and the maximum
-  pixel(30, 30) = 205;   // above g_s: direct
-  pixel(50, 30) = 204;   // above 0.95 g_s: (3 x 204 + 0) / 11
+  pixel(10, 20) = 255;  // 14000 feet, and the maximum
+  pixel(30, 30) = 205;  // above g_s: direct
+  pixel(50, 30) = 204;  // above 0.95 g_s: (3 x 204 + 0) / 11
   pixel(70, 30) = 195;
-  pixel(90, 30) = 194;   // plain: 194 / 9
-  pixel(0, 0) = 100;     // a corner averages four pixels
-  pixel(0, 500) = 100;   // an edge six
+  pixel(90, 30) = 194;  // plain: 194 / 9
+  pixel(0, 0) = 100;    // a corner averages four pixels
+  pixel(0, 500) = 100;  // an edge six
   for (int r = 199; r <= 201; ++r)
     for (int c = 199; c <= 201; ++c) pixel(r, c) = 200;
   const auto grid = run();

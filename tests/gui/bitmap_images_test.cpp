@@ -70,8 +70,8 @@ class BitmapImagesTest : public QObject {
     const QImage image = load(suffix::kColourMap);
     QCOMPARE(image.size(), QSize(1024, 1024));
     QCOMPARE(image.format(), QImage::Format_Indexed8);
-    QCOMPARE(image.pixel(0, 1023), qRgb(0xD9, 0x9E, 0x67));  // above 9000 feet
-    QCOMPARE(image.pixel(1, 1023), qRgb(0xC5, 0xDA, 0xB3));  // 1000 to 2000 feet
+    QCOMPARE(image.pixel(0, 1023), qRgb(0xD9, 0x9E, 0x67));   // above 9000 feet
+    QCOMPARE(image.pixel(1, 1023), qRgb(0xC5, 0xDA, 0xB3));   // 1000 to 2000 feet
     QCOMPARE(image.pixel(500, 500), qRgb(0xD1, 0xD8, 0xE5));  // water
   }
 

@@ -1,8 +1,8 @@
 #include <QApplication>
 #include <QComboBox>
-#include <QMouseEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QTreeWidget>
 
 #include "gui/directory_list.h"

@@ -17,12 +17,13 @@ using quarnby::testing::WindowFixture;
 
 namespace {
 
-const char* const kButtons[14][2] = {
-    {"Command1", "Set Type"},       {"SetAltIntervals", "Set"},      {"SetSubTypes", "Set Sub-Types"},
-    {"Command2", "Modify Terrain"}, {"ToggleChecks", "Toggle"},      {"FindMaxMinUnits", "Find Units"},
-    {"SetElv", "Set Elevation"},    {"FindMaxMinUnitsBmp", "Find Units"}, {"SetElvGrey", "Set Elevation"},
-    {"ExpBmp", "Export"},           {"Command3", "Make Map"},        {"MakeTracks", "Make Tracks"},
-    {"SaveConfig", "Save"},         {"ReloadConfig", "Re-Load"}};
+const char* const kButtons[14][2] = {{"Command1", "Set Type"},         {"SetAltIntervals", "Set"},
+                                     {"SetSubTypes", "Set Sub-Types"}, {"Command2", "Modify Terrain"},
+                                     {"ToggleChecks", "Toggle"},       {"FindMaxMinUnits", "Find Units"},
+                                     {"SetElv", "Set Elevation"},      {"FindMaxMinUnitsBmp", "Find Units"},
+                                     {"SetElvGrey", "Set Elevation"},  {"ExpBmp", "Export"},
+                                     {"Command3", "Make Map"},         {"MakeTracks", "Make Tracks"},
+                                     {"SaveConfig", "Save"},           {"ReloadConfig", "Re-Load"}};
 
 std::vector<std::string> switches(const WindowFixture& f) {
   std::vector<std::string> values;
@@ -88,14 +89,33 @@ class FormTest : public QObject {
     for (int i = 0; i < 26; ++i) QCOMPARE(shown.at("Combo" + std::to_string(i + 1)), std::to_string(types[i]));
     QCOMPARE(f.find<QComboBox>("Combo7")->currentText(), QStringLiteral("Grassy Rock"));
     QCOMPARE(f.find<QComboBox>("Combo7")->count(), 7);
-    const std::map<std::string, std::string> others = {
-        {"Text3", "1.5"},        {"MaxUnits", "0"},       {"slUnits", "0"},       {"MinUnits", "0"},
-        {"MaxAlt", "1400"},      {"unitExp", "2"},        {"MaxSmothAlt", "3000"}, {"InvFileOrder", "1"},
-        {"MapSize256", "true"},  {"MapSize512", "false"}, {"slUnitsBmp", "0"},    {"maxUbmp", "255"},
-        {"minUbmp", "0"},        {"PreserveZeros", "1"},  {"MaxFarmGrade", "8"},  {"LevelTerr", "1"},
-        {"Check1", "0"},         {"Check2", "1"},         {"Check3", "0"},        {"MapOp1", "true"},
-        {"MapOp2", "false"},     {"MapOp3", "false"},     {"LenRoad", "8"},       {"LenTrack", "10"},
-        {"LenRiver", "3"},       {"LabelTer", "Use 'Europe.ter'"}, {"LabelBmp", "Use 'Europe_elv.bmp'"}};
+    const std::map<std::string, std::string> others = {{"Text3", "1.5"},
+                                                       {"MaxUnits", "0"},
+                                                       {"slUnits", "0"},
+                                                       {"MinUnits", "0"},
+                                                       {"MaxAlt", "1400"},
+                                                       {"unitExp", "2"},
+                                                       {"MaxSmothAlt", "3000"},
+                                                       {"InvFileOrder", "1"},
+                                                       {"MapSize256", "true"},
+                                                       {"MapSize512", "false"},
+                                                       {"slUnitsBmp", "0"},
+                                                       {"maxUbmp", "255"},
+                                                       {"minUbmp", "0"},
+                                                       {"PreserveZeros", "1"},
+                                                       {"MaxFarmGrade", "8"},
+                                                       {"LevelTerr", "1"},
+                                                       {"Check1", "0"},
+                                                       {"Check2", "1"},
+                                                       {"Check3", "0"},
+                                                       {"MapOp1", "true"},
+                                                       {"MapOp2", "false"},
+                                                       {"MapOp3", "false"},
+                                                       {"LenRoad", "8"},
+                                                       {"LenTrack", "10"},
+                                                       {"LenRiver", "3"},
+                                                       {"LabelTer", "Use 'Europe.ter'"},
+                                                       {"LabelBmp", "Use 'Europe_elv.bmp'"}};
     for (const auto& [name, value] : others) QCOMPARE(shown.at(name), value);
 
     // Buttons with their captions (the mnemonic marks aside), bars, folder controls.
@@ -143,7 +163,10 @@ class FormTest : public QObject {
       if (!w->isVisible() || w->minimumSizeHint().isEmpty()) continue;
       const QSize wanted = w->minimumSizeHint().boundedTo(w->maximumSize());
       QVERIFY2(w->width() >= wanted.width() && w->height() >= wanted.height(),
-               qPrintable(QStringLiteral("%1 (%2) %3x%4").arg(w->objectName(), w->metaObject()->className()).arg(w->width()).arg(w->height())));
+               qPrintable(QStringLiteral("%1 (%2) %3x%4")
+                              .arg(w->objectName(), w->metaObject()->className())
+                              .arg(w->width())
+                              .arg(w->height())));
     }
   }
 
@@ -334,9 +357,10 @@ class FormTest : public QObject {
     {
       QFile cfg(QStringLiteral("quarnby.cfg"));
       QVERIFY(cfg.open(QIODevice::WriteOnly));
-      cfg.write("6,6,6,6,6,6,6,6,6,6,6,6,6,6,6,6,6,6,6,6,6,6,6,6,6,6\r\n"
-                "\" 1\",\" 2\",\" 3\",\" 4\",\" 5\",\" 6\",\" 7\",\" 8\",\" 9\",\" 10\",\" 11\",\" 12\","
-                "\" 13\",\" 14\",\" 15\",\" 16\",\" 17\",\" 18\",\" 19\",\" 20\",\" 21\",\" 22\"\r\n");
+      cfg.write(
+          "6,6,6,6,6,6,6,6,6,6,6,6,6,6,6,6,6,6,6,6,6,6,6,6,6,6\r\n"
+          "\" 1\",\" 2\",\" 3\",\" 4\",\" 5\",\" 6\",\" 7\",\" 8\",\" 9\",\" 10\",\" 11\",\" 12\","
+          "\" 13\",\" 14\",\" 15\",\" 16\",\" 17\",\" 18\",\" 19\",\" 20\",\" 21\",\" 22\"\r\n");
     }
     MainWindow window(pathOf(work.path()));
     window.startUp();

@@ -37,7 +37,8 @@ class HostTest : public QObject {
   void lineBreaksShowAsLineBreaks() {
     QCOMPARE(displayText("Can't open the Elevation File:\r\nC:\\T\\T.elv\r\nNot found"),
              QStringLiteral("Can't open the Elevation File:\nC:\\T\\T.elv\nNot found"));
-    QCOMPARE(displayText("Can't open the file:\rquarnby.cfg\rDenied"), QStringLiteral("Can't open the file:\nquarnby.cfg\nDenied"));
+    QCOMPARE(displayText("Can't open the file:\rquarnby.cfg\rDenied"),
+             QStringLiteral("Can't open the file:\nquarnby.cfg\nDenied"));
     QCOMPARE(displayText("a\r\rb\r\n\r\nc\r"), QStringLiteral("a\n\nb\n\nc\n"));
     QCOMPARE(displayText("caf\xe9"), QString::fromUtf8("caf\xc3\xa9"));  // 8-bit text as Latin-1
     // A file name in a message shows as the file system spells it.

@@ -106,7 +106,8 @@ class OperationsTest : public QObject {
     auto press = [&](const char* button) {
       d.click(button);
       QVERIFY2(!d.boxes.empty(), button);
-      for (const auto& box : d.boxes) QVERIFY2(box.icon != Icon::Critical, qPrintable(QString(button) + ": " + box.text));
+      for (const auto& box : d.boxes)
+        QVERIFY2(box.icon != Icon::Critical, qPrintable(QString(button) + ": " + box.text));
     };
     auto choose = [&](const char* name) {
       QTest::mouseClick(d.window->findChild<QAbstractButton*>(QLatin1String(name)), Qt::LeftButton);
@@ -165,7 +166,8 @@ class OperationsTest : public QObject {
 
     d.click("Undo");
     QCOMPARE(d.boxes.size(), std::size_t(1));
-    QVERIFY2(d.boxes[0].text.startsWith(QStringLiteral("Undone: Set Type (Demo.typ) at ")), qPrintable(d.boxes[0].text));
+    QVERIFY2(d.boxes[0].text.startsWith(QStringLiteral("Undone: Set Type (Demo.typ) at ")),
+             qPrintable(d.boxes[0].text));
     QVERIFY(!QFile::exists(typ));  // Set Type made it, so undoing removes it
     QVERIFY(redo->isEnabled());
     QVERIFY(redo->toolTip().startsWith(QStringLiteral("Redo Set Type (Demo.typ) at ")));

@@ -4,10 +4,10 @@
 #include <QCheckBox>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
-#include <QRadioButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QWheelEvent>
@@ -94,8 +94,8 @@ void PreviewTest::initTestCase() {
   std::vector<TrackSample> road, railway;
   for (int c = peakColumn_ - 40; c <= peakColumn_; ++c) road.push_back({c, peakRow_, 0});
   for (int r = peakRow_ + 5; r <= peakRow_ + 60; ++r) railway.push_back({peakColumn_ + 10, r, 0});
-  writeFile(folder() / "Demo.tra", trackCountLine(2) + trackRecordText(kRoad, "A01GMS", road) +
-                                       trackRecordText(kRailway, "A01HQT", railway));
+  writeFile(folder() / "Demo.tra",
+            trackCountLine(2) + trackRecordText(kRoad, "A01GMS", road) + trackRecordText(kRailway, "A01HQT", railway));
 }
 
 std::unique_ptr<PreviewWindow> PreviewTest::openPreview() {
@@ -149,11 +149,10 @@ void PreviewTest::readsOutTheSampleUnderTheCursor() {
   QTest::mouseMove(&canvas, canvas.viewPointOf(700, 300).toPoint());
   const std::string type = preview::typeName(types_.at(350, 150));
   QVERIFY(!type.empty());
-  QCOMPARE(window->statusText().toStdString(),
-           "Row 700, column 300    X -559,680 ft, Z 496,320 ft    Elevation " +
-               preview::groupedNumber(elevation_.at(700, 300)) + " ft    Type " + type + " (" +
-               std::to_string(types_.at(350, 150)) + "), sub-type " +
-               std::to_string(window->terrain().subTypes.data->at(350, 150)));
+  QCOMPARE(window->statusText().toStdString(), "Row 700, column 300    X -559,680 ft, Z 496,320 ft    Elevation " +
+                                                   preview::groupedNumber(elevation_.at(700, 300)) + " ft    Type " +
+                                                   type + " (" + std::to_string(types_.at(350, 150)) + "), sub-type " +
+                                                   std::to_string(window->terrain().subTypes.data->at(350, 150)));
   // One sample to the north-east.
   QTest::mouseMove(&canvas, canvas.viewPointOf(701, 301).toPoint());
   QVERIFY(window->statusText().startsWith("Row 701, column 301    X -557,040 ft, Z 498,960 ft"));
@@ -317,7 +316,12 @@ void PreviewTest::opensBesideTheMainWindowOrOverIt() {
   };
   for (const auto& c : cases) {
     const QRect place = besideRect(c.main, screen, wanted, c.minimum);
-    QVERIFY2(place == c.place, qPrintable(QString("%1: %2,%3 %4x%5").arg(c.what).arg(place.x()).arg(place.y()).arg(place.width()).arg(place.height())));
+    QVERIFY2(place == c.place, qPrintable(QString("%1: %2,%3 %4x%5")
+                                              .arg(c.what)
+                                              .arg(place.x())
+                                              .arg(place.y())
+                                              .arg(place.width())
+                                              .arg(place.height())));
     QVERIFY2(screen.contains(place), c.what);
   }
 

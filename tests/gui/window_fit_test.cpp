@@ -64,7 +64,8 @@ class WindowFitTest : public QObject {
     auto* label = f.find<ElidedLabel>("LabelTer");
     QCOMPARE(label->text(), QStringLiteral("Use '") + name + QStringLiteral(".ter'"));
     QVERIFY(label->shownText().contains(QChar(0x2026)));
-    QVERIFY(label->shownText().startsWith(QStringLiteral("Use 'N")) && label->shownText().endsWith(QStringLiteral(".ter'")));
+    QVERIFY(label->shownText().startsWith(QStringLiteral("Use 'N")) &&
+            label->shownText().endsWith(QStringLiteral(".ter'")));
     QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), label->mapToGlobal(QPoint(2, 2)));
     QApplication::sendEvent(label, &help);
     QCOMPARE(QToolTip::text(), label->text());
@@ -84,12 +85,13 @@ class WindowFitTest : public QObject {
     WindowFixture f;
     showOn(f, kSmall);
     // Each bar under its button, the distance head over its fields, Preview in its block.
-    const char* const pairs[][2] = {{"SetElv", "ProgressBar1"},   {"Command3", "ProgressBar2"},
+    const char* const pairs[][2] = {{"SetElv", "ProgressBar1"},     {"Command3", "ProgressBar2"},
                                     {"MakeTracks", "ProgressBar3"}, {"LenRoad", "DistanceHead"},
                                     {"ReloadConfig", "Preview"},    {"SetElv", "ImportDem"}};
     const auto offsets = [&] {
       std::vector<QPoint> found;
-      for (const auto& [anchor, other] : pairs) found.push_back(inWindow(f, other).topLeft() - inWindow(f, anchor).topLeft());
+      for (const auto& [anchor, other] : pairs)
+        found.push_back(inWindow(f, other).topLeft() - inWindow(f, anchor).topLeft());
       return found;
     };
     const auto laidOut = offsets();
@@ -127,7 +129,9 @@ class WindowFitTest : public QObject {
       PreviewWindow* preview = f.window->preview();
       QVERIFY(QTest::qWaitForWindowExposed(preview));
       const QRect place = preview->frameGeometry();
-      QVERIFY2(screen.contains(place), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(place.x()).arg(place.y()).arg(place.width()).arg(place.height())));
+      QVERIFY2(screen.contains(place),
+               qPrintable(
+                   QStringLiteral("%1,%2 %3x%4").arg(place.x()).arg(place.y()).arg(place.width()).arg(place.height())));
       // Beside the main window where there is room for it.
       if (screen == kLarge) QVERIFY(!place.intersects(f.window->frameGeometry()));
       // The legend and every switch and button show whole.
@@ -186,7 +190,11 @@ int main(int argc, char** argv) {
   if (!screens.open()) return 1;
   const auto screen = [](const char* name, const QRect& r) {
     return QStringLiteral(R"({"name": "%1", "x": %2, "y": %3, "width": %4, "height": %5, "logicalDpi": 96})")
-        .arg(QLatin1String(name)).arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+        .arg(QLatin1String(name))
+        .arg(r.x())
+        .arg(r.y())
+        .arg(r.width())
+        .arg(r.height());
   };
   screens.write(QStringLiteral(R"({"screens": [%1, %2, %3]})")
                     .arg(screen("small", kSmall), screen("large", kLarge), screen("scaled", kScaled))

@@ -7,11 +7,11 @@
 #include <sstream>
 
 #include "batch/batch.h"
+#include "support/system_texts.h"
 #include "support/terrain_fixture.h"
 #include "terrain/file_io.h"
 #include "terrain/grids.h"
 #include "terrain/track_file.h"
-#include "support/system_texts.h"
 
 namespace quarnby {
 namespace {
@@ -75,7 +75,8 @@ class MakeMap : public testing::TerrainFixture {
   static std::vector<std::tuple<int, int, int>> marks(const std::vector<std::uint8_t>& image) {
     std::vector<std::tuple<int, int, int>> found;
     for (std::size_t i = kPixels; i < kPixels + 1048576; ++i)
-      if (image[i] != 0) found.emplace_back(static_cast<int>((i - kPixels) / 1024), static_cast<int>((i - kPixels) % 1024), image[i]);
+      if (image[i] != 0)
+        found.emplace_back(static_cast<int>((i - kPixels) / 1024), static_cast<int>((i - kPixels) % 1024), image[i]);
     return found;
   }
 
@@ -108,16 +109,19 @@ TEST_F(MakeMap, HeaderPaletteAndTrailerOfEveryKind) {
     EXPECT_EQ(le32(b, 50), 11u);
     // Palette entries are blue, green, red, 0.
     const std::vector<std::uint8_t> palette(b.begin() + 58, b.begin() + 98);
-    EXPECT_EQ(palette, (std::vector<std::uint8_t>{0xBD, 0xE2, 0xD4, 0, 0xB3, 0xDA, 0xC5, 0, 0xCD, 0xF1, 0xF7, 0,
-                                                  0xA3, 0xE4, 0xF1, 0, 0x85, 0xC7, 0xE8, 0, 0x82, 0xB1, 0xE1, 0,
-                                                  0x67, 0x9E, 0xD9, 0, 0x63, 0x63, 0x63, 0, 0x02, 0x02, 0x02, 0,
-                                                  0, 0, 0, 0}));
+    EXPECT_EQ(palette, (std::vector<std::uint8_t>{0xBD, 0xE2, 0xD4, 0,    0xB3, 0xDA, 0xC5, 0,    0xCD, 0xF1,
+                                                  0xF7, 0,    0xA3, 0xE4, 0xF1, 0,    0x85, 0xC7, 0xE8, 0,
+                                                  0x82, 0xB1, 0xE1, 0,    0x67, 0x9E, 0xD9, 0,    0x63, 0x63,
+                                                  0x63, 0,    0x02, 0x02, 0x02, 0,    0,    0,    0,    0}));
     EXPECT_EQ(b[kImageBytes - 2], 0);
     EXPECT_EQ(b[kImageBytes - 1], 0);
   }
-  EXPECT_EQ(std::vector<std::uint8_t>(colour.begin() + 54, colour.begin() + 58), (std::vector<std::uint8_t>{0xE5, 0xD8, 0xD1, 0}));
-  EXPECT_EQ(std::vector<std::uint8_t>(road.begin() + 54, road.begin() + 58), (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF, 0}));
-  EXPECT_EQ(std::vector<std::uint8_t>(dots.begin() + 54, dots.begin() + 58), (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF, 0}));
+  EXPECT_EQ(std::vector<std::uint8_t>(colour.begin() + 54, colour.begin() + 58),
+            (std::vector<std::uint8_t>{0xE5, 0xD8, 0xD1, 0}));
+  EXPECT_EQ(std::vector<std::uint8_t>(road.begin() + 54, road.begin() + 58),
+            (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF, 0}));
+  EXPECT_EQ(std::vector<std::uint8_t>(dots.begin() + 54, dots.begin() + 58),
+            (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF, 0}));
 }
 
 TEST_F(MakeMap, SeaLevelIsWaterOrLowLandByTheTypeGrid) {
@@ -128,9 +132,9 @@ TEST_F(MakeMap, SeaLevelIsWaterOrLowLandByTheTypeGrid) {
 }
 
 TEST_F(MakeMap, ColourBandsByStrictlyGreaterTests) {
-  const std::pair<std::int16_t, int> cases[] = {{1000, 1}, {1001, 2}, {2000, 2}, {2001, 3}, {3001, 4},  {4500, 4},
-                                                {5000, 4}, {5001, 5}, {7000, 5}, {7001, 6}, {9000, 6},  {9001, 7},
-                                                {32767, 7}, {1, 1},   {-5, 1},   {-32768, 1}};
+  const std::pair<std::int16_t, int> cases[] = {{1000, 1},  {1001, 2}, {2000, 2}, {2001, 3},  {3001, 4}, {4500, 4},
+                                                {5000, 4},  {5001, 5}, {7000, 5}, {7001, 6},  {9000, 6}, {9001, 7},
+                                                {32767, 7}, {1, 1},    {-5, 1},   {-32768, 1}};
   int column = 0;
   for (const auto& [e, index] : cases) elev.set(0, column++, e);
   elev.set(1023, 1023, 4000);  // the top right corner of the picture
@@ -146,7 +150,7 @@ TEST_F(MakeMap, ColourBandsByStrictlyGreaterTests) {
 }
 
 TEST_F(MakeMap, RoadsAlongRowsAndColumnsBothEndsIncluded) {
-  const auto image = roadMap("3\r\n" + trackRecord({at(5, 10), at(5, 3)}) +      // eight pixels of row 5
+  const auto image = roadMap("3\r\n" + trackRecord({at(5, 10), at(5, 3)}) +       // eight pixels of row 5
                              trackRecord({at(20, 7), at(24, 7), at(24, 9)}) +     // up column 7, then east
                              trackRecord({at(40, 40), at(41, 41), at(41, 41)}));  // diagonal, then standing still
   std::vector<std::tuple<int, int, int>> expected;
@@ -181,10 +185,10 @@ TEST_F(MakeMap, RoadMapOfATrackFileAsMakeTracksWritesIt) {
 TEST_F(MakeMap, RoadsOffTheGridAreLeftOutPixelByPixel) {
   std::vector<std::string> long_track;
   for (int i = 0; i < 12; ++i) long_track.push_back(at(600 + 2 * (i / 2), 600 + 2 * ((i + 1) / 2)));  // a staircase
-  const auto image = roadMap("5\r\n" + trackRecord({at(9, 1020), at(9, 1100)}) +
-                             trackRecord({at(11, -30), at(11, 2)}) + trackRecord({at(2000, 5), at(2000, 9)}) +
-                             trackRecord({at(30, 30), "abc,0," + feet(30), at(30, 40), at(30, 45)}) +
-                             trackRecord(long_track));
+  const auto image =
+      roadMap("5\r\n" + trackRecord({at(9, 1020), at(9, 1100)}) + trackRecord({at(11, -30), at(11, 2)}) +
+              trackRecord({at(2000, 5), at(2000, 9)}) +
+              trackRecord({at(30, 30), "abc,0," + feet(30), at(30, 40), at(30, 45)}) + trackRecord(long_track));
   std::vector<std::tuple<int, int, int>> expected;
   for (int c = 1020; c <= 1023; ++c) expected.emplace_back(9, c, 8);
   for (int c = 0; c <= 2; ++c) expected.emplace_back(11, c, 8);
@@ -206,18 +210,41 @@ TEST_F(MakeMap, RoadsOffTheGridAreLeftOutPixelByPixel) {
 TEST_F(MakeMap, OneDotPerObjectByItsCode) {
   const auto image = objectDots(
       "Objects,12\r\n"
-      "A01HQT,\"HQ, north\"," + feet(10) + ",500," + feet(20) + ",0,0,0\r\n"
-      "G07GMS,GUN," + feet(11) + ",0," + feet(20) + "\r\n"
-      "B01TWN,Town," + feet(12) + ",0," + feet(20) + "\r\n"
-      "C01CIT,City," + feet(13) + ",0," + feet(20) + "\r\n"
-      "D01AAF,LAFLD0," + feet(14) + ".9,0," + feet(20) + ".9,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16\r\n"
-      "note,E01BAF,SAFLD0," + feet(15) + ",0," + feet(20) + "\r\n"   // a code in a later field starts a record
-      "HQT,x," + feet(16) + ",0," + feet(20) + "\r\n"                // the code must be characters 4 to 6
-      "F01FUF,Depot,far,0," + feet(20) + "\r\n"                      // no position
-      "F02FUF,Depot," + feet(17) + ",0,north\r\n"
-      "H01RDF,Radar,3000000,0," + feet(20) + "\r\n"                  // beyond the grid
-      "K01TWN,Town," + feet(10) + ",0," + feet(21) + "\r\n"
-      "K02GMS,Gun," + feet(10) + ",0," + feet(21) + "\r\n");         // covers the town before it
+      "A01HQT,\"HQ, north\"," +
+      feet(10) + ",500," + feet(20) +
+      ",0,0,0\r\n"
+      "G07GMS,GUN," +
+      feet(11) + ",0," + feet(20) +
+      "\r\n"
+      "B01TWN,Town," +
+      feet(12) + ",0," + feet(20) +
+      "\r\n"
+      "C01CIT,City," +
+      feet(13) + ",0," + feet(20) +
+      "\r\n"
+      "D01AAF,LAFLD0," +
+      feet(14) + ".9,0," + feet(20) +
+      ".9,1,2,3,4,5,6,7,8,9,10,11,12,13,14,15,16\r\n"
+      "note,E01BAF,SAFLD0," +
+      feet(15) + ",0," + feet(20) +
+      "\r\n"  // a code in a later field starts a record
+      "HQT,x," +
+      feet(16) + ",0," + feet(20) +
+      "\r\n"  // the code must be characters 4 to 6
+      "F01FUF,Depot,far,0," +
+      feet(20) +
+      "\r\n"  // no position
+      "F02FUF,Depot," +
+      feet(17) +
+      ",0,north\r\n"
+      "H01RDF,Radar,3000000,0," +
+      feet(20) +
+      "\r\n"  // beyond the grid
+      "K01TWN,Town," +
+      feet(10) + ",0," + feet(21) +
+      "\r\n"
+      "K02GMS,Gun," +
+      feet(10) + ",0," + feet(21) + "\r\n");  // covers the town before it
   const std::vector<std::tuple<int, int, int>> expected = {{20, 10, 2}, {20, 11, 9}, {20, 12, 7}, {20, 13, 2},
                                                            {20, 14, 2}, {20, 15, 2}, {21, 10, 9}};
   EXPECT_EQ(marks(image), expected);

@@ -109,7 +109,8 @@ TEST(PreviewImages, NorthUpOnePixelPerSample) {
 TEST(PreviewImages, TypesLitSoftlyByTheRelief) {
   ElevationGrid grid = flatAt(0);
   for (int r = 0; r < kElevSize; ++r)
-    for (int c = 0; c < kElevSize; ++c) grid.set(r, c, static_cast<std::int16_t>(r < 512 ? 0 : std::clamp(9000 + 60 * (r - c), 100, 30000)));
+    for (int c = 0; c < kElevSize; ++c)
+      grid.set(r, c, static_cast<std::int16_t>(r < 512 ? 0 : std::clamp(9000 + 60 * (r - c), 100, 30000)));
   CellGrid types;
   for (int tr = 0; tr < kTypeSize; ++tr)
     for (int tc = 0; tc < kTypeSize; ++tc) types.set(tr, tc, 1);

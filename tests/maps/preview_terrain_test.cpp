@@ -24,7 +24,8 @@ TEST(PreviewTerrain, EveryFileMissingGivesEmptyLayersNamedByTheirFile) {
   EXPECT_EQ(terrain.tracks.note, "No Demo.tra");
   EXPECT_EQ(terrain.sites.note, "No Demo.oba");
   // The read-out still names the place.
-  EXPECT_EQ(readout(terrain, 0, 1023), "Row 0, column 1023    X 1,349,040 ft, Z -1,351,680 ft    Elevation -    Type -");
+  EXPECT_EQ(readout(terrain, 0, 1023),
+            "Row 0, column 1023    X 1,349,040 ft, Z -1,351,680 ft    Elevation -    Type -");
 
   // No folder at all (the file system's root has no base name).
   EXPECT_EQ(loadPreviewTerrain("/").types.note, "No terrain folder");
@@ -63,8 +64,9 @@ TEST(PreviewTerrain, ReadoutNamesTypeSubTypeAndSite) {
   terrain.subTypes.data.emplace();
   terrain.subTypes.data->set(256, 256, 200);
   const Site site{SiteKind::Airfield, "GERAAF", "LAFLD0", {512, 512}};
-  EXPECT_EQ(readout(terrain, 512, 512, &site),
-            "Row 512, column 512    X 0 ft, Z 0 ft    Elevation -40 ft    Type Grassy Rock (2), sub-type 200    GERAAF LAFLD0");
+  EXPECT_EQ(
+      readout(terrain, 512, 512, &site),
+      "Row 512, column 512    X 0 ft, Z 0 ft    Elevation -40 ft    Type Grassy Rock (2), sub-type 200    GERAAF LAFLD0");
   EXPECT_EQ(groupedNumber(0), "0");
   EXPECT_EQ(groupedNumber(999), "999");
   EXPECT_EQ(groupedNumber(-1000), "-1,000");
@@ -77,10 +79,11 @@ TEST(PreviewTerrain, TracksBySampleAndKindSplitWherePointsHaveNoPosition) {
   std::string text = trackCountLine(3) + trackRecordText(kRoad, "GERGMS01", road);
   text += trackRecordText(kRiver, "GERGMS02", road);
   // A railway whose middle point has no position: two lines, the lone last point kept.
-  text += "1,Type\r\n0,Flags\r\n-1,ResourceType\r\n0,DestFieldIndex\r\n-1,SourceFieldOrObjectIndex\r\n"
-          "5280.000000,SrcRadius\r\n5280.000000,DestRadius\r\nTrain Track to X\r\n4,PntCnt\r\n" +
-          feet(10) + ",0," + feet(20) + "\r\n" + feet(11) + ",0," + feet(20) + "\r\nx,0,5\r\n" + feet(12) + ",0," +
-          feet(30) + "\r\n";
+  text +=
+      "1,Type\r\n0,Flags\r\n-1,ResourceType\r\n0,DestFieldIndex\r\n-1,SourceFieldOrObjectIndex\r\n"
+      "5280.000000,SrcRadius\r\n5280.000000,DestRadius\r\nTrain Track to X\r\n4,PntCnt\r\n" +
+      feet(10) + ",0," + feet(20) + "\r\n" + feet(11) + ",0," + feet(20) + "\r\nx,0,5\r\n" + feet(12) + ",0," +
+      feet(30) + "\r\n";
   const auto lines = trackLinesOf(text);
   ASSERT_EQ(lines.size(), 4u);
   EXPECT_EQ(lines[0].kind, kRoad);
@@ -97,9 +100,15 @@ TEST(PreviewTerrain, TracksBySampleAndKindSplitWherePointsHaveNoPosition) {
 TEST(PreviewTerrain, SitesByCodeAndName) {
   const std::string text =
       "Theatre objects,3\r\n"
-      "A01HQT,HQ0," + feet(100) + ",0," + feet(200) + "\r\n"
-      "A07GMS,port1," + feet(110) + ",0," + feet(210) + "\r\n"
-      "A12GMS,DEPOT0," + feet(120) + ",0," + feet(220) + "\r\n"
+      "A01HQT,HQ0," +
+      feet(100) + ",0," + feet(200) +
+      "\r\n"
+      "A07GMS,port1," +
+      feet(110) + ",0," + feet(210) +
+      "\r\n"
+      "A12GMS,DEPOT0," +
+      feet(120) + ",0," + feet(220) +
+      "\r\n"
       "A41TWN,TOWN1,-1,0,-1\r\n"
       "A31CIT,CITY0,nowhere,0,5\r\n"
       "A21BAF,SAFLD0,1319.9,0,1320\r\n"
@@ -116,7 +125,7 @@ TEST(PreviewTerrain, SitesByCodeAndName) {
   EXPECT_EQ(sites[3].sample, (GridPoint{512, 512}));
   EXPECT_EQ(sites[4].kind, SiteKind::Airfield);
   EXPECT_EQ(sites[4].sample, (GridPoint{512, 513}));  // halfway rounds up
-  EXPECT_EQ(sites[5].kind, SiteKind::FUF);  // the rest of its line is passed over
+  EXPECT_EQ(sites[5].kind, SiteKind::FUF);            // the rest of its line is passed over
 
   const Site* near = siteNear(sites, 100.5, 200.5, 1.0);
   ASSERT_NE(near, nullptr);

@@ -81,8 +81,8 @@ TEST(DeparturePaths, DiagonalStepsCapTheNewSampleAndTheTwoBetween) {
     void (*step)(ElevationGrid&, SamplePos&, int, std::int16_t);
     SamplePos end;
   };
-  const Case cases[] = {{DepN, {522, 512}},  {DepNE, {522, 522}}, {DepE, {512, 522}}, {DepSE, {502, 522}},
-                        {DepS, {502, 512}},  {DepSW, {502, 502}}, {DepW, {512, 502}}, {DepNW, {522, 502}}};
+  const Case cases[] = {{DepN, {522, 512}}, {DepNE, {522, 522}}, {DepE, {512, 522}}, {DepSE, {502, 522}},
+                        {DepS, {502, 512}}, {DepSW, {502, 502}}, {DepW, {512, 502}}, {DepNW, {522, 502}}};
   for (const Case& c : cases) {
     ElevationGrid g = before;
     SamplePos p{512, 512};

@@ -12,10 +12,10 @@
 
 #include "batch/batch.h"
 #include "support/file_size_limit.h"
+#include "support/system_texts.h"
 #include "support/terrain_fixture.h"
 #include "terrain/grids.h"
 #include "terrain/terrain_folder.h"
-#include "support/system_texts.h"
 
 namespace quarnby {
 namespace {
@@ -102,11 +102,11 @@ TEST_F(ModifyTerrain, WithEveryOptionOffItOnlyCountsTheRecords) {
 
 TEST_F(ModifyTerrain, LevelsTheBlockAndBlendsTheRing) {
   ElevationGrid elev = flatGrid(100);
-  elev.set(512, 512, 7);     // the centre does not count towards the level
-  elev.set(513, 511, 104);   // north-west: L = Int(804 / 8 + 0.5) = 101
-  elev.set(510, 510, 90);    // ring: Int(191 / 2) = 95
-  elev.set(509, 512, 77);    // three samples out: untouched
-  elev.set(202, 200, -5);    // ring of an object at (200, 200) on sea level: Int(-5 / 2) = -3
+  elev.set(512, 512, 7);    // the centre does not count towards the level
+  elev.set(513, 511, 104);  // north-west: L = Int(804 / 8 + 0.5) = 101
+  elev.set(510, 510, 90);   // ring: Int(191 / 2) = 95
+  elev.set(509, 512, 77);   // three samples out: untouched
+  elev.set(202, 200, -5);   // ring of an object at (200, 200) on sea level: Int(-5 / 2) = -3
   for (int r = 699; r <= 701; ++r)
     for (int c = 699; c <= 701; ++c) elev.set(r, c, 30000);
   elev.set(698, 700, 30001);  // the exact mean, not a 16-bit wrap: Int(60001 / 2) = 30000
@@ -271,9 +271,9 @@ TEST_F(ModifyTerrain, PathsNearTheEdgeNeverReachTheFarSideOfTheGrid) {
         ASSERT_EQ(after.at(r, c), 3000) << r << "," << c;
       }
     }
-  EXPECT_EQ(after.at(500, 1023), 393);  // the east path did run to the edge
-  EXPECT_EQ(after.at(0, 0), 36);         // blended, then capped by the south-west path's first step
-  EXPECT_EQ(after.at(1023, 1023), 1500);       // the corner sample is blended, never capped
+  EXPECT_EQ(after.at(500, 1023), 393);    // the east path did run to the edge
+  EXPECT_EQ(after.at(0, 0), 36);          // blended, then capped by the south-west path's first step
+  EXPECT_EQ(after.at(1023, 1023), 1500);  // the corner sample is blended, never capped
 
   // Ten clearings land on the grid: two for each object but the corner airfields' one.
   const CellGrid types = readTypes();
@@ -293,7 +293,8 @@ TEST_F(ModifyTerrain, OpenFailuresNameTheFileAndChangeNothing) {
   writeElevation(flatGrid(5));
   setOptions(1, 0, 1, 1);  // clearing needs the type grid
   EXPECT_EQ(run(), Outcome::EndedEarly);
-  EXPECT_EQ(lastMessage(), "Can't open the Type File:\r\n" + file(suffix::kType).string() + "\r\n" + testing::systemText(ENOENT));
+  EXPECT_EQ(lastMessage(),
+            "Can't open the Type File:\r\n" + file(suffix::kType).string() + "\r\n" + testing::systemText(ENOENT));
   EXPECT_EQ(h.host.messages.back().title, "");
 
   writeTypes(filledCells(5));
@@ -305,8 +306,8 @@ TEST_F(ModifyTerrain, OpenFailuresNameTheFileAndChangeNothing) {
 
   writeObjects(record("AAF", "LAFLD0", 512, 512));
   EXPECT_EQ(run(), Outcome::EndedEarly);
-  EXPECT_EQ(lastMessage(), "Can't open the Tile Sub-Type File:\r\n" + file(suffix::kSubType).string() +
-                               "\r\n" + testing::systemText(ENOENT));
+  EXPECT_EQ(lastMessage(), "Can't open the Tile Sub-Type File:\r\n" + file(suffix::kSubType).string() + "\r\n" +
+                               testing::systemText(ENOENT));
   EXPECT_EQ(h.host.messages.back().title, "Opening oFile");
   EXPECT_EQ(readBytes(file(suffix::kElevation)), flatGrid(5).bytes());
   EXPECT_EQ(readBytes(file(suffix::kType)), filledCells(5).bytes());
@@ -358,7 +359,8 @@ TEST_F(ModifyTerrain, AFailedSaveLeavesEveryGridAsItWas) {
   }
 
   EXPECT_EQ(outcome, Outcome::EndedEarly);
-  EXPECT_EQ(lastMessage(), "Can't write the Tile Sub-Type File:\r\n" + file(suffix::kSubType).string() + "\r\nFile too large");
+  EXPECT_EQ(lastMessage(),
+            "Can't write the Tile Sub-Type File:\r\n" + file(suffix::kSubType).string() + "\r\nFile too large");
   EXPECT_EQ(readBytes(file(suffix::kType)), filledCells(1).bytes());
   EXPECT_EQ(readBytes(file(suffix::kSubType)), longSubTypes);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 4);  // no temporary files left
@@ -370,9 +372,8 @@ TEST_F(ModifyTerrain, TheBatchProgramRunsItAndPrintsTheCount) {
   writeObjects(record("AAF", "LAFLD0", 512, 512) + record("TWN", "x", 300, 300));
   std::ostringstream out, err;
   const std::string config = (tmp.path() / "quarnby.cfg").string();
-  const int status = runBatch({"--config", config, folder.string(), "--set", "Check1=1", "--set", "Check3=1",
-                               "modify-terrain"},
-                              out, err);
+  const int status = runBatch(
+      {"--config", config, folder.string(), "--set", "Check1=1", "--set", "Check3=1", "modify-terrain"}, out, err);
   EXPECT_EQ(status, 0) << err.str();
   EXPECT_EQ(out.str(), "Done.\nProcessed 2 objects.\n");
   EXPECT_EQ(readTypes().at(256, 256), 1);  // typed with the start-up choice, Grass

@@ -29,9 +29,13 @@ TEST(OperationSteps, AFileFailureSaysWhichFileAndWhyAsTheOperationLaysItOut) {
       {{}, "Can't open the Type File:\r\n/T/Europe/Europe.typ\r\nNo such file", Icon::Critical, ""},
       {{.lineBreak = kCr}, "Can't open the Type File:\r/T/Europe/Europe.typ\rNo such file", Icon::Critical, ""},
       {{.lineBreak = kCr, .namesFile = false, .closingLine = "Left unchanged."},
-       "Can't open the Type File:\rNo such file\r\nLeft unchanged.", Icon::Critical, ""},
+       "Can't open the Type File:\rNo such file\r\nLeft unchanged.",
+       Icon::Critical,
+       ""},
       {{.title = "Objects", .icon = Icon::Exclamation},
-       "Can't open the Type File:\r\n/T/Europe/Europe.typ\r\nNo such file", Icon::Exclamation, "Objects"},
+       "Can't open the Type File:\r\n/T/Europe/Europe.typ\r\nNo such file",
+       Icon::Exclamation,
+       "Objects"},
   };
   for (const Case& c : cases) {
     testing::RecordingHost host;

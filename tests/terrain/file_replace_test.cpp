@@ -40,8 +40,7 @@ struct FileReplace : ::testing::Test {
     return found;
   }
 #ifndef _WIN32
-  static struct stat statOf(const std::filesystem::path& file) {
-    struct stat st {};
+  static struct stat statOf(const std::filesystem::path& file) { struct stat st { };
     EXPECT_EQ(::lstat(file.c_str(), &st), 0) << file;
     return st;
   }

@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <array>
+#include <cerrno>
 #include <cstdint>
 #include <vector>
 
-#include "support/temp_folder.h"
 #include "support/system_texts.h"
+#include "support/temp_folder.h"
 
 namespace quarnby {
 namespace {
@@ -16,17 +16,20 @@ namespace {
 std::uint32_t u32(const std::vector<std::uint8_t>& b, std::size_t i) {
   return b[i] | b[i + 1] << 8 | b[i + 2] << 16 | static_cast<std::uint32_t>(b[i + 3]) << 24;
 }
-std::uint16_t u16(const std::vector<std::uint8_t>& b, std::size_t i) { return static_cast<std::uint16_t>(b[i] | b[i + 1] << 8); }
+std::uint16_t u16(const std::vector<std::uint8_t>& b, std::size_t i) {
+  return static_cast<std::uint16_t>(b[i] | b[i + 1] << 8);
+}
 
 TEST(GreyscaleBitmap, WritesAn8BitGreyBitmapOf1024By1024BottomUp) {
   std::vector<std::uint8_t> pixels(kGreyscalePixelCount, 0);
-  pixels[0] = 255;                     // grid row 0, column 0
-  pixels[1023 * 1024 + 1023] = 17;     // grid row 1023, column 1023
+  pixels[0] = 255;                  // grid row 0, column 0
+  pixels[1023 * 1024 + 1023] = 17;  // grid row 1023, column 1023
   pixels[5 * 1024 + 7] = 128;
   const auto file = greyscaleBitmapFile(pixels);
 
   ASSERT_EQ(file.size(), 1049656u);
-  const char* start = "424D380410000000000036040000280000000004000000040000010008000000000000000000C30E0000C30E0000000000000000000000000000";
+  const char* start =
+      "424D380410000000000036040000280000000004000000040000010008000000000000000000C30E0000C30E0000000000000000000000000000";
   for (std::size_t i = 0; i < 58; ++i) {
     const unsigned expected = std::stoul(std::string(start + 2 * i, 2), nullptr, 16);
     ASSERT_EQ(file[i], expected) << "byte " << i;
@@ -93,7 +96,8 @@ TEST(GreyscaleBitmap, LoadReportsTheSystemsReasonForAMissingFile) {
   std::string error;
   EXPECT_FALSE(GreyscaleBitmap::load(temp.path() / "none_elv.bmp", error));
   EXPECT_EQ(error, testing::systemText(ENOENT));
-  testing::writeBytes(temp.path() / "a_elv.bmp", greyscaleBitmapFile(std::vector<std::uint8_t>(kGreyscalePixelCount, 42)));
+  testing::writeBytes(temp.path() / "a_elv.bmp",
+                      greyscaleBitmapFile(std::vector<std::uint8_t>(kGreyscalePixelCount, 42)));
   const auto bitmap = GreyscaleBitmap::load(temp.path() / "a_elv.bmp", error);
   ASSERT_TRUE(bitmap);
   EXPECT_EQ(bitmap->pixel(512, 700), 42);

@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "support/file_size_limit.h"
+#include "support/system_texts.h"
 #include "support/temp_folder.h"
 #include "terrain/file_io.h"
 #include "terrain/terrain_folder.h"
-#include "support/system_texts.h"
 
 namespace quarnby {
 namespace {
@@ -59,7 +59,7 @@ TEST(ElevationGridFile, SamplesAreSignedLittleEndian) {
   EXPECT_EQ(grid.bytes()[3], 0x01);
   EXPECT_EQ(grid.at(0, 1), 300);
   EXPECT_EQ(grid.atPos(3), 300);
-  EXPECT_EQ(grid.atPos(0), 0);  // outside the file
+  EXPECT_EQ(grid.atPos(0), 0);                         // outside the file
   grid.setPos(static_cast<long long>(kElevBytes), 7);  // would straddle the end: ignored
   EXPECT_EQ(grid.size(), kElevBytes);
 }
@@ -122,7 +122,7 @@ TEST(SafeFile, ReplacesOnlyOnCommitAndKeepsPermissions) {
     ASSERT_TRUE(safe);
     safe->write(std::string_view("new contents"));
     EXPECT_EQ(testing::readText(file), "old");  // not yet in place
-  }  // dropped without commit
+  }                                             // dropped without commit
   EXPECT_EQ(testing::readText(file), "old");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(tmp.path()), {}), 1);  // no temporary left
 

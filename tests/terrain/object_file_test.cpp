@@ -7,8 +7,8 @@
 #include <utility>
 #include <vector>
 
-#include "support/temp_folder.h"
 #include "support/system_texts.h"
+#include "support/temp_folder.h"
 
 namespace quarnby {
 namespace {

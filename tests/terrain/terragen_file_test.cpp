@@ -84,7 +84,8 @@ TEST(TerragenFile, ASampleArrayCutShortIsRefusedWithTheSamplesMissing) {
   bytes.resize(80 + 2050 * 3 + 1);  // rows 0..2 and one byte of row 3
   std::string problem;
   EXPECT_FALSE(TerragenFile::parse(bytes, problem));
-  EXPECT_EQ(problem, "It is cut short: 1047550 of its 1050625 height samples are missing (the file ends at byte 6231).");
+  EXPECT_EQ(problem,
+            "It is cut short: 1047550 of its 1050625 height samples are missing (the file ends at byte 6231).");
   bytes = b.bytes();
   bytes.resize(80 + 2 * 1025 * 1025);  // whole, without its closing "EOF "
   EXPECT_TRUE(TerragenFile::parse(bytes, problem)) << problem;
@@ -177,8 +178,8 @@ TEST(TerragenFile, WrittenFieldsKeepTheirHeightsToHalfAStep) {
     const double step = encoding.heightScale / 65536.0;
     EXPECT_LE(step, k.stepAtMost);
     std::vector<std::int16_t> samples(1025 * 1025, encoding.raw(k.lowest));
-    samples[1025 * 1024 + 1024] = encoding.raw(k.highest);     // last row, last column
-    samples[7] = encoding.raw((k.lowest + k.highest) / 2);      // first row
+    samples[1025 * 1024 + 1024] = encoding.raw(k.highest);  // last row, last column
+    samples[7] = encoding.raw((k.lowest + k.highest) / 2);  // first row
     std::string problem;
     const auto field = TerragenFile::parse(terragenFileBytes(samples, encoding, 804.672f, 0.3048f), problem);
     ASSERT_TRUE(field) << problem;

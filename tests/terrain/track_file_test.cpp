@@ -8,8 +8,8 @@
 #include <utility>
 #include <vector>
 
-#include "support/temp_folder.h"
 #include "support/system_texts.h"
+#include "support/temp_folder.h"
 
 namespace quarnby {
 namespace {
@@ -77,7 +77,8 @@ std::string record(std::string_view countLine, std::string_view points) {
 TEST(TrackFileReading, ReadsWhatTheWriterWrites) {
   const TrackSample a[] = {{10, 5, 3}, {3, 5, -4}};
   const TrackSample b[] = {{0, 0, 0}, {0, 6, 1}, {8, 6, 2}};
-  const std::string text = trackCountLine(2) + trackRecordText(kRoad, "GERGMS01", a) + trackRecordText(kRiver, "GERGMS02", b);
+  const std::string text =
+      trackCountLine(2) + trackRecordText(kRoad, "GERGMS01", a) + trackRecordText(kRiver, "GERGMS02", b);
   const auto tracks = parseTrackFile(text);
   ASSERT_EQ(tracks.size(), 2u);
   ASSERT_EQ(tracks[0].size(), 2u);
@@ -154,7 +155,8 @@ TEST(TrackFileReading, FromDiskOrTheSystemsError) {
 
 TEST(TrackFileReading, RecordsKeepTheirKind) {
   const TrackSample a[] = {{1, 1, 0}, {2, 1, 0}};
-  std::string text = trackCountLine(5) + trackRecordText(kRailway, "GERHQT01", a) + trackRecordText(kRiver, "GERGMS02", a);
+  std::string text =
+      trackCountLine(5) + trackRecordText(kRailway, "GERHQT01", a) + trackRecordText(kRiver, "GERGMS02", a);
   // A superseded track, a kind that is no number, and one out of range.
   text += "-1,Type\r\n" + record("0,PntCnt", "").substr(8) + "Road,Type\r\n" + record("0,PntCnt", "").substr(8) +
           "7,Type\r\n" + record("1,PntCnt", "5,0,6\r\n").substr(8);

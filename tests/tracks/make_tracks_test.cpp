@@ -2,16 +2,16 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <sstream>
 
 #include "batch/batch.h"
+#include "support/system_texts.h"
 #include "support/terrain_fixture.h"
 #include "terrain/grids.h"
 #include "terrain/terrain_folder.h"
 #include "terrain/track_file.h"
-#include "support/system_texts.h"
 
 namespace quarnby {
 namespace {
@@ -80,7 +80,8 @@ TEST_F(MakeTracksTest, BadDistancesAreNamedInTurnAndNothingIsWritten) {
   h.params.setText("LenRiver", "-1");
   EXPECT_EQ(run(), Outcome::EndedEarly);
   EXPECT_EQ(h.host.focus, (std::vector<std::string>{"LenRoad", "LenTrack", "LenRiver"}));
-  EXPECT_EQ(messages(), std::vector<std::string>(3, "Please set the track's distance.\r\nAll distances must be greater than 0."));
+  EXPECT_EQ(messages(),
+            std::vector<std::string>(3, "Please set the track's distance.\r\nAll distances must be greater than 0."));
 
   h.host = {};
   h.params.setText("LenRoad", "12");  // its GMS roads would search 13 steps
@@ -88,9 +89,10 @@ TEST_F(MakeTracksTest, BadDistancesAreNamedInTurnAndNothingIsWritten) {
   h.params.setText("LenRiver", "2.5");
   EXPECT_EQ(run(), Outcome::EndedEarly);
   EXPECT_EQ(h.host.focus, (std::vector<std::string>{"LenRoad", "LenRiver"}));
-  EXPECT_EQ(messages(), (std::vector<std::string>{
-                            "Please set the track's distance.\r\nThe distance for Convoys must be a whole number from 1 to 11.",
-                            "Please set the track's distance.\r\nThe distance for Bargges must be a whole number from 1 to 12."}));
+  EXPECT_EQ(messages(),
+            (std::vector<std::string>{
+                "Please set the track's distance.\r\nThe distance for Convoys must be a whole number from 1 to 11.",
+                "Please set the track's distance.\r\nThe distance for Bargges must be a whole number from 1 to 12."}));
   EXPECT_EQ(tracks(), "old");
 
   h.host = {};
@@ -111,11 +113,11 @@ TEST_F(MakeTracksTest, TownRoadSupersedesTheEarlierGmsOfItsPrefix) {
 TEST_F(MakeTracksTest, ASupersededSlotIsNotCountedTwice) {
   allLand();
   add("G07GMS1", "SUPPLY", 600, 600);
-  add("G07ZZZ1", "ANY", 700, 700);   // supersedes G07GMS1
-  add("G07ZZZ2", "ANY", 800, 800);   // finds G07GMS1 again, already given up
+  add("G07ZZZ1", "ANY", 700, 700);  // supersedes G07GMS1
+  add("G07ZZZ2", "ANY", 800, 800);  // finds G07GMS1 again, already given up
   EXPECT_EQ(run(), Outcome::Completed);
-  EXPECT_EQ(tracks(), "2\r\n" + straight(kRoad, "G07ZZZ1", 700, 700, 684, 700) +
-                          straight(kRoad, "G07ZZZ2", 800, 800, 784, 800));
+  EXPECT_EQ(tracks(),
+            "2\r\n" + straight(kRoad, "G07ZZZ1", 700, 700, 684, 700) + straight(kRoad, "G07ZZZ2", 800, 800, 784, 800));
   EXPECT_EQ(messages(), std::vector<std::string>{done(3, 2)});
 }
 
@@ -128,23 +130,21 @@ TEST_F(MakeTracksTest, PortGetsARiverOfTheRiverDistance) {
 
 TEST_F(MakeTracksTest, EachSideIsPulledTowardItsLastHq) {
   allLand();
-  add("G01HQT1", "HQ", 512, 100, "3");   // side 0
-  add("G02HQT1", "HQ", 900, 900, "4");   // side 1, replaced below
-  add("G03HQT1", "HQ", 512, 900, "1");   // side 1
-  add("G04HQT1", "HQ", 900, 100, "7");   // side 4 after all: no HQ of its own
+  add("G01HQT1", "HQ", 512, 100, "3");  // side 0
+  add("G02HQT1", "HQ", 900, 900, "4");  // side 1, replaced below
+  add("G03HQT1", "HQ", 512, 900, "1");  // side 1
+  add("G04HQT1", "HQ", 900, 100, "7");  // side 4 after all: no HQ of its own
   add("G05AAF1", "LAFLD0", 512, 500, "4");
   add("G06AMF1", "MAFLD0", 512, 480, "x");  // not a number: side 0
   add("G07BAF1", "SAFLD0", 300, 300, "2");  // no HQT: toward column 0, row 0
   add("G08FUF1", "SAFLD1", 200, 200, "9");  // side 6: no HQ either
   EXPECT_EQ(run(), Outcome::Completed);
-  EXPECT_EQ(tracks(), "8\r\n" + straight(kRailway, "G01HQT1", 512, 100, 532, 100) +
-                          straight(kRailway, "G02HQT1", 900, 900, 920, 900) +
-                          straight(kRailway, "G03HQT1", 512, 900, 532, 900) +
-                          straight(kRailway, "G04HQT1", 900, 100, 920, 100) +
-                          straight(kRailway, "G05AAF1", 512, 500, 512, 520) +
-                          straight(kRailway, "G06AMF1", 512, 480, 512, 460) +
-                          straight(kRailway, "G07BAF1", 300, 300, 280, 300) +
-                          straight(kRailway, "G08FUF1", 200, 200, 180, 200));
+  EXPECT_EQ(tracks(),
+            "8\r\n" + straight(kRailway, "G01HQT1", 512, 100, 532, 100) +
+                straight(kRailway, "G02HQT1", 900, 900, 920, 900) + straight(kRailway, "G03HQT1", 512, 900, 532, 900) +
+                straight(kRailway, "G04HQT1", 900, 100, 920, 100) + straight(kRailway, "G05AAF1", 512, 500, 512, 520) +
+                straight(kRailway, "G06AMF1", 512, 480, 512, 460) + straight(kRailway, "G07BAF1", 300, 300, 280, 300) +
+                straight(kRailway, "G08FUF1", 200, 200, 180, 200));
 }
 
 TEST_F(MakeTracksTest, GmsRoadsSearchOneStepBeyondWhatIsWritten) {
@@ -159,29 +159,32 @@ TEST_F(MakeTracksTest, GmsRoadsSearchOneStepBeyondWhatIsWritten) {
   add("G02AAF1", "LAFLD0", 300, 300);
   EXPECT_EQ(run(), Outcome::Completed);
   const TrackSample road[] = {{512, 512, -5}, {510, 512, 0}};
-  EXPECT_EQ(tracks(), "2\r\n" + trackRecordText(kRoad, "G01GMS1", road) + straight(kRailway, "G02AAF1", 300, 300, 300, 298));
-  EXPECT_EQ(messages(), (std::vector<std::string>{
-                            "No suitable path found for G01GMS1.\r\nWill need to check this track manually.", done(2, 2)}));
+  EXPECT_EQ(tracks(),
+            "2\r\n" + trackRecordText(kRoad, "G01GMS1", road) + straight(kRailway, "G02AAF1", 300, 300, 300, 298));
+  EXPECT_EQ(messages(),
+            (std::vector<std::string>{"No suitable path found for G01GMS1.\r\nWill need to check this track manually.",
+                                      done(2, 2)}));
 }
 
 TEST_F(MakeTracksTest, FilesThatCannotBeOpenedStopInOrderAndKeepTheOldTracks) {
   writeText(file(suffix::kTracks), "old");
   EXPECT_EQ(MakeTracks_Click(h.cx), Outcome::EndedEarly);
-  EXPECT_EQ(messages(), std::vector<std::string>{"Can't open the file:\r" + file(suffix::kObjects).string() +
-                                                 "\r" + testing::systemText(ENOENT)});
+  EXPECT_EQ(messages(), std::vector<std::string>{"Can't open the file:\r" + file(suffix::kObjects).string() + "\r" +
+                                                 testing::systemText(ENOENT)});
   EXPECT_EQ(h.host.messages[0].icon, Icon::Critical);
 
   writeText(file(suffix::kObjects), objects);
   h.host = {};
   EXPECT_EQ(MakeTracks_Click(h.cx), Outcome::EndedEarly);
-  EXPECT_EQ(messages(), std::vector<std::string>{"Can't open the Elevation File:\r" + file(suffix::kElevation).string() +
-                                                 "\r" + testing::systemText(ENOENT)});
+  EXPECT_EQ(messages(),
+            std::vector<std::string>{"Can't open the Elevation File:\r" + file(suffix::kElevation).string() + "\r" +
+                                     testing::systemText(ENOENT)});
 
   elevation.save(file(suffix::kElevation));
   h.host = {};
   EXPECT_EQ(MakeTracks_Click(h.cx), Outcome::EndedEarly);
-  EXPECT_EQ(messages(), std::vector<std::string>{"Can't open the Type File:\r" + file(suffix::kType).string() +
-                                                 "\r" + testing::systemText(ENOENT)});
+  EXPECT_EQ(messages(), std::vector<std::string>{"Can't open the Type File:\r" + file(suffix::kType).string() + "\r" +
+                                                 testing::systemText(ENOENT)});
   EXPECT_EQ(tracks(), "old");
 
   std::filesystem::remove(file(suffix::kTracks));
@@ -195,7 +198,8 @@ TEST_F(MakeTracksTest, FilesThatCannotBeOpenedStopInOrderAndKeepTheOldTracks) {
 TEST_F(MakeTracksTest, MoreThan257ObjectsAreRefusedWhole) {
   allLand();
   writeText(file(suffix::kTracks), "old");
-  for (int i = 0; i < 258; ++i) add("G01AAF" + std::to_string(i), "LAFLD0", 100 + 2 * (i / 100) * 20, 100 + 4 * (i % 100));
+  for (int i = 0; i < 258; ++i)
+    add("G01AAF" + std::to_string(i), "LAFLD0", 100 + 2 * (i / 100) * 20, 100 + 4 * (i % 100));
   EXPECT_EQ(run(), Outcome::EndedEarly);
   EXPECT_EQ(messages(), std::vector<std::string>{"The object file holds more than 257 objects that require tracks.\r\n"
                                                  "No track file was written."});

@@ -39,8 +39,8 @@ struct IntervalsTest : ::testing::Test {
 
 TEST_F(IntervalsTest, StartUpDefaults) {
   run("1.5", "11200");
-  EXPECT_EQ(thresholds(h.params), blanked({307, 404, 868, 1002, 1595, 1757, 2097, 2274, 2833, 3640, 3852, 4288, 5205,
-                                           5686, 6688, 6946, 7209, 8014, 8289, 9131, 9708, 11200}));
+  EXPECT_EQ(thresholds(h.params), blanked({307,  404,  868,  1002, 1595, 1757, 2097, 2274, 2833, 3640, 3852,
+                                           4288, 5205, 5686, 6688, 6946, 7209, 8014, 8289, 9131, 9708, 11200}));
   run("1.5", h.params.text("Text25"));  // pressing "Set" again changes nothing
   EXPECT_EQ(thresholds(h.params)[0], " 307");
 }
@@ -53,8 +53,8 @@ TEST_F(IntervalsTest, EqualWeights) {
   EXPECT_EQ(thresholds(h.params), blanked(linear));
 
   run("2", "2200");
-  EXPECT_EQ(thresholds(h.params), blanked({5, 18, 41, 73, 114, 164, 223, 291, 368, 455, 550, 655, 768, 891, 1023, 1164,
-                                           1314, 1473, 1641, 1818, 2005, 2200}));
+  EXPECT_EQ(thresholds(h.params), blanked({5,   18,  41,  73,   114,  164,  223,  291,  368,  455,  550,
+                                           655, 768, 891, 1023, 1164, 1314, 1473, 1641, 1818, 2005, 2200}));
 }
 
 TEST_F(IntervalsTest, ZeroWeightsGiveZeroWidthBands) {

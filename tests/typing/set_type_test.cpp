@@ -7,10 +7,10 @@
 #include <sstream>
 
 #include "batch/batch.h"
+#include "support/system_texts.h"
 #include "support/terrain_fixture.h"
 #include "terrain/file_io.h"
 #include "terrain/grids.h"
-#include "support/system_texts.h"
 
 namespace quarnby {
 namespace {
@@ -131,7 +131,7 @@ TEST_F(SetType, ShoreRuleLooksNeitherSouthOfTheFirstRowNorWestOfTheFirstColumn) 
 
 TEST_F(SetType, ShoreFarmOnASteepSlopeReturnsToWater) {
   bandType(1, Farm);
-  beside(5, 5, 1, 0, 100);   // 3.8 %: a gentle shore stays farmland
+  beside(5, 5, 1, 0, 100);    // 3.8 %: a gentle shore stays farmland
   beside(5, 10, 1, 0, 1000);  // 37.9 %: steep
   const CellGrid t = run();
   EXPECT_EQ(t.at(5, 5), Farm);

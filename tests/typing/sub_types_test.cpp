@@ -6,10 +6,10 @@
 #include <cerrno>
 #include <set>
 
+#include "support/system_texts.h"
 #include "support/temp_folder.h"
 #include "terrain/file_io.h"
 #include "terrain/grids.h"
-#include "support/system_texts.h"
 
 namespace quarnby {
 namespace {
@@ -51,8 +51,8 @@ TEST_F(SetSubTypes, AllWaterGivesZeros) {
   // Reset, once per row (100 * cells done / cells), then full.
   ASSERT_EQ(lastProgress.size(), 514u);
   EXPECT_EQ(lastProgress[0], 0);
-  EXPECT_EQ(lastProgress[1], 0);   // 51,200 / 262,144
-  EXPECT_EQ(lastProgress[6], 1);   // after row 5: 307,200 / 262,144
+  EXPECT_EQ(lastProgress[1], 0);  // 51,200 / 262,144
+  EXPECT_EQ(lastProgress[6], 1);  // after row 5: 307,200 / 262,144
   EXPECT_EQ(lastProgress[256], 50);
   EXPECT_EQ(lastProgress[512], 100);
   EXPECT_EQ(lastProgress[513], 100);
@@ -104,7 +104,8 @@ TEST_F(SetSubTypes, AShortTypeGridIsWaterPastItsEnd) {
 TEST_F(SetSubTypes, OpenFailuresNameTheFileAndChangeNothing) {
   Harness h(folder);
   EXPECT_EQ(SetSubTypes_Click(h.cx), Outcome::EndedEarly);
-  EXPECT_EQ(h.host.onlyMessage(), "Can't open the Type File:\r" + typeFile().string() + "\r" + testing::systemText(ENOENT));
+  EXPECT_EQ(h.host.onlyMessage(),
+            "Can't open the Type File:\r" + typeFile().string() + "\r" + testing::systemText(ENOENT));
   EXPECT_EQ(h.host.messages[0].icon, Icon::Critical);
   EXPECT_FALSE(std::filesystem::exists(subTypeFile()));
 

@@ -68,8 +68,7 @@ std::optional<std::string> replaceRefusal(const std::filesystem::path& file) {
 
 std::optional<TempFile> createTemp(const std::filesystem::path& folder, const std::filesystem::path& like,
                                    std::string& error) {
-  std::string pattern =
-      (folder / (std::string(kTempPrefix) + std::to_string(thisProcess()) + "-XXXXXX")).string();
+  std::string pattern = (folder / (std::string(kTempPrefix) + std::to_string(thisProcess()) + "-XXXXXX")).string();
   const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
   if (fd < 0) {
     error = text(errno);

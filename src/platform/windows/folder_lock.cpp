@@ -16,8 +16,8 @@ namespace {
 // process, however the process ends, and nothing is made in the folder.
 std::wstring mutexName(HANDLE folder) {
   std::wstring path(32768, L'\0');
-  const DWORD length = ::GetFinalPathNameByHandleW(folder, path.data(), static_cast<DWORD>(path.size()),
-                                                   FILE_NAME_NORMALIZED);
+  const DWORD length =
+      ::GetFinalPathNameByHandleW(folder, path.data(), static_cast<DWORD>(path.size()), FILE_NAME_NORMALIZED);
   if (length == 0 || length >= path.size()) return {};
   path.resize(length);
   // Names are not told apart by case on Windows, so neither are the locks.
@@ -52,13 +52,12 @@ bool heldHere(const std::wstring& name) {
 
 FolderLock::Result FolderLock::take(const std::filesystem::path& folder, std::chrono::milliseconds patience,
                                     std::optional<FolderLock>& lock) {
-  const HANDLE dir = ::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES,
-                                   FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  const HANDLE dir =
+      ::CreateFileW(folder.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (dir == INVALID_HANDLE_VALUE) return Result::NotLockable;
   BY_HANDLE_FILE_INFORMATION info{};
-  const bool isFolder =
-      ::GetFileInformationByHandle(dir, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+  const bool isFolder = ::GetFileInformationByHandle(dir, &info) && (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
   const std::wstring name = isFolder ? mutexName(dir) : std::wstring();
   ::CloseHandle(dir);
   if (name.empty()) return Result::NotLockable;

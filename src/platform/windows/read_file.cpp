@@ -26,8 +26,8 @@ struct Handle {
 FileRead readRegularFile(const std::filesystem::path& file, std::size_t limit) {
   // Wide names, so a folder named in any language opens; the backup flag lets a folder
   // open too, so that it is refused as a folder rather than as a denied access.
-  Handle f{::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)};
+  Handle f{::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr)};
   if (f.h == INVALID_HANDLE_VALUE) {
     const DWORD error = ::GetLastError();
     const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
@@ -54,7 +54,8 @@ FileRead readRegularFile(const std::filesystem::path& file, std::size_t limit) {
     }
     const DWORD want = static_cast<DWORD>(std::min<std::size_t>(read.bytes.size() - done, 1u << 30));
     DWORD got = 0;
-    if (!::ReadFile(f.h, read.bytes.data() + done, want, &got, nullptr)) return refused(FileRead::Refusal::System, ::GetLastError());
+    if (!::ReadFile(f.h, read.bytes.data() + done, want, &got, nullptr))
+      return refused(FileRead::Refusal::System, ::GetLastError());
     if (got == 0) break;
     done += got;
   }

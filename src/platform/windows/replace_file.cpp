@@ -2,8 +2,8 @@
 
 #include <io.h>
 
-#include <atomic>
 #include <fcntl.h>
+#include <atomic>
 #include <string>
 #include <system_error>
 
@@ -55,9 +55,9 @@ std::optional<std::string> replaceRefusal(const std::filesystem::path& file) {
   if (attributes == INVALID_FILE_ATTRIBUTES) return std::nullopt;  // a new file
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return systemText(ERROR_DIRECTORY);
   if (attributes & FILE_ATTRIBUTE_READONLY) return systemText(ERROR_ACCESS_DENIED);
-  const HANDLE h = ::CreateFileW(file.c_str(), GENERIC_WRITE | DELETE,
-                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE h =
+      ::CreateFileW(file.c_str(), GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE) return lastSystemText();
   // Never a device or a pipe: only a file is replaced.
   const bool regular = ::GetFileType(h) == FILE_TYPE_DISK;
@@ -76,8 +76,8 @@ std::optional<TempFile> createTemp(const std::filesystem::path& folder, const st
     if (old != INVALID_FILE_ATTRIBUTES && (old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE)))
       attributes = old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
   }
-  const std::wstring stem = std::wstring(kTempPrefix.begin(), kTempPrefix.end()) +
-                            std::to_wstring(thisProcess()) + L"-";
+  const std::wstring stem =
+      std::wstring(kTempPrefix.begin(), kTempPrefix.end()) + std::to_wstring(thisProcess()) + L"-";
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::filesystem::path path = folder / (stem + randomTail());
     // Shared for deleting, so that Ctrl-C can remove it while it is still being written.

@@ -17,8 +17,7 @@ std::filesystem::path userStateFolder() {
   }
   wchar_t* known = nullptr;
   std::filesystem::path folder;
-  if (::SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &known) == S_OK && known)
-    folder = known;
+  if (::SHGetKnownFolderPath(FOLDERID_LocalAppData, KF_FLAG_DEFAULT, nullptr, &known) == S_OK && known) folder = known;
   ::CoTaskMemFree(known);
   return folder.is_absolute() ? folder : std::filesystem::path();
 }
