@@ -458,16 +458,15 @@ std::optional<std::string> History::move(std::size_t index, bool undo) {
   step = marked;
   if (stageHook) stageHook("marked");
 
+  // Files the step created (or removed) go in the same all or nothing as the others.
   std::vector<Replacement> replacements;
   for (std::size_t i = 0; i < targets.size(); ++i) replacements.push_back({targets[i], contents[i]});
+  for (const fs::path& file : removals) replacements.push_back({file, {}, true});
   if (auto failed = replaceFiles(replacements)) {
     step.state = undo ? StepState::Done : StepState::Undone;
     writeStep(step, folder);
-    return "cannot write " + targets[failed->index].string() + " (" + failed->error + ")";
-  }
-  for (const fs::path& file : removals) {
-    fs::remove(file, ec);
-    if (ec) return "cannot remove " + file.string() + " (" + ec.message() + ")";
+    const Replacement& at = replacements[failed->index];
+    return (at.remove ? "cannot remove " : "cannot write ") + at.target.string() + " (" + failed->error + ")";
   }
   if (stageHook) stageHook("restored");
   step.state = undo ? StepState::Undone : StepState::Done;

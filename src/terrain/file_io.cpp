@@ -146,42 +146,56 @@ std::optional<std::string> replaceFile(const std::filesystem::path& target, std:
 
 std::optional<ReplaceFailure> replaceFiles(std::span<const Replacement> files,
                                            const std::function<void(std::size_t)>& beforeRename) {
-  // Every new file written out and on the disk, every target checked (by create).
-  std::vector<SafeFile> written;  // abandoned on the way out unless put in place
-  written.reserve(files.size());
+  // Every new file written out and on the disk, every target checked (by create); a file
+  // to be removed is only kept aside below.
+  std::vector<std::optional<SafeFile>> written(files.size());  // abandoned on the way out unless put in place
   for (std::size_t i = 0; i < files.size(); ++i) {
+    if (files[i].remove) continue;
     std::string error;
     auto file = SafeFile::create(files[i].target, error);
     if (!file) return ReplaceFailure{i, error};
     file->write(files[i].bytes);
     if (auto failed = file->finish()) return ReplaceFailure{i, *failed};
-    written.push_back(std::move(*file));
+    written[i].emplace(std::move(*file));
   }
+  const auto target = [&](std::size_t i) -> const std::filesystem::path& {
+    return files[i].remove ? files[i].target : written[i]->target_;
+  };
 
   // The old files stay under a second name until the last rename succeeded, so that a
   // rename the checks could not foresee puts the earlier ones back.
   platform::StopSignalsHeld held;
-  std::vector<std::optional<std::filesystem::path>> kept(written.size());
+  std::vector<std::optional<std::filesystem::path>> kept(files.size());
   const auto dropKept = [&] {
     for (auto& k : kept)
       if (k) platform::removeFile(*k);
   };
-  for (std::size_t i = 0; i < written.size(); ++i) {
+  for (std::size_t i = 0; i < files.size(); ++i) {
     std::error_code ec;
-    if (!std::filesystem::exists(written[i].target_, ec)) continue;
+    if (!std::filesystem::exists(target(i), ec)) continue;
     std::string error;
-    kept[i] = platform::keepAside(written[i].target_, error);
+    kept[i] = platform::keepAside(target(i), error);
     if (!kept[i]) {
       dropKept();
       return ReplaceFailure{i, error};
     }
   }
-  for (std::size_t i = 0; i < written.size(); ++i) {
+  for (std::size_t i = 0; i < files.size(); ++i) {
     if (beforeRename) beforeRename(i);
-    if (auto failed = written[i].putInPlace()) {
+    std::optional<std::string> failed;
+    if (!files[i].remove) {
+      failed = written[i]->putInPlace();
+    } else if (kept[i]) {
+      std::error_code ec;
+      if (!std::filesystem::remove(target(i), ec) && ec) failed = ec.message();
+    }
+    if (failed) {
       for (std::size_t j = 0; j < i; ++j) {
-        if (!kept[j]) platform::removeFile(written[j].target_);  // it was new
-        else if (!platform::renameOver(*kept[j], written[j].target_)) kept[j].reset();
+        if (!kept[j]) {
+          if (!files[j].remove) platform::removeFile(target(j));  // it was new
+        } else if (!platform::renameOver(*kept[j], target(j))) {
+          kept[j].reset();
+        }
       }
       dropKept();
       return ReplaceFailure{i, *failed};

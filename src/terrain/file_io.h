@@ -91,10 +91,13 @@ std::optional<std::string> replaceFile(const std::filesystem::path& target, std:
 // folder that may not be written, a file another user keeps in a sticky folder) leaves
 // every target as it was; and the old files are kept under a second name until the last
 // rename succeeded, so a rename that fails all the same puts the earlier ones back.
+// A replacement with `remove` set takes its target away instead, in the same all or
+// nothing: kept under a second name like the others until the last rename succeeded.
 // `beforeRename(i)` runs just before file i is renamed (tests break a target there).
 struct Replacement {
   std::filesystem::path target;
   std::span<const std::uint8_t> bytes;
+  bool remove = false;
 };
 struct ReplaceFailure {
   std::size_t index;  // of the file that failed

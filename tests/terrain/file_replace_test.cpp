@@ -1,7 +1,7 @@
 // Replacing files keeps what the user set on them and changes several files all or
 // nothing: owners, groups and links survive, a shared sticky folder refuses before the
-// first rename, a rename that fails all the same puts the earlier files back, and long
-// names leave room for the temporary ones.
+// first rename, a rename or removal that fails all the same puts the earlier files back,
+// and long names leave room for the temporary ones.
 #include <gtest/gtest.h>
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -40,7 +40,8 @@ struct FileReplace : ::testing::Test {
     return found;
   }
 #ifndef _WIN32
-  static struct stat statOf(const std::filesystem::path& file) { struct stat st { };
+  static struct stat statOf(const std::filesystem::path& file) {
+    struct stat st = {};
     EXPECT_EQ(::lstat(file.c_str(), &st), 0) << file;
     return st;
   }
@@ -71,6 +72,28 @@ TEST_F(FileReplace, ARenameThatFailsPutsTheFilesAlreadyReplacedBack) {
   EXPECT_FALSE(replaceFiles(both()));
   EXPECT_EQ(testing::readBytes(elv), newElv);
   EXPECT_EQ(testing::readBytes(typ), newTyp);
+}
+
+TEST_F(FileReplace, ARemovalGoesAllOrNothingWithTheReplacements) {
+  const std::vector<Replacement> replaceAndRemove = {{elv, newElv}, {typ, {}, true}};
+  // The type grid turns into a folder with something in it before it is removed: the
+  // elevation grid already replaced is put back.
+  const auto failed = replaceFiles(replaceAndRemove, [&](std::size_t i) {
+    if (i != 1) return;
+    std::filesystem::remove(typ);
+    std::filesystem::create_directories(typ / "inside");
+  });
+  ASSERT_TRUE(failed);
+  EXPECT_EQ(failed->index, 1u);
+  EXPECT_EQ(testing::readText(elv), "old elevation");
+  EXPECT_EQ(names(folder), (std::vector<std::string>{"Demo.elv", "Demo.typ"}));
+
+  std::filesystem::remove_all(typ);
+  testing::writeText(typ, "old types");
+  EXPECT_FALSE(replaceFiles(replaceAndRemove));
+  EXPECT_EQ(testing::readBytes(elv), newElv);
+  EXPECT_EQ(names(folder), std::vector<std::string>{"Demo.elv"});
+  EXPECT_FALSE(replaceFiles(replaceAndRemove));  // nothing to remove is no failure
 }
 
 TEST_F(FileReplace, AnotherUsersFileInAStickyFolderIsRefusedBeforeAnyRename) {
