@@ -1,5 +1,5 @@
 // The window and the preview on real screen sizes: three offscreen screens side by side,
-// 1366 x 768, 1920 x 1080 and 910 x 512 (1366 x 768 at 150 % scaling).
+// 1366 x 768, 1920 x 1080, and 1366 x 768 at 150 % scaling (911 x 512 logical pixels).
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QHelpEvent>
@@ -27,7 +27,8 @@ namespace {
 
 const QRect kSmall(0, 0, 1366, 768);
 const QRect kLarge(1366, 0, 1920, 1080);
-const QRect kScaled(3286, 0, 910, 512);
+const QRect kScaled(3286, 0, 911, 512);  // logical pixels
+const QSize kScaledPixels(1366, 768);
 
 QRect inWindow(const WindowFixture& f, const char* name) {
   QWidget* w = f.find<QWidget>(QLatin1String(name));
@@ -114,6 +115,7 @@ class WindowFitTest : public QObject {
     WindowFixture f;
     showOn(f, kScaled);
     QCOMPARE(f.window->screen()->geometry(), kScaled);
+    QCOMPARE(f.window->devicePixelRatio(), 1.5);
     f.window->resize(f.window->sizeHint());
     QApplication::processEvents();
     QVERIFY(f.window->width() <= kScaled.width() && f.window->height() <= kScaled.height());
@@ -188,16 +190,21 @@ class WindowFitTest : public QObject {
 int main(int argc, char** argv) {
   QTemporaryFile screens(QDir::tempPath() + QStringLiteral("/screens-XXXXXX.json"));
   if (!screens.open()) return 1;
-  const auto screen = [](const char* name, const QRect& r) {
-    return QStringLiteral(R"({"name": "%1", "x": %2, "y": %3, "width": %4, "height": %5, "logicalDpi": 96})")
+  // Sizes in the screen's own pixels; 144 dots per inch over a base of 96 is 150 %.
+  const auto screen = [](const char* name, QPoint at, QSize pixels, int dpi) {
+    return QStringLiteral(
+               R"({"name": "%1", "x": %2, "y": %3, "width": %4, "height": %5, "logicalDpi": %6, "logicalBaseDpi": 96})")
         .arg(QLatin1String(name))
-        .arg(r.x())
-        .arg(r.y())
-        .arg(r.width())
-        .arg(r.height());
+        .arg(at.x())
+        .arg(at.y())
+        .arg(pixels.width())
+        .arg(pixels.height())
+        .arg(dpi);
   };
   screens.write(QStringLiteral(R"({"screens": [%1, %2, %3]})")
-                    .arg(screen("small", kSmall), screen("large", kLarge), screen("scaled", kScaled))
+                    .arg(screen("small", kSmall.topLeft(), kSmall.size(), 96),
+                         screen("large", kLarge.topLeft(), kLarge.size(), 96),
+                         screen("scaled", kScaled.topLeft(), kScaledPixels, 144))
                     .toUtf8());
   screens.flush();
   qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toUtf8());
