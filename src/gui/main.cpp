@@ -7,6 +7,7 @@
 #include "core/host.h"
 #include "gui/main_window.h"
 #include "gui/qt_text.h"
+#include "platform/interrupts.h"
 
 namespace {
 
@@ -33,6 +34,9 @@ int main(int argc, char** argv) {
     }
   }
 
+  // Stopped while it writes (a logout, a kill), the window leaves no temporary file; over a
+  // file-size limit an operation fails with "File too large" instead of ending the program.
+  quarnby::platform::removeTempsOnInterrupt();
   QApplication app(argc, argv);
   QApplication::setApplicationName(quarnby::kProgramName);
   // The preview's place is kept with QSettings, in ~/.config/Quarnby/Quarnby.conf.

@@ -10,7 +10,7 @@ namespace quarnby::platform {
 void holdTemp(const std::filesystem::path& temp);
 void releaseTemp(const std::filesystem::path& temp);
 
-// For the batch program: on SIGINT, SIGTERM or SIGHUP every held temporary file is
+// For both programs: on SIGINT, SIGTERM or SIGHUP every held temporary file is
 // removed and the program ends as the signal would have ended it; a file-size limit
 // makes writes fail with "File too large" instead of killing the program.
 void removeTempsOnInterrupt();
