@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds the window and writes its picture to docs/window.png, without a display.
+# Builds the window and writes its picture to docs/window.png, and the Import DEM dialog's
+# to docs/dem-dialog.png (in a build with GDAL), without a display.
 #   bash scripts/screenshot.sh [FOLDER]
 # FOLDER is the terrain folder the window shows (default: an empty folder named Europe);
 # start-up runs in an empty working folder, so every parameter has its start-up value.
@@ -22,3 +23,8 @@ JSON
 cd "$scratch/work"
 QT_QPA_PLATFORM="offscreen:configfile=$scratch/screen.json" "$top/build/quarnby-screenshot" "$folder" "$top/docs/window.png"
 echo "wrote docs/window.png"
+if [ -x "$top/build/quarnby-dem-dialog-screenshot" ]; then
+  QT_QPA_PLATFORM="offscreen:configfile=$scratch/screen.json" "$top/build/quarnby-dem-dialog-screenshot" \
+    "$top/docs/dem-dialog.png"
+  echo "wrote docs/dem-dialog.png"
+fi
