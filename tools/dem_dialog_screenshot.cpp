@@ -1,4 +1,4 @@
-// quarnby-dem-dialog-screenshot FILE.png: the Import DEM dialog as a picture, with two
+// quarnby-dem-dialog-screenshot FILE.png: the Import DEM dialog as a picture, with six
 // neighbouring one-degree tiles (written into a temporary folder) as its sources and the
 // theatre centred on them.
 #include <gdal.h>
@@ -49,12 +49,17 @@ int main(int argc, char** argv) {
   quarnby::dem::initialiseGdal();
   QTemporaryDir scratch;
   const std::filesystem::path folder = quarnby::pathOf(scratch.path());
-  if (!writeTile(folder / "N46E007.tif", 46.0, 7.0) || !writeTile(folder / "N46E008.tif", 46.0, 8.0)) {
-    std::fprintf(stderr, "cannot write the sample tiles\n");
-    return 1;
-  }
+  std::vector<std::filesystem::path> tiles;
+  for (int lat = 46; lat <= 47; ++lat)
+    for (int lon = 6; lon <= 8; ++lon) {
+      tiles.push_back(folder / ("N" + std::to_string(lat) + "E00" + std::to_string(lon) + ".tif"));
+      if (!writeTile(tiles.back(), lat, lon)) {
+        std::fprintf(stderr, "cannot write the sample tiles\n");
+        return 1;
+      }
+    }
   quarnby::DemImportDialog dialog([](const quarnby::DemImportRequest&) { return quarnby::Outcome::Completed; });
-  dialog.addSources({folder / "N46E007.tif", folder / "N46E008.tif"});
+  dialog.addSources(tiles);
   dialog.centreOnSources();
   dialog.show();
   QApplication::processEvents();

@@ -163,13 +163,16 @@ void DemImportDialog::addSources(const std::vector<std::filesystem::path>& files
   for (const auto& f : files) {
     if (std::find(files_.begin(), files_.end(), f) != files_.end()) continue;
     files_.push_back(f);
-    auto* item = new QListWidgetItem(pathText(f), list_);
+    // The file's name in the list, its whole path in the tooltip (with what is wrong).
+    auto* item = new QListWidgetItem(pathText(f.filename()), list_);
+    item->setData(Qt::UserRole, pathText(f));
+    item->setToolTip(pathText(f));
     std::string problem;
     if (auto info = dem::describeSource(f, problem)) {
       described_.push_back(std::move(*info));
     } else {
       item->setForeground(Qt::red);
-      item->setToolTip(displayText(problem));
+      item->setToolTip(displayText(problem));  // the whole path is part of the message
     }
   }
   const bool first = described_.size() > 0 && lat_->value() == 0.0 && lon_->value() == 0.0;
@@ -179,7 +182,7 @@ void DemImportDialog::addSources(const std::vector<std::filesystem::path>& files
 
 void DemImportDialog::removeSelected() {
   for (QListWidgetItem* item : list_->selectedItems()) {
-    const auto file = pathOf(item->text());
+    const auto file = pathOf(item->data(Qt::UserRole).toString());
     files_.erase(std::remove(files_.begin(), files_.end(), file), files_.end());
     described_.erase(
         std::remove_if(described_.begin(), described_.end(), [&](const dem::SourceInfo& s) { return s.path == file; }),

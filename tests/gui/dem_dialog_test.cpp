@@ -94,6 +94,8 @@ class DemDialogTest : public QObject {
     });
     dialog.addSources({source, tmp.path() / "notes.txt"});
     QCOMPARE(dialog.sourceList()->count(), 2);
+    QCOMPARE(dialog.sourceList()->item(0)->text(), QStringLiteral("geo.tif"));
+    QCOMPARE(dialog.sourceList()->item(0)->toolTip(), pathText(source));
     QCOMPARE(dialog.sourceList()->item(1)->foreground().color(), QColor(Qt::red));
     QVERIFY(dialog.sourceList()->item(1)->toolTip().contains("Can't open the elevation source:"));
     QVERIFY(std::fabs(dialog.request().centre->lat - 47.0) < 1e-6);
