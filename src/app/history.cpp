@@ -3,9 +3,11 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <tuple>
 
+#include "platform/replace_file.h"
 #include "platform/user_folders.h"
 #include "terrain/file_io.h"
 
@@ -220,6 +222,31 @@ void History::load() {
   }
   std::sort(steps_.begin(), steps_.end(), [](const Step& a, const Step& b) { return a.id < b.id; });
   for (Step& step : steps_) settle(step);
+  adoptInterrupted();
+}
+
+// The files kept before a run that never recorded its step: while the run goes on they
+// are its own (and so is a folder without the run's number: still being kept, or being
+// recorded); once its process is gone, what it had changed becomes a step.
+void History::adoptInterrupted() {
+  const fs::path pending = folder_ / "pending";
+  std::string error;
+  const auto bytes = readWholeFile(pending / "step.txt", readLimit::kSettings, error);
+  if (!bytes) return;
+  const std::string text(bytes->begin(), bytes->end());
+  const auto at = text.find("\nprocess ");
+  if (at == std::string::npos) return;
+  const long long process = std::atoll(text.c_str() + at + 9);
+  if (process == platform::thisProcess() || platform::processRunning(process)) return;
+  auto step = parseStep({}, text);
+  if (!step) {
+    std::error_code ignored;
+    fs::remove_all(pending, ignored);
+    return;
+  }
+  step->title += " (interrupted)";
+  pending_ = std::move(*step);
+  recordAfter();
 }
 
 // A restore cut short (the program killed) left the step marked but the files either all
@@ -288,6 +315,11 @@ std::optional<std::string> History::keepBefore(std::string title, std::vector<st
       if (auto failed = keepFile(file, pending / "before" / name)) return failed;
     step.files.push_back({std::move(name), *state, {}});
   }
+  // Written last, with this process's number: a history opened while the run goes on
+  // leaves the kept files alone, and one opened after the run was killed adopts them.
+  if (auto failed = replaceFile(pending / "step.txt",
+                                stepFileText(step) + "process " + std::to_string(platform::thisProcess()) + '\n'))
+    return "cannot write in the history folder " + folder_.string() + " (" + *failed + ")";
   pending_ = std::move(step);
   return std::nullopt;
 }

@@ -79,7 +79,9 @@ class History {
 
   // Recording an operation: keep the named files of the terrain folder as they are now,
   // then, once it has run, make the files that changed one step (nothing when none did).
-  // Both return the reason when the step cannot be recorded.
+  // Both return the reason when the step cannot be recorded. A run killed in between
+  // (or a power cut) is found when the history is next opened: the files it had already
+  // replaced become a step titled "<title> (interrupted)", so undo puts them back.
   std::optional<std::string> keepBefore(std::string title, std::vector<std::string> fileNames);
   std::optional<std::string> recordAfter();
 
@@ -98,6 +100,7 @@ class History {
   std::optional<std::string> move(std::size_t index, bool undo);
   std::optional<std::string> writeStep(const Step& step, const std::filesystem::path& folder) const;
   void load();
+  void adoptInterrupted();
   void settle(Step& step);
   void trim();
   std::filesystem::path stepFolder(const Step& step) const { return folder_ / step.id; }

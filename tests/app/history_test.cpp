@@ -10,6 +10,7 @@
 #include "app/commands.h"
 #include "app/history.h"
 #include "app/settings_file.h"
+#include "app/undo.h"
 #include "batch/batch.h"
 #include "demo/demo_terrain.h"
 #include "support/terrain_fixture.h"
@@ -247,6 +248,40 @@ TEST_F(HistoryTest, ARestoreKilledHalfwayLeavesTheFilesBeforeOrAfterIt) {
       ASSERT_NE(after.nextRedo(), nullptr);
       EXPECT_EQ(after.nextRedo()->title, "Set Type");
     }
+  }
+#endif
+}
+
+// An operation killed after it replaced some of its files (or before it replaced any)
+// leaves a step that puts back what it had replaced, found when the history is opened next.
+TEST_F(HistoryTest, AnOperationKilledBetweenItsFilesLeavesAStepThatPutsThemBack) {
+#ifdef _WIN32
+  GTEST_SKIP() << "a Windows death test reruns the test in a new process, which makes a terrain folder of its own";
+#else
+  runWritersBefore("modify-terrain");
+  const Files start = snapshot();
+  const std::string previous = history().nextUndo()->title;
+  for (const bool replacedOne : {false, true}) {
+    SCOPED_TRACE(replacedOne);
+    EXPECT_EXIT(
+        {
+          runRecorded(h.cx, "Modify Terrain", {suffix::kElevation, suffix::kType, suffix::kSubType}, [&](Context&) {
+            if (replacedOne) replaceFile(file(suffix::kElevation), std::vector<std::uint8_t>(2097152, 7));
+            std::raise(SIGKILL);
+            return Outcome::Completed;
+          });
+          std::exit(0);
+        },
+        ::testing::KilledBySignal(SIGKILL), "");
+    History after = history();
+    ASSERT_NE(after.nextUndo(), nullptr);
+    if (!replacedOne) {
+      EXPECT_EQ(after.nextUndo()->title, previous);
+      continue;
+    }
+    EXPECT_EQ(stepText(*after.nextUndo()).substr(0, 40), "Modify Terrain (interrupted) (Demo.elv) ");
+    EXPECT_FALSE(after.undo());
+    EXPECT_EQ(differences(snapshot(), start), std::set<std::string>{});
   }
 #endif
 }
