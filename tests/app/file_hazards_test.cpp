@@ -24,6 +24,11 @@ namespace quarnby {
 namespace {
 
 enum class Hazard { Pipe, Device, Giant };
+#ifdef _WIN32
+const Hazard kHazards[] = {Hazard::Giant};  // no named pipes or devices in a folder on Windows
+#else
+const Hazard kHazards[] = {Hazard::Pipe, Hazard::Device, Hazard::Giant};
+#endif
 
 struct FileHazards : testing::TerrainFixture {
   FileHazards() {
@@ -84,12 +89,7 @@ TEST_F(FileHazards, EveryReaderRefusesPipesDevicesAndGiantsAtOnce) {
       {"find-units-greyscale", suffix::kGreyscale, "Can't open the Greyscale File:", 16, {}},
       {"set-elevation-greyscale", suffix::kGreyscale, "Can't open the greyscale File:", 16, {}},
   };
-#ifdef _WIN32
-  const std::vector<Hazard> hazards = {Hazard::Giant};
-#else
-  const std::vector<Hazard> hazards = {Hazard::Pipe, Hazard::Device, Hazard::Giant};
-#endif
-  for (const Hazard hazard : hazards) {
+  for (const Hazard hazard : kHazards) {
     for (const Case& c : cases) {
       const auto path = file(c.suffix);
       const auto original = testing::readBytes(path);
@@ -111,12 +111,7 @@ TEST_F(FileHazards, EveryReaderRefusesPipesDevicesAndGiantsAtOnce) {
 }
 
 TEST_F(FileHazards, ThePreviewAndStartUpShowWhyAndCarryOn) {
-#ifdef _WIN32
-  const std::vector<Hazard> hazards = {Hazard::Giant};
-#else
-  const std::vector<Hazard> hazards = {Hazard::Pipe, Hazard::Device, Hazard::Giant};
-#endif
-  for (const Hazard hazard : hazards) {
+  for (const Hazard hazard : kHazards) {
     const std::string gridReason = plant(hazard, file(suffix::kElevation), 16);
     const std::string textReason = plant(hazard, file(suffix::kObjects), 256);
     const auto terrain = preview::loadPreviewTerrain(folder);

@@ -8,6 +8,8 @@
 #include <unistd.h>
 #endif
 
+#include <functional>
+
 #include "support/temp_folder.h"
 #include "support/without_write_access.h"
 #include "terrain/file_io.h"
@@ -32,6 +34,16 @@ struct FileReplace : ::testing::Test {
 
   std::vector<Replacement> both() const { return {{elv, newElv}, {typ, newTyp}}; }
 
+  // Breaks the second file just before its turn: the type grid becomes a folder with
+  // something in it, which no rename or removal can take.
+  std::function<void(std::size_t)> typeGridTurnsIntoAFolder() const {
+    return [this](std::size_t i) {
+      if (i != 1) return;
+      std::filesystem::remove(typ);
+      std::filesystem::create_directories(typ / "inside");
+    };
+  }
+
   // Every name in the folder: no temporary file may stay behind.
   static std::vector<std::string> names(const std::filesystem::path& in) {
     std::vector<std::string> found;
@@ -50,11 +62,7 @@ struct FileReplace : ::testing::Test {
 
 TEST_F(FileReplace, ARenameThatFailsPutsTheFilesAlreadyReplacedBack) {
   // The type grid becomes a folder with something in it just before its rename.
-  const auto failed = replaceFiles(both(), [&](std::size_t i) {
-    if (i != 1) return;
-    std::filesystem::remove(typ);
-    std::filesystem::create_directories(typ / "inside");
-  });
+  const auto failed = replaceFiles(both(), typeGridTurnsIntoAFolder());
   ASSERT_TRUE(failed);
   EXPECT_EQ(failed->index, 1u);
   EXPECT_EQ(testing::readText(elv), "old elevation");
@@ -78,11 +86,7 @@ TEST_F(FileReplace, ARemovalGoesAllOrNothingWithTheReplacements) {
   const std::vector<Replacement> replaceAndRemove = {{elv, newElv}, {typ, {}, true}};
   // The type grid turns into a folder with something in it before it is removed: the
   // elevation grid already replaced is put back.
-  const auto failed = replaceFiles(replaceAndRemove, [&](std::size_t i) {
-    if (i != 1) return;
-    std::filesystem::remove(typ);
-    std::filesystem::create_directories(typ / "inside");
-  });
+  const auto failed = replaceFiles(replaceAndRemove, typeGridTurnsIntoAFolder());
   ASSERT_TRUE(failed);
   EXPECT_EQ(failed->index, 1u);
   EXPECT_EQ(testing::readText(elv), "old elevation");
