@@ -17,6 +17,12 @@ bash scripts/demo-pipeline.sh "$work/run" /usr/bin/quarnby-batch
 for suffix in .elv .typ .SYP .tra _elv.bmp; do
   test -s "$work/run/Demo/Demo$suffix" || { echo "the pipeline made no Demo$suffix" >&2; exit 1; }
 done
+# The installed program finds its geographic module: import-dem gets as far as its sources.
+dem_said=$(/usr/bin/quarnby-batch --config "$work/none.cfg" "$work/run/Demo" import-dem 2>&1 || true)
+case "$dem_said" in
+  *"needs at least one elevation source"*) ;;
+  *) echo "the installed import-dem did not load the geographic module: $dem_said" >&2; exit 1 ;;
+esac
 for f in share/applications/org.quarnby.Quarnby.desktop share/metainfo/org.quarnby.Quarnby.metainfo.xml \
          share/icons/hicolor/scalable/apps/org.quarnby.Quarnby.svg share/man/man1/quarnby-batch.1.gz; do
   test -s "/usr/$f" || { echo "the package installs no /usr/$f" >&2; exit 1; }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "dem/gdal_support.h"
+#include "geo/geo_loader.h"
 #include "gui/dem_import_dialog.h"
 #include "gui/qt_text.h"
 
@@ -58,7 +59,14 @@ int main(int argc, char** argv) {
         return 1;
       }
     }
-  quarnby::DemImportDialog dialog([](const quarnby::DemImportRequest&) { return quarnby::Outcome::Completed; });
+  std::string problem;
+  const quarnby::geo::GeoModule* module = quarnby::geo::geoModule(problem);
+  if (!module) {
+    std::fprintf(stderr, "%s\n", problem.c_str());
+    return 1;
+  }
+  quarnby::DemImportDialog dialog(*module,
+                                  [](const quarnby::DemImportRequest&) { return quarnby::Outcome::Completed; });
   dialog.addSources(tiles);
   dialog.centreOnSources();
   dialog.show();

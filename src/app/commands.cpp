@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 
+#include "app/geo_commands.h"
 #include "app/settings_file.h"
 #include "app/undo.h"
 #include "elevation/greyscale_export.h"
@@ -50,6 +51,8 @@ const std::vector<Command>& commands() {
       {"make-map", "Command3", Command3_Click, "the colour, road or object-dot map chosen by MapOp1..MapOp3",
        makeMapChanges},
       {"toggle", "ToggleChecks", ToggleChecks_Click, "invert the four switches of modify-terrain"},
+      {"import-dem", "ImportDem", ImportDem_Click, "the Terragen file and column from elevation rasters (GDAL)",
+       [](P) { return FileChanges{"Import DEM", {suffix::kTerragen}}; }, importDemOptions()},
       {"find-units-terragen", "FindMaxMinUnits", FindMaxMinUnits_Click, "the lowest and highest Terragen height"},
       {"set-elevation-terragen", "SetElv", SetElv_Click, "the elevation grid from the Terragen file",
        [](P) { return FileChanges{"Set Elevation (Terragen)", {suffix::kElevation}}; }},

@@ -16,16 +16,29 @@ struct FileChanges {
   std::vector<std::string_view> suffixes;
 };
 
+// An option of a command's own: its name with its dashes, the placeholder of its value,
+// one line of help, and the check of a value (the reason it is refused, or an empty text).
+// The batch program reads it after the command name; in the window the command's dialog
+// fills it. The operation finds the values in Context::request.
+struct CommandOption {
+  std::string_view name;
+  std::string_view value;
+  std::string_view help;
+  std::string (*check)(const std::string& value) = nullptr;
+};
+
 // One button of the window: the batch program's command name, the button's control
 // name (empty: the batch program only), the operation it starts, one line saying what it
-// does (the batch program's help), and the terrain files it changes (none: nothing of the
-// terrain folder, so nothing to undo).
+// does (the batch program's help), the terrain files it changes (none: nothing of the
+// terrain folder, so nothing to undo), and its own options (the window asks for them in
+// a dialog before it runs the operation).
 struct Command {
   std::string_view name;
   std::string_view button;
   Outcome (*run)(Context&);
   std::string_view help;
   FileChanges (*changes)(const ParameterSet&) = nullptr;
+  std::vector<CommandOption> options = {};
 };
 
 // Every operation that can be started, in the window's order.
@@ -44,8 +57,7 @@ const Command* findCommandByButton(std::string_view button);
 inline constexpr std::chrono::milliseconds kFolderPatience{2000};
 Outcome runCommand(const Command& command, Context& cx);
 
-// The same for an operation that takes more than the context (an import asked for in a
-// dialog or with options of its own): recorded for undo when `changes` names files.
+// The same for an operation outside the table: recorded for undo when `changes` names files.
 Outcome runOperation(Context& cx, const FileChanges& changes, const std::function<Outcome(Context&)>& operation);
 
 }  // namespace quarnby

@@ -58,17 +58,6 @@ class ClosingLineHost : public Host {
   std::optional<Held> held_;
 };
 
-// runRecorded copies a Context member by member; this stops the build until a new member
-// is copied there too.
-struct ContextMembers {
-  ParameterSet* params;
-  std::filesystem::path folder;
-  Host* host;
-  RandomSource* random;
-  std::filesystem::path settingsFile, stateFolder;
-};
-static_assert(sizeof(Context) == sizeof(ContextMembers), "copy the new member of Context in runRecorded");
-
 History historyOf(const Context& cx) { return History(historyRoot(cx.stateFolder), cx.folder); }
 
 // Undo and redo share everything but their words.
@@ -137,9 +126,8 @@ Outcome runRecorded(Context& cx, std::string title, const std::vector<std::strin
   auto failed = history.keepBefore(std::move(title), std::move(names));
 
   // The operation sees the same context with a host that lets its closing message grow.
-  // Keep this copy in step with the members of Context.
   ClosingLineHost host(cx.host);
-  Context inner{cx.params, cx.folder, host, cx.random, cx.settingsFile, cx.stateFolder};
+  Context inner = cx.withHost(host);
   const Outcome outcome = operation(inner);
   if (!failed) failed = history.recordAfter();
 

@@ -4,9 +4,6 @@
 
 #include "app/commands.h"
 #include "core/parameter_set.h"
-#ifdef QUARNBY_WITH_DEM
-#include "batch/dem_command.h"
-#endif
 
 namespace quarnby::batch {
 namespace {
@@ -55,9 +52,6 @@ std::string takeVersion(Options& o, std::string_view, const std::string&) {
   return {};
 }
 
-// Options of a single command, by command name (none yet).
-const std::vector<std::pair<std::string_view, OptionSpec>> kCommandOptions = {};
-
 const OptionSpec* findOption(const std::vector<OptionSpec>& options, std::string_view name) {
   for (const OptionSpec& o : options)
     if (o.name == name) return &o;
@@ -101,16 +95,12 @@ const Grammar& batchGrammar() {
         {"--version", "", "the program's name and version", takeVersion},
     };
     for (const Command& c : commands()) {
-#ifdef QUARNBY_WITH_DEM
-      // The import that makes the Terragen file comes before the commands that read it.
-      if (c.name == "find-units-terragen") g.commands.push_back(importDemCommand());
-#endif
-      g.commands.push_back({c.name, c.help, {}});
+      CommandSpec spec{c.name, c.help, {}};
+      for (const CommandOption& o : c.options)
+        spec.options.push_back({o.name, o.value, o.help, keepForCommand, o.check});
+      g.commands.push_back(std::move(spec));
     }
     g.commands.push_back({"show-params", "print every control as NAME=VALUE", {}});
-    for (const auto& [command, option] : kCommandOptions)
-      for (CommandSpec& c : g.commands)
-        if (c.name == command) c.options.push_back(option);
     return g;
   }();
   return grammar;
@@ -131,6 +121,8 @@ Parsed parseArguments(const std::vector<std::string>& args, const Grammar& gramm
         if (i + 1 >= args.size()) return {o, a + " needs a value"};
         value = args[++i];
       }
+      if (option->check)
+        if (std::string error = option->check(value); !error.empty()) return {o, error};
       if (std::string error = option->take(o, option->name, value); !error.empty()) return {o, error};
       if (o.action == Options::Action::Help || o.action == Options::Action::Version) return parsed;
     } else if (a.size() > 1 && a[0] == '-' && a[1] == '-') {

@@ -32,12 +32,14 @@ struct Options {
 
 // An option: its name, the placeholder of its value (empty for a switch), its help
 // (lines separated by '\n'; empty keeps the option out of the usage text), and what it
-// does with its value: returns the usage error, or an empty text.
+// does with its value: returns the usage error, or an empty text. `check`, when there is
+// one, looks at the value first and returns the usage error, or an empty text.
 struct OptionSpec {
   std::string_view name;
   std::string_view value;
   std::string_view help;
   std::string (*take)(Options& options, std::string_view name, const std::string& value);
+  std::string (*check)(const std::string& value) = nullptr;
 };
 
 // A command the parser accepts, with the options of its own that may follow it.

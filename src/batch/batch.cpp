@@ -1,7 +1,5 @@
 #include "batch/batch.h"
 
-#include <unistd.h>
-
 #include <cstdio>
 #include <iostream>
 #include <ostream>
@@ -9,10 +7,8 @@
 #include "app/commands.h"
 #include "app/settings_file.h"
 #include "batch/arguments.h"
-#ifdef QUARNBY_WITH_DEM
-#include "batch/dem_command.h"
-#endif
 #include "demo/demo_terrain.h"
+#include "platform/program_module.h"
 #include "terrain/terrain_folder.h"
 
 namespace quarnby {
@@ -65,14 +61,17 @@ Outcome runCall(const batch::CommandCall& call, Context& cx, std::ostream& out, 
     for (const std::string& name : cx.params.names()) out << name << '=' << cx.params.valueText(name) << '\n';
     return Outcome::Completed;
   }
-#ifdef QUARNBY_WITH_DEM
-  // Progress goes to standard error only when someone watches it there.
-  if (call.name == "import-dem")
-    return batch::runImportDem(call, cx, &err == &std::cerr && ::isatty(STDERR_FILENO) ? &err : nullptr);
-#else
-  (void)err;
-#endif
-  return runCommand(*findCommand(call.name), cx);
+  CommandRequest request{call.options, nullptr};
+  // A command's progress goes to standard error only when someone watches it there.
+  if (&err == &std::cerr && platform::standardErrorIsTerminal())
+    request.progress = [&err, name = call.name](int percent) {
+      err << '\r' << name << ": " << percent << "%" << (percent == 100 ? "\n" : "") << std::flush;
+      return true;
+    };
+  cx.request = &request;
+  const Outcome outcome = runCommand(*findCommand(call.name), cx);
+  cx.request = nullptr;
+  return outcome;
 }
 
 }  // namespace

@@ -9,16 +9,7 @@
 
 namespace quarnby::dem {
 
-// An elevation source as the import sees it before warping: a raster GDAL reads, of one
-// band, placed on the earth by its coordinate system.
-struct SourceInfo {
-  std::filesystem::path path;
-  int width = 0;
-  int height = 0;
-  // The raster's edge in latitude and longitude, walked around its outline.
-  std::vector<GeoPoint> outline;
-  double latMin = 0.0, latMax = 0.0, lonMin = 0.0, lonMax = 0.0;
-};
+using geo::SourceInfo;
 
 // Opens a source and checks it. When it cannot serve, returns nothing and `problem` is the
 // message for the user (the file named on its own line).

@@ -3,15 +3,12 @@
 #include <optional>
 #include <string>
 
+#include "geo/geo_types.h"
 #include "terrain/terragen_file.h"
 
 namespace quarnby::dem {
 
-// A point on the WGS84 ellipsoid in degrees, north and east positive.
-struct GeoPoint {
-  double lat = 0.0;
-  double lon = 0.0;
-};
+using geo::GeoPoint;
 
 // The theatre is a square of 1025 x 1025 samples 2640 feet apart, north up, in an
 // azimuthal equidistant projection centred on the theatre centre. Sample (column i, row j

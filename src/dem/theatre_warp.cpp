@@ -140,18 +140,6 @@ struct WarpOptionsCloser {
 
 }  // namespace
 
-const std::vector<std::string>& resamplingNames() {
-  static const std::vector<std::string> names = {"near",    "bilinear", "cubic", "cubicspline", "lanczos",
-                                                 "average", "rms",      "mode",  "max",         "min",
-                                                 "med",     "q1",       "q3",    "sum"};
-  return names;
-}
-
-bool isResamplingName(const std::string& name) {
-  const auto& names = resamplingNames();
-  return std::find(names.begin(), names.end(), name) != names.end();
-}
-
 bool sourcesTouchTheatre(std::span<const SourceInfo> sources, GeoPoint centre) {
   initialiseGdal();
   GdalErrors quiet;

@@ -10,10 +10,8 @@
 
 namespace quarnby::dem {
 
-// GDAL's resampling methods the import offers. "" (automatic) takes `average` for a
-// source finer than the theatre grid and `bilinear` for the others.
-const std::vector<std::string>& resamplingNames();
-bool isResamplingName(const std::string& name);
+using geo::isResamplingName;
+using geo::resamplingNames;
 
 // Told the share of the warp done (0..1); returns false to stop it.
 using WarpProgress = std::function<bool(double done)>;

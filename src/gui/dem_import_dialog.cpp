@@ -21,7 +21,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "dem/theatre_warp.h"
 #include "gui/gui_host.h"
 #include "gui/qt_text.h"
 
@@ -33,7 +32,7 @@ class FootprintView : public QWidget {
  public:
   explicit FootprintView(QWidget* parent) : QWidget(parent) { setMinimumSize(240, 200); }
 
-  void show(std::vector<std::vector<dem::GeoPoint>> sources, std::vector<dem::GeoPoint> theatre) {
+  void show(std::vector<std::vector<geo::GeoPoint>> sources, std::vector<geo::GeoPoint> theatre) {
     sources_ = std::move(sources);
     theatre_ = std::move(theatre);
     update();
@@ -44,7 +43,7 @@ class FootprintView : public QWidget {
     QPainter p(this);
     p.fillRect(rect(), QColor(0xE8, 0xEE, 0xF4));
     double latMin = 90, latMax = -90, lonMin = 180, lonMax = -180;
-    auto widen = [&](const std::vector<dem::GeoPoint>& ring) {
+    auto widen = [&](const std::vector<geo::GeoPoint>& ring) {
       for (const auto& g : ring) {
         latMin = std::min(latMin, g.lat), latMax = std::max(latMax, g.lat);
         lonMin = std::min(lonMin, g.lon), lonMax = std::max(lonMax, g.lon);
@@ -60,7 +59,7 @@ class FootprintView : public QWidget {
     const double w = std::max((lonMax - lonMin) * shrink, 1e-6), h = std::max(latMax - latMin, 1e-6);
     const double scale = std::min((width() - 12) / w, (height() - 12) / h);
     const double x0 = (width() - w * scale) / 2.0, y0 = (height() - h * scale) / 2.0;
-    auto path = [&](const std::vector<dem::GeoPoint>& ring) {
+    auto path = [&](const std::vector<geo::GeoPoint>& ring) {
       QPainterPath path;
       for (std::size_t i = 0; i < ring.size(); ++i) {
         const QPointF at(x0 + (ring[i].lon - lonMin) * shrink * scale, y0 + (latMax - ring[i].lat) * scale);
@@ -79,11 +78,12 @@ class FootprintView : public QWidget {
   }
 
  private:
-  std::vector<std::vector<dem::GeoPoint>> sources_;
-  std::vector<dem::GeoPoint> theatre_;
+  std::vector<std::vector<geo::GeoPoint>> sources_;
+  std::vector<geo::GeoPoint> theatre_;
 };
 
-DemImportDialog::DemImportDialog(Run run, QWidget* parent) : QDialog(parent), run_(std::move(run)) {
+DemImportDialog::DemImportDialog(const geo::GeoModule& module, Run run, QWidget* parent)
+    : QDialog(parent), module_(module), run_(std::move(run)) {
   setWindowTitle(tr("Import DEM"));
   setAcceptDrops(true);
 
@@ -129,7 +129,7 @@ DemImportDialog::DemImportDialog(Run run, QWidget* parent) : QDialog(parent), ru
 
   resampling_ = new QComboBox(this);
   resampling_->addItem(tr("automatic (average or bilinear)"), QString());
-  for (const std::string& name : dem::resamplingNames())
+  for (const std::string& name : geo::resamplingNames())
     resampling_->addItem(QString::fromStdString(name), QString::fromStdString(name));
 
   auto* form = new QFormLayout;
@@ -168,7 +168,7 @@ void DemImportDialog::addSources(const std::vector<std::filesystem::path>& files
     item->setData(Qt::UserRole, pathText(f));
     item->setToolTip(pathText(f));
     std::string problem;
-    if (auto info = dem::describeSource(f, problem)) {
+    if (auto info = module_.describeSource(f, problem)) {
       described_.push_back(std::move(*info));
     } else {
       item->setForeground(Qt::red);
@@ -185,7 +185,7 @@ void DemImportDialog::removeSelected() {
     const auto file = pathOf(item->data(Qt::UserRole).toString());
     files_.erase(std::remove(files_.begin(), files_.end(), file), files_.end());
     described_.erase(
-        std::remove_if(described_.begin(), described_.end(), [&](const dem::SourceInfo& s) { return s.path == file; }),
+        std::remove_if(described_.begin(), described_.end(), [&](const geo::SourceInfo& s) { return s.path == file; }),
         described_.end());
     delete item;
   }
@@ -194,23 +194,23 @@ void DemImportDialog::removeSelected() {
 
 void DemImportDialog::centreOnSources() {
   if (described_.empty()) return;
-  const dem::GeoPoint c = dem::centreOfSources(described_);
+  const geo::GeoPoint c = module_.centreOfSources(described_);
   lat_->setValue(c.lat);
   lon_->setValue(c.lon);
 }
 
 void DemImportDialog::sourcesChanged() {
-  std::vector<std::vector<dem::GeoPoint>> outlines;
+  std::vector<std::vector<geo::GeoPoint>> outlines;
   for (const auto& s : described_) outlines.push_back(s.outline);
-  const dem::GeoPoint centre{lat_->value(), lon_->value()};
-  view_->show(std::move(outlines), described_.empty() ? std::vector<dem::GeoPoint>{} : dem::theatreOutline(centre));
+  const geo::GeoPoint centre{lat_->value(), lon_->value()};
+  view_->show(std::move(outlines), described_.empty() ? std::vector<geo::GeoPoint>{} : module_.theatreOutline(centre));
   importButton_->setEnabled(!files_.empty() && !running_);
 }
 
 DemImportRequest DemImportDialog::request() const {
   DemImportRequest r;
   r.sources = files_;
-  r.centre = dem::GeoPoint{lat_->value(), lon_->value()};
+  r.centre = geo::GeoPoint{lat_->value(), lon_->value()};
   r.resampling = resampling_->currentData().toString().toStdString();
   return r;
 }

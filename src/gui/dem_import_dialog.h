@@ -6,8 +6,7 @@
 #include <vector>
 
 #include "core/context.h"
-#include "dem/dem_source.h"
-#include "dem/import_dem.h"
+#include "geo/geo_module.h"
 
 class QComboBox;
 class QDoubleSpinBox;
@@ -22,12 +21,13 @@ class FootprintView;
 // "Import DEM...": the elevation sources (added, removed, dropped in), the theatre centre,
 // GDAL's resampling and a picture of the sources' footprints under the theatre square.
 // Import runs the import through `run`, with the progress bar and Cancel working while
-// it runs; the dialog closes when the import completes.
+// it runs; the dialog closes when the import completes. The sources are described by the
+// geographic module, which the window loads before it opens the dialog.
 class DemImportDialog : public QDialog {
   Q_OBJECT
  public:
   using Run = std::function<Outcome(const DemImportRequest&)>;
-  DemImportDialog(Run run, QWidget* parent = nullptr);
+  DemImportDialog(const geo::GeoModule& module, Run run, QWidget* parent = nullptr);
   ~DemImportDialog() override;
 
   // The sources, in order, and what the dialog asks for.
@@ -51,9 +51,10 @@ class DemImportDialog : public QDialog {
   void removeSelected();
   void sourcesChanged();
 
+  const geo::GeoModule& module_;
   Run run_;
   std::vector<std::filesystem::path> files_;
-  std::vector<dem::SourceInfo> described_;
+  std::vector<geo::SourceInfo> described_;
   QListWidget* list_;
   QDoubleSpinBox* lat_;
   QDoubleSpinBox* lon_;

@@ -14,12 +14,12 @@
 #include <exception>
 
 #include "app/commands.h"
+#include "app/geo_commands.h"
 #include "app/history.h"
 #include "app/settings_file.h"
+#include "geo/geo_loader.h"
 #include "gui/control_bindings.h"
-#ifdef QUARNBY_WITH_DEM
 #include "gui/dem_import_dialog.h"
-#endif
 #include "gui/folder_picker.h"
 #include "gui/gui_host.h"
 #include "gui/preview_canvas.h"
@@ -70,20 +70,21 @@ MainWindow::MainWindow(const std::filesystem::path& startFolder, QWidget* parent
     if (ec || !picker_->open(working)) picker_->open(std::filesystem::path("/"));
   }
 
-  // Every button with an operation runs it; a button whose operation is not there yet
-  // does nothing.
+  // Every button with an operation runs it; one whose command has options of its own
+  // asks for them in its dialog first. A button whose operation is not there yet does
+  // nothing.
   for (const Command& command : commands()) {
     if (command.button.empty()) continue;
     if (auto* button = findChild<QPushButton*>(QString::fromUtf8(command.button.data(), command.button.size())))
-      connect(button, &QPushButton::clicked, this, [this, &command] { run(command); });
+      connect(button, &QPushButton::clicked, this, [this, &command] {
+        if (command.options.empty()) run(command);
+        else askAndRun(command);
+      });
   }
   connect(ui_->Preview, &QPushButton::clicked, this, &MainWindow::showPreview);
-#ifdef QUARNBY_WITH_DEM
-  ui_->ImportDem->setEnabled(true);
-  connect(ui_->ImportDem, &QPushButton::clicked, this, &MainWindow::importDem);
-#else
-  ui_->ImportDem->setToolTip(tr("This build has no GDAL, so no DEM import"));
-#endif
+  // The geographic module is loaded when it is first used, never before the window shows.
+  if (geo::geoModuleFile().empty()) ui_->ImportDem->setToolTip(tr("This installation has no GDAL, so no DEM import"));
+  else ui_->ImportDem->setEnabled(true);
 
   // Ctrl+Z undoes, Ctrl+Shift+Z and Ctrl+Y redo; a text field takes them for itself first.
   const auto press = [this](const char* name) {
@@ -144,19 +145,25 @@ Outcome MainWindow::runOperation(const std::function<Outcome(Context&)>& operati
   return outcome;
 }
 
-void MainWindow::importDem() {
-#ifdef QUARNBY_WITH_DEM
+void MainWindow::askAndRun(const Command& command) {
   if (busy_) return;
+  std::string problem;
+  const geo::GeoModule* module = geo::geoModule(problem);
+  if (!module) {
+    host_->showMessage(geo::missingModuleText("Import DEM", problem), Icon::Critical);
+    return;
+  }
   DemImportDialog dialog(
-      [this](const DemImportRequest& request) {
-        return runOperation([&request](Context& cx) {
-          return quarnby::runOperation(cx, FileChanges{"Import DEM", {suffix::kTerragen}},
-                                       [&request](Context& inner) { return ImportDem_Click(inner, request); });
+      *module,
+      [this, &command](const DemImportRequest& dem) {
+        const CommandRequest request = commandRequest(dem);
+        return runOperation([&](Context& cx) {
+          cx.request = &request;
+          return runCommand(command, cx);
         });
       },
       this);
   dialog.exec();
-#endif
 }
 
 void MainWindow::showHistory() {

@@ -58,8 +58,9 @@ class MainWindow : public QWidget {
   void showHistory();
   // Runs an operation as every button does: one at a time, the window taking no input.
   Outcome runOperation(const std::function<Outcome(Context&)>& operation);
-  // "Import DEM...": the dialog, which runs the import through runOperation.
-  void importDem();
+  // A command with options of its own ("Import DEM..."): its dialog, which runs the
+  // command through runOperation with the options it was given.
+  void askAndRun(const Command& command);
 
   std::unique_ptr<Ui::Form1> ui_;
   QWidget* form_ = nullptr;  // the laid-out controls, at their own size

@@ -84,7 +84,9 @@ struct HistoryTest : testing::TerrainFixture {
 
 TEST_F(HistoryTest, EveryOperationThatWritesIsUndoneAndRedoneByteForByte) {
   for (const Command& command : commands()) {
-    if (!command.changes) continue;
+    // A command with options of its own needs them (Import DEM: its sources); its undo is
+    // checked where those are made (tests/dem).
+    if (!command.changes || !command.options.empty()) continue;
     EXPECT_TRUE(std::any_of(kWriters.begin(), kWriters.end(), [&](const Case& c) { return c.command == command.name; }))
         << command.name << " writes files but has no case here";
   }

@@ -60,9 +60,8 @@ TEST(ManPage, ListsEveryOptionCommandAndExitStatusOfTheHelp) {
       EXPECT_NE(commandsText.find(std::string(o.name)), std::string::npos)
           << c.name << " " << o.name << " is missing from the man page's COMMANDS";
   }
-  // import-dem is there only in a build with GDAL; the page says so.
   for (const std::string& name : manCommands)
-    if (name.rfind("--", 0) != 0 && name != "import-dem")
+    if (name.rfind("--", 0) != 0)
       EXPECT_TRUE(programCommands.count(name)) << "the man page lists " << name << ", which is no command";
 
   const std::set<std::string> manStatuses = listedTerms(section(page, "EXIT STATUS"));

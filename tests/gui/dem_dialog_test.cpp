@@ -12,6 +12,7 @@
 
 #include "dem/dem_sources.h"
 #include "dem/import_dem.h"
+#include "geo/geo_loader.h"
 #include "gui/dem_import_dialog.h"
 #include "gui/gui_host.h"
 #include "gui/main_window.h"
@@ -19,6 +20,18 @@
 #include "support/temp_folder.h"
 
 using namespace quarnby;
+
+namespace {
+
+// The geographic module the window loads, built beside the test.
+const geo::GeoModule& module() {
+  std::string problem;
+  const geo::GeoModule* loaded = geo::geoModule(problem);
+  if (!loaded) qFatal("%s", problem.c_str());
+  return *loaded;
+}
+
+}  // namespace
 
 // The Import DEM dialog over a terrain folder: sources in, the centre from them, the
 // import through the dialog's own progress, and Cancel while it runs.
@@ -84,7 +97,7 @@ class DemDialogTest : public QObject {
 
   void sourcesCentreTheTheatreAndTheImportCloses() {
     int seenPercent = -1;
-    DemImportDialog dialog([&](const DemImportRequest& request) {
+    DemImportDialog dialog(module(), [&](const DemImportRequest& request) {
       DemImportRequest watched = request;
       watched.progress = [&](int percent) {
         seenPercent = percent;
@@ -116,7 +129,7 @@ class DemDialogTest : public QObject {
   void cancelWhileRunningLeavesTheFieldAndTheDialog() {
     std::filesystem::remove(folder / "Alps.ter");
     DemImportDialog* open = nullptr;
-    DemImportDialog dialog([&](const DemImportRequest& request) {
+    DemImportDialog dialog(module(), [&](const DemImportRequest& request) {
       DemImportRequest pressing = request;
       pressing.progress = [&](int percent) {
         if (percent > 0) open->cancel();  // as a click on Cancel between two progress steps

@@ -1,0 +1,38 @@
+// The geographic module's one way in: the program loads this library on first use and
+// calls quarnby_geo_module for the functions below.
+#include "geo/geo_module.h"
+
+#include <gdal.h>
+
+#include "dem/dem_source.h"
+#include "dem/import_dem.h"
+
+namespace quarnby::geo {
+namespace {
+
+class Module final : public GeoModule {
+ public:
+  Outcome importDem(Context& cx, const DemImportRequest& request) const override {
+    return ImportDem_Click(cx, request);
+  }
+  std::optional<SourceInfo> describeSource(const std::filesystem::path& file, std::string& problem) const override {
+    return dem::describeSource(file, problem);
+  }
+  GeoPoint centreOfSources(std::span<const SourceInfo> sources) const override { return dem::centreOfSources(sources); }
+  std::vector<GeoPoint> theatreOutline(GeoPoint centre) const override { return dem::theatreOutline(centre); }
+  std::string libraryVersions() const override { return std::string("GDAL ") + GDALVersionInfo("RELEASE_NAME"); }
+};
+
+}  // namespace
+}  // namespace quarnby::geo
+
+#if defined(_WIN32)
+#define QUARNBY_EXPORT extern "C" __declspec(dllexport)
+#else
+#define QUARNBY_EXPORT extern "C" __attribute__((visibility("default")))
+#endif
+
+QUARNBY_EXPORT const quarnby::geo::GeoModule* quarnby_geo_module(int interface) {
+  static const quarnby::geo::Module module;
+  return interface == quarnby::geo::kGeoModuleInterface ? &module : nullptr;
+}
