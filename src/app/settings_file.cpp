@@ -15,9 +15,6 @@
 namespace quarnby {
 namespace {
 
-// Line 4, fields 5 to 14.
-const char* const kImportFields[10] = {"MaxUnits",    "slUnits", "MinUnits", "MaxAlt",   "unitExp",
-                                       "MaxSmothAlt", "LenRoad", "LenTrack", "LenRiver", "slUnitsBmp"};
 const char* const kModifySwitches[4] = {"LevelTerr", "Check1", "Check2", "Check3"};
 
 std::string numbered(const char* stem, int i) { return stem + std::to_string(i); }
@@ -32,6 +29,40 @@ std::string quoted(std::string text) {
 
 std::string truth(bool v) { return v ? "#TRUE#" : "#FALSE#"; }
 
+// The file's layout: each row is one control, or a run of numbered ones (stem + first ..
+// stem + first + count - 1), on its line, in the order the fields stand.
+struct LayoutRow {
+  int line;
+  const char* name;
+  SavedKind kind;
+  int first = 0;
+  int count = 0;  // 0: `name` is the control itself
+};
+// clang-format off
+constexpr LayoutRow kLayout[] = {
+    {1, "Combo", SavedKind::Choice, 1, 26},     // the band types
+    {2, "Text", SavedKind::Text, 4, 22},        // the thresholds
+    {3, "g", SavedKind::Text, 0, 22},           // the gap weights
+    {4, "Text3", SavedKind::Text},              // the thresholds' exponent
+    {4, "InvFileOrder", SavedKind::Switch},
+    {4, "MapSize256", SavedKind::Option},
+    {4, "MapSize512", SavedKind::Option},
+    {4, "MaxUnits", SavedKind::Text},
+    {4, "slUnits", SavedKind::Text},
+    {4, "MinUnits", SavedKind::Text},
+    {4, "MaxAlt", SavedKind::Text},
+    {4, "unitExp", SavedKind::Text},
+    {4, "MaxSmothAlt", SavedKind::Text},
+    {4, "LenRoad", SavedKind::Text},
+    {4, "LenTrack", SavedKind::Text},
+    {4, "LenRiver", SavedKind::Text},
+    {4, "slUnitsBmp", SavedKind::Text},
+    {4, "PreserveZeros", SavedKind::Switch},
+    {4, "maxUbmp", SavedKind::Text},
+    {4, "minUbmp", SavedKind::Text},
+};
+// clang-format on
+
 struct Field {
   std::string text;
   bool quoted = false;
@@ -40,17 +71,19 @@ struct Field {
 // Splits the file into lines of fields: a field ends at a comma or at the end of a line,
 // blanks around it are skipped, and a quoted field runs to the next quote (commas inside
 // belong to the text) up to the end of its line. Empty lines hold no field. Only what
-// the reading can use is kept: at most `kFields` fields a line, and no line once more than
-// four lines and `kFields` fields in all were found, so a huge file costs no memory.
-constexpr std::size_t kFields = 87;
+// the reading can use is kept: at most as many fields a line as there are saved controls,
+// and no line once more lines than the layout has and that many fields in all were found,
+// so a huge file costs no memory.
 std::vector<std::vector<Field>> linesOf(std::string_view text) {
+  const std::size_t fieldCount = savedControls().size();
+  const std::size_t lineCount = static_cast<std::size_t>(savedControls().back().line);
   std::vector<std::vector<Field>> lines;
   std::size_t i = 0;
   std::size_t total = 0;
   const std::size_t n = text.size();
   auto isBlank = [](char ch) { return ch == ' ' || ch == '\t'; };
   auto isEol = [](char ch) { return ch == '\r' || ch == '\n'; };
-  while (i < n && !(lines.size() > 4 && total >= kFields)) {
+  while (i < n && !(lines.size() > lineCount && total >= fieldCount)) {
     while (i < n && (isEol(text[i]) || isBlank(text[i]))) ++i;
     if (i >= n) break;
     std::vector<Field>& fields = lines.emplace_back();
@@ -75,7 +108,7 @@ std::vector<std::vector<Field>> linesOf(std::string_view text) {
       }
       fields.push_back(std::move(field));
       ++total;
-      if (fields.size() == kFields)
+      if (fields.size() == fieldCount)
         while (i < n && !isEol(text[i])) ++i;  // the rest of a line too long to be used
       if (i < n && text[i] == ',') {
         ++i;
@@ -87,18 +120,21 @@ std::vector<std::vector<Field>> linesOf(std::string_view text) {
   return lines;
 }
 
-// The fields in the order of the 87 controls. The fields are read one after the other
-// whatever the lines; but a file that still has its four lines is matched line by line,
+// The fields in the order of the saved controls. The fields are read one after the other
+// whatever the lines; but a file that still has all its lines is matched line by line,
 // so that a field lost or added in one line cannot shift every later value into the
 // wrong control.
 std::vector<std::optional<Field>> fieldsOf(std::string_view text) {
-  static constexpr std::size_t kLineFields[4] = {26, 22, 22, 17};
+  const auto& saved = savedControls();
   const auto lines = linesOf(text);
   std::vector<std::optional<Field>> fields;
-  if (lines.size() == 4) {
-    for (std::size_t l = 0; l < 4; ++l)
-      for (std::size_t k = 0; k < kLineFields[l]; ++k)
-        fields.push_back(k < lines[l].size() ? std::optional<Field>(lines[l][k]) : std::nullopt);
+  if (lines.size() == static_cast<std::size_t>(saved.back().line)) {
+    std::size_t k = 0;  // the field's place in its line
+    for (std::size_t i = 0; i < saved.size(); ++i) {
+      k = i > 0 && saved[i].line == saved[i - 1].line ? k + 1 : 0;
+      const auto& line = lines[static_cast<std::size_t>(saved[i].line - 1)];
+      fields.push_back(k < line.size() ? std::optional<Field>(line[k]) : std::nullopt);
+    }
   } else {
     for (const auto& line : lines)
       for (const auto& f : line) fields.push_back(f);
@@ -123,62 +159,61 @@ std::optional<bool> truthValue(const Field& f) {
 
 }  // namespace
 
+const std::vector<SavedControl>& savedControls() {
+  static const std::vector<SavedControl> controls = [] {
+    std::vector<SavedControl> list;
+    for (const LayoutRow& row : kLayout) {
+      if (row.count == 0) list.push_back({row.line, row.name, row.kind});
+      for (int i = row.first; i < row.first + row.count; ++i)
+        list.push_back({row.line, numbered(row.name, i), row.kind});
+    }
+    return list;
+  }();
+  return controls;
+}
+
 std::string settingsText(const ParameterSet& p) {
   std::string out;
-  for (int i = 1; i <= 26; ++i) out += (i > 1 ? "," : "") + std::to_string(p.choice(numbered("Combo", i)));
-  out += "\r\n";
-  for (int i = 4; i <= 25; ++i) out += (i > 4 ? "," : "") + quoted(p.text(numbered("Text", i)));
-  out += "\r\n";
-  for (int i = 0; i <= 21; ++i) out += (i > 0 ? "," : "") + quoted(p.text(numbered("g", i)));
-  out += "\r\n";
-  out += quoted(p.text("Text3")) + "," + std::to_string(p.switchValue("InvFileOrder")) + "," +
-         truth(p.option("MapSize256")) + "," + truth(p.option("MapSize512"));
-  for (const char* name : kImportFields) out += "," + quoted(p.text(name));
-  out += "," + std::to_string(p.switchValue("PreserveZeros")) + "," + quoted(p.text("maxUbmp")) + "," +
-         quoted(p.text("minUbmp")) + "\r\n";
-  return out;
+  int line = 1;
+  for (const SavedControl& c : savedControls()) {
+    if (c.line != line) {
+      out += "\r\n";
+      line = c.line;
+    } else if (&c != &savedControls().front()) {
+      out += ",";
+    }
+    switch (c.kind) {
+      case SavedKind::Choice: out += std::to_string(p.choice(c.name)); break;
+      case SavedKind::Text: out += quoted(p.text(c.name)); break;
+      case SavedKind::Switch: out += std::to_string(p.switchValue(c.name)); break;
+      case SavedKind::Option: out += truth(p.option(c.name)); break;
+    }
+  }
+  return out + "\r\n";
 }
 
 void applySettingsText(ParameterSet& p, std::string_view text) {
   const auto fields = fieldsOf(text);
-  std::size_t next = 0;
-  auto field = [&]() -> const Field* {
-    if (next >= fields.size()) return nullptr;
-    const auto& f = fields[next++];
-    return f ? &*f : nullptr;
-  };
-  auto readText = [&](const std::string& name) {
-    if (const Field* f = field()) p.setText(name, f->text);
-  };
-  auto readSwitch = [&](const char* name) {
-    if (const Field* f = field())
-      if (auto v = wholeNumber(*f, 0, 2)) p.setSwitch(name, static_cast<int>(*v));
-  };
-  auto readOption = [&](const char* name) {
-    if (const Field* f = field())
-      if (auto v = truthValue(*f)) p.setOption(name, *v);
-  };
-
-  // Line 1: all 26 positions are read before any choice is set.
-  std::vector<std::optional<long long>> positions;
-  for (int i = 1; i <= 26; ++i) {
-    const Field* f = field();
-    positions.push_back(f ? wholeNumber(*f, -32768, 32767) : std::nullopt);
+  const auto& saved = savedControls();
+  // A missing or malformed field leaves its control as it was.
+  for (std::size_t i = 0; i < saved.size() && i < fields.size(); ++i) {
+    if (!fields[i]) continue;
+    const Field& f = *fields[i];
+    const std::string& name = saved[i].name;
+    switch (saved[i].kind) {
+      case SavedKind::Choice:
+        // A position is read as a 16-bit number; only -1..6 names a type (or none).
+        if (auto v = wholeNumber(f, -32768, 32767); v && *v >= -1 && *v <= 6) p.setChoice(name, static_cast<int>(*v));
+        break;
+      case SavedKind::Text: p.setText(name, f.text); break;
+      case SavedKind::Switch:
+        if (auto v = wholeNumber(f, 0, 2)) p.setSwitch(name, static_cast<int>(*v));
+        break;
+      case SavedKind::Option:
+        if (auto v = truthValue(f)) p.setOption(name, *v);
+        break;
+    }
   }
-  for (int i = 1; i <= 26; ++i) {
-    const auto& v = positions[i - 1];
-    if (v && *v >= -1 && *v <= 6) p.setChoice(numbered("Combo", i), static_cast<int>(*v));
-  }
-  for (int i = 4; i <= 25; ++i) readText(numbered("Text", i));
-  for (int i = 0; i <= 21; ++i) readText(numbered("g", i));
-  readText("Text3");
-  readSwitch("InvFileOrder");
-  readOption("MapSize256");
-  readOption("MapSize512");
-  for (const char* name : kImportFields) readText(name);
-  readSwitch("PreserveZeros");
-  readText("maxUbmp");
-  readText("minUbmp");
 }
 
 void Dir1_Change(ParameterSet& params, const std::filesystem::path& folder) {
@@ -204,10 +239,10 @@ Outcome Form_Load(Context& cx) {
     reportFileFailure(cx.host, "Can't read the settings file:", cx.settingsFile, error,
                       {.closingLine = "The default settings are used.", .icon = Icon::Exclamation});
 
-  // No settings file: the built-in defaults, then thresholds computed from them.
+  // No settings file: the built-in defaults, then thresholds computed from them. Weights
+  // that give none are refused there, and the start-up ends early with them.
   p.restoreStartUpValues(false);
-  SetAltIntervals_Click(cx);
-  return Outcome::Completed;
+  return SetAltIntervals_Click(cx);
 }
 
 Outcome SaveConfig_Click(Context& cx) {

@@ -2,10 +2,24 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/context.h"
 
 namespace quarnby {
+
+// How a saved control stands in the settings file: a type choice as its position, a text
+// between double quotes, a switch as 0..2, an option as #TRUE# or #FALSE#.
+enum class SavedKind { Choice, Text, Switch, Option };
+struct SavedControl {
+  int line;  // 1 to 4
+  std::string name;
+  SavedKind kind;
+};
+
+// The saved controls in the order of their fields: the one layout that the writer and
+// the reader both walk, so a new saved control is one row of it.
+const std::vector<SavedControl>& savedControls();
 
 // The settings file "quarnby.cfg": four CR LF lines of 87 comma-separated fields
 // (26 type choices; 22 thresholds; 22 gap weights; exponent, InvFileOrder, the map size,

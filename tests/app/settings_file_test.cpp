@@ -157,10 +157,41 @@ TEST_F(SettingsTest, TruthValuesAndSwitchesMustHaveTheirForm) {
 TEST_F(SettingsTest, ReloadWithoutAFileRecomputesFromTheCurrentTop) {
   h.params.setText("Text25", "2200");
   for (int i = 0; i < 22; ++i) h.params.setText("g" + std::to_string(i), "9");
-  ReloadConfig_Click(h.cx);
+  EXPECT_EQ(ReloadConfig_Click(h.cx), Outcome::Completed);
   EXPECT_EQ(h.params.text("g0"), "5");
   EXPECT_EQ(h.params.text("Text25"), " 2200");
   EXPECT_EQ(h.params.text("Text4"), " 60");
+
+  // A top that gives no thresholds is refused there, and Re-Load ends early with it.
+  h.params.setText("Text25", "1e309");
+  EXPECT_EQ(ReloadConfig_Click(h.cx), Outcome::EndedEarly);
+  EXPECT_EQ(h.host.onlyMessage(),
+            "The threshold of band 1 cannot be computed from the exponent 1.5 and the top threshold 1e309.\r\n"
+            "The band thresholds were left unchanged.");
+  EXPECT_EQ(h.params.text("Text4"), " 60");
+}
+
+TEST_F(SettingsTest, TheLayoutNamesEveryFieldOnceInLineOrderWithItsControlsKind) {
+  const auto& saved = savedControls();
+  ASSERT_EQ(saved.size(), 87u);
+  std::map<std::string, int> seen;
+  std::vector<int> perLine(4);
+  for (std::size_t i = 0; i < saved.size(); ++i) {
+    const SavedControl& c = saved[i];
+    EXPECT_EQ(seen[c.name]++, 0) << c.name;
+    ASSERT_TRUE(c.line >= 1 && c.line <= 4) << c.name;
+    if (i > 0) EXPECT_GE(c.line, saved[i - 1].line) << c.name;
+    ++perLine[static_cast<std::size_t>(c.line - 1)];
+    ASSERT_TRUE(h.params.has(c.name)) << c.name;
+    const ControlKind kind = h.params.kind(c.name);
+    switch (c.kind) {
+      case SavedKind::Choice: EXPECT_EQ(kind, ControlKind::TypeChoice) << c.name; break;
+      case SavedKind::Text: EXPECT_TRUE(kind == ControlKind::Text || kind == ControlKind::Display) << c.name; break;
+      case SavedKind::Switch: EXPECT_EQ(kind, ControlKind::Switch) << c.name; break;
+      case SavedKind::Option: EXPECT_EQ(kind, ControlKind::Option) << c.name; break;
+    }
+  }
+  EXPECT_EQ(perLine, (std::vector<int>{26, 22, 22, 17}));
 }
 
 TEST_F(SettingsTest, SaveThatCannotOpenTheFileSaysSoAndKeepsTheOldOne) {
@@ -176,12 +207,9 @@ TEST_F(SettingsTest, SaveThatCannotOpenTheFileSaysSoAndKeepsTheOldOne) {
 TEST_F(SettingsTest, RandomEditsOfOneLineNeverStopStartUpNorTouchTheOtherLines) {
   std::mt19937 random(20261208);
   const std::string garbage = ",\"#x-. 9\t\x01\xff";
-  auto lineOf = [](const std::string& name) {
-    if (name.rfind("Combo", 0) == 0) return 0;
-    if (name.rfind("Text", 0) == 0 && name != "Text3") return 1;
-    if (name.size() <= 3 && name[0] == 'g') return 2;
-    return 3;
-  };
+  std::map<std::string, int> lineOfSaved;
+  for (const SavedControl& c : savedControls()) lineOfSaved[c.name] = c.line - 1;
+  auto lineOf = [&](const std::string& name) { return lineOfSaved.count(name) ? lineOfSaved.at(name) : 3; };
   Harness fresh(h.cx.folder);
   fresh.cx.settingsFile = h.cx.settingsFile;
   Form_Load(fresh.cx);  // no file yet: the defaults
