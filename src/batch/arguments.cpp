@@ -1,6 +1,9 @@
 #include "batch/arguments.h"
 
 #include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <system_error>
 
 #include "app/commands.h"
 #include "core/parameter_set.h"
@@ -30,16 +33,16 @@ std::string takeDemo(Options& o, std::string_view, const std::string& value) {
   return {};
 }
 
+// Digits only, 0 to 4294967295: a sign or a blank is no seed (a minus would wrap round
+// to a large seed, and unsigned long is 32 bits on Windows).
 std::string takeSeed(Options& o, std::string_view, const std::string& value) {
-  try {
-    std::size_t used = 0;
-    const unsigned long v = std::stoul(value, &used);
-    if (used != value.size() || v > 0xFFFFFFFFUL) throw std::out_of_range(value);
-    o.seed = static_cast<std::uint32_t>(v);
-    return {};
-  } catch (const std::exception&) {
+  std::uint32_t seed = 0;
+  const char* end = value.data() + value.size();
+  const auto [stop, error] = std::from_chars(value.data(), end, seed);
+  if (value.empty() || value[0] < '0' || value[0] > '9' || error != std::errc() || stop != end)
     return "--seed needs a whole number, got '" + value + "'";
-  }
+  o.seed = seed;
+  return {};
 }
 
 std::string takeHelp(Options& o, std::string_view, const std::string&) {

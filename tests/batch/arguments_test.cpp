@@ -53,6 +53,10 @@ TEST(Arguments, CommandsTakeTheirOwnOptionsUpToTheNextCommand) {
       {{"--set", "Check1=3", "F", "plain"}, "bad value '3' for Check1", ""},
       {{"--set", "Combo1", "F", "plain"}, "--set needs NAME=VALUE, got 'Combo1'", ""},
       {{"--seed", "12x", "--demo", "D"}, "--seed needs a whole number, got '12x'", ""},
+      {{"--seed", "4294967296", "--demo", "D"}, "--seed needs a whole number, got '4294967296'", ""},
+      {{"--seed", "-4294967295", "--demo", "D"}, "--seed needs a whole number, got '-4294967295'", ""},
+      {{"--seed", "-1", "--demo", "D"}, "--seed needs a whole number, got '-1'", ""},
+      {{"--seed", "", "--demo", "D"}, "--seed needs a whole number, got ''", ""},
       {{"--demo", "D", "F"}, "--demo takes no folder or command", ""},
       {{"F"}, "no command given", ""},
       {{}, "no terrain folder given", ""},
@@ -80,6 +84,12 @@ TEST(Arguments, GlobalOptionsAreReadWhereverTheyStand) {
   const Parsed demo = parseArguments({"--seed", "7", "--demo", "D"}, testGrammar());
   EXPECT_EQ(demo.options.action, Options::Action::Demo);
   EXPECT_EQ(demo.options.seed, 7u);
+  const std::pair<const char*, std::uint32_t> edges[] = {{"0", 0u}, {"4294967295", 4294967295u}};
+  for (const auto& [text, seed] : edges) {
+    const Parsed edge = parseArguments({"--seed", text, "--demo", "D"}, testGrammar());
+    EXPECT_EQ(edge.error, "") << text;
+    EXPECT_EQ(edge.options.seed, seed) << text;
+  }
 }
 
 TEST(Arguments, HelpAndVersionEndTheReadingWhereTheyStand) {

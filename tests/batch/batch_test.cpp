@@ -80,6 +80,14 @@ TEST_F(BatchTest, AnEarlyEndStopsTheRunWithStatusOne) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "Can't open the file:\n" + badConfig + "\n" + testing::missingFolderText() + "\n");
   EXPECT_EQ(r.out, "");
+
+  // Re-Load without a settings file refuses thresholds it cannot compute: an early end too.
+  const auto reload = run({"--config", config, "--set", "Text25=1e309", folder, "reload-settings", "show-params"});
+  EXPECT_EQ(reload.status, 1);
+  EXPECT_EQ(reload.err,
+            "The threshold of band 1 cannot be computed from the exponent 1.5 and the top threshold 1e309.\n"
+            "The band thresholds were left unchanged.\n");
+  EXPECT_EQ(reload.out, "");
 }
 
 TEST_F(BatchTest, HelpAndVersion) {
