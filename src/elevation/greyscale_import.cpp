@@ -180,7 +180,7 @@ Outcome SetElvGrey_Click(Context& cx) {
   }
 
   const GreyRule rule(scale);
-  HighestCell highest{clampToInt16(scale.maxAlt / 1.75)};
+  HighestCell highest(clampToInt16(scale.maxAlt / 1.75));
   cx.host.setProgress(ProgressBar::Bar1, 5);
   const ImportWindow window(cx.params.option("MapSize256"));
 
@@ -190,7 +190,7 @@ Outcome SetElvGrey_Click(Context& cx) {
 
   if (auto failed = output->commit())
     return reportFileFailure(cx.host, "Can't write the Elevation File:", gridPath, *failed);
-  cx.host.showMessage(maximumReport(highest.value, highest.row, highest.column, 0.02), Icon::Information);
+  cx.host.showMessage(maximumReport(highest, 0.02), Icon::Information);
   return Outcome::Completed;
 }
 

@@ -10,7 +10,7 @@ std::optional<TerragenFile> openTerragen(Context& cx, const std::filesystem::pat
   std::string error;
   auto bytes = readWholeFile(file, readLimit::kBinary, error);
   if (!bytes) {
-    reportFileFailure(cx.host, "Can't open the Elevation File:", file, error);
+    reportInputFailure(cx.host, "Can't open the Elevation File:", file, error);
     return std::nullopt;
   }
   std::string problem;
@@ -23,13 +23,20 @@ std::optional<GreyscaleBitmap> openGreyscale(Context& cx, const std::filesystem:
                                              std::string_view kindLine) {
   std::string error;
   auto bitmap = GreyscaleBitmap::load(file, error);
-  if (!bitmap) reportFileFailure(cx.host, kindLine, file, error);
+  if (!bitmap) reportInputFailure(cx.host, kindLine, file, error);
   return bitmap;
 }
 
-std::string maximumReport(int maximum, int row, int column, double milesPerSample) {
-  return "Max Elevation: " + plainInteger(maximum) + kCrLf + "Located at: " + numberText(column * milesPerSample) +
-         ", " + numberText(row * milesPerSample) + kCrLf + "Done.";
+std::string maximumReport(const HighestCell& highest, double milesPerSample) {
+  auto place = [&](const HighestCell::Peak& p) {
+    return numberText(p.column * milesPerSample) + ", " + numberText(p.row * milesPerSample);
+  };
+  std::string text =
+      "Max Elevation: " + plainInteger(highest.reached.value) + kCrLf + "Located at: " + place(highest.reached) + kCrLf;
+  if (!highest.reached.found && highest.top.found)
+    text += "No sample is above " + plainInteger(highest.reached.value) + " ft: the highest is " +
+            plainInteger(highest.top.value) + " ft at " + place(highest.top) + "." + kCrLf;
+  return text + "Done.";
 }
 
 }  // namespace quarnby::elevation

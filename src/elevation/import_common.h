@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
@@ -97,21 +98,32 @@ inline int rowProgress(int r, int last) {
 
 // The highest elevation an import writes and the first cell in scan order (rows from
 // the south, columns from the west) that has it, whatever order the cells come in. Only
-// a cell above the starting value counts.
+// a cell above the starting value counts; `top` keeps the highest cell whatever its value,
+// for the report to name when none reached the starting value.
 struct HighestCell {
-  int value;
-  int row = 0;
-  int column = 0;
-  bool found = false;
+  struct Peak {
+    int value;
+    int row = 0;
+    int column = 0;
+    bool found = false;
 
-  void offer(int elevation, int r, int c) {
-    if (elevation < value) return;
-    if (elevation > value || (found && (r < row || (r == row && c < column)))) {
-      value = elevation;
-      row = r;
-      column = c;
-      found = true;
+    void offer(int elevation, int r, int c) {
+      if (elevation < value) return;
+      if (elevation > value || (found && (r < row || (r == row && c < column)))) {
+        value = elevation;
+        row = r;
+        column = c;
+        found = true;
+      }
     }
+  };
+  Peak reached;
+  Peak top{INT_MIN};
+
+  explicit HighestCell(int start) : reached{start} {}
+  void offer(int elevation, int r, int c) {
+    reached.offer(elevation, r, c);
+    top.offer(elevation, r, c);
   }
 };
 
@@ -151,7 +163,9 @@ void writeImportRows(SafeFile& file, const ImportWindow& window, bool mirror, Ho
 }
 
 // "Max Elevation: " N CR LF "Located at: " column x miles, ", " row x miles CR LF "Done.",
-// with the source column and row of the maximum.
-std::string maximumReport(int maximum, int row, int column, double milesPerSample);
+// with the source column and row of the maximum. When no cell reached the starting value
+// a line before "Done." names the highest cell, so that the user sees Max Alt or the
+// units are off.
+std::string maximumReport(const HighestCell& highest, double milesPerSample);
 
 }  // namespace quarnby::elevation

@@ -42,32 +42,40 @@ UnitScale readUnitScale(const Context& cx) {
   return s;
 }
 
-// Feet per unit of (u^e - s^e), or nothing after telling the user why there is none.
-// Sea level at the Max Units gives none: most often the Max Units were never found, and
-// an all-sea grid would replace the user's terrain.
+// Feet per unit of (u^e - s^e), or nothing after telling the user why there is none, with
+// the focus on the field to mend. Only a finite scale above 0 gives heights: one of 0 of
+// either sign would write nothing but sea. Sea level at the Max Units most often means the
+// Max Units were never found.
 std::optional<double> feetPerUnit(Context& cx, const UnitScale& s) {
-  if (s.seaUnits == s.maxUnits) {
-    cx.host.setFocus("slUnits");
-    cx.host.showMessage("The SL units equal the Max Units (" + numberText(s.maxUnits) +
-                            "), so they give no scale from units to feet." + kCrLf +
-                            "Run Find Units first, or set the SL units below the Max Units.",
-                        Icon::Critical);
+  auto refuse = [&](const char* control, const std::string& why) -> std::optional<double> {
+    cx.host.setFocus(control);
+    cx.host.showMessage(why, Icon::Critical);
     return std::nullopt;
-  }
-  const double k = s.maxAlt / (std::pow(s.maxUnits, s.exponent) - s.seaPower);
-  if (k < 0) {
-    cx.host.setFocus("slUnits");
-    cx.host.showMessage("The SL units must be less then the Max Units.", Icon::Critical);
-    return std::nullopt;
-  }
-  if (!std::isfinite(k)) {
-    cx.host.setFocus("slUnits");
-    cx.host.showMessage("The SL units and the Max Units give no scale from units to feet with the exponent " +
-                            cx.params.text("unitExp") + ".",
-                        Icon::Critical);
-    return std::nullopt;
-  }
-  return k;
+  };
+  if (s.seaUnits == s.maxUnits)
+    return refuse("slUnits", "The SL units equal the Max Units (" + numberText(s.maxUnits) +
+                                 "), so they give no scale from units to feet." + kCrLf +
+                                 "Run Find Units first, or set the SL units below the Max Units.");
+  const double maxPower = std::pow(s.maxUnits, s.exponent);
+  const double k = s.maxAlt / (maxPower - s.seaPower);
+  if (k > 0 && std::isfinite(k)) return k;
+
+  const std::string exponent = cx.params.text("unitExp");
+  if (!(s.maxAlt > 0))
+    return refuse("MaxAlt", "Max Alt (" + cx.params.text("MaxAlt") +
+                                ") must be above 0: it is the height in feet of the Max Units.");
+  if (s.exponent == 0)
+    return refuse("unitExp", "The exponent unit^ (" + exponent +
+                                 ") reads as 0, so the SL units and the Max Units would give the same height.");
+  if (s.exponent < 0)
+    return refuse("unitExp",
+                  "The exponent unit^ (" + exponent + ") must be above 0, or higher units give lower ground.");
+  if (std::isinf(maxPower))
+    return refuse("unitExp", "The Max Units to the power unit^ (" + exponent +
+                                 ") are too large to give a scale from units to feet.");
+  if (s.seaUnits > s.maxUnits) return refuse("slUnits", "The SL units must be less then the Max Units.");
+  return refuse("slUnits",
+                "The SL units and the Max Units give no scale from units to feet with the exponent " + exponent + ".");
 }
 
 // The rule for one cell. Units below t are smoothed with their neighbours; within w of t
@@ -195,7 +203,7 @@ Outcome SetElv_Click(Context& cx) {
   if (!output) return reportFileFailure(cx.host, "Can't open the Elevation File:", gridPath, error);
 
   const CellRule rule(*field, scale, *k);
-  HighestCell highest{clampToInt16(scale.maxAlt / 1.5)};
+  HighestCell highest(clampToInt16(scale.maxAlt / 1.5));
   cx.host.setProgress(ProgressBar::Bar1, 5);
   const ImportWindow window(cx.params.option("MapSize256"));
   const bool mirror = cx.params.switchValue("InvFileOrder") == 1;
@@ -205,7 +213,7 @@ Outcome SetElv_Click(Context& cx) {
 
   if (auto failed = output->commit())
     return reportFileFailure(cx.host, "Can't write the Elevation File:", gridPath, *failed);
-  cx.host.showMessage(maximumReport(highest.value, highest.row, highest.column, 0.04), Icon::Information);
+  cx.host.showMessage(maximumReport(highest, 0.04), Icon::Information);
   return Outcome::Completed;
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "support/terrain_fixture.h"
 
 namespace quarnby {
@@ -64,40 +66,69 @@ TEST_F(TerragenImport, SmoothingTheLastRowReadsTheSpareRow1024) {
   EXPECT_EQ(run().at(1023, 50), 140);  // a = (400 + 0 + 0 + 1200) / 4: 100 units
 }
 
-// Sea level and Max Units that give no scale from units to feet; the first two are both 0
-// as at start-up, before Find Units, and both found equal.
-TEST_F(TerragenImport, SeaLevelThatGivesNoScaleIsRefusedWithTheGridUntouched) {
+// Fields that give no scale from units to feet, or one of 0 of either sign, which would
+// write nothing but sea: each is named and gets the focus. The first two are both 0 as at
+// start-up, before Find Units, and both found equal.
+TEST_F(TerragenImport, AFieldThatGivesNoScaleIsNamedAndRefusedWithTheGridUntouched) {
   const std::string equal =
       "), so they give no scale from units to feet.\r\n"
       "Run Find Units first, or set the SL units below the Max Units.";
+  const std::string noScale = "The SL units and the Max Units give no scale from units to feet with the exponent ";
   struct Case {
-    const char* slUnits;
-    const char* maxUnits;
+    std::map<std::string, std::string> sets;  // over SL units 0, Max Units 1000, unit^ 2, Max Alt 14000
     std::string message;
+    std::string focus;
   };
   const std::vector<Case> cases = {
-      {"0", "0", "The SL units equal the Max Units (0" + equal},
-      {"1000", "1000", "The SL units equal the Max Units (1000" + equal},
-      {"2000", "1000", "The SL units must be less then the Max Units."},
-      // Minus the Max Units with an even exponent.
-      {"-1000", "1000", "The SL units and the Max Units give no scale from units to feet with the exponent 2."},
+      {{{"MaxUnits", "0"}}, "The SL units equal the Max Units (0" + equal, "slUnits"},
+      {{{"slUnits", "1000"}}, "The SL units equal the Max Units (1000" + equal, "slUnits"},
+      {{{"slUnits", "2000"}}, "The SL units must be less then the Max Units.", "slUnits"},
+      {{{"slUnits", "-1000"}}, noScale + "2.", "slUnits"},  // minus the Max Units, squared
+      {{{"slUnits", "-2000"}}, noScale + "2.", "slUnits"},  // below the Max Units, yet its square above
+      {{{"MaxAlt", "0"}}, "Max Alt (0) must be above 0: it is the height in feet of the Max Units.", "MaxAlt"},
+      {{{"MaxAlt", "-14000"}},
+       "Max Alt (-14000) must be above 0: it is the height in feet of the Max Units.",
+       "MaxAlt"},
+      {{{"unitExp", "abc"}},
+       "The exponent unit^ (abc) reads as 0, so the SL units and the Max Units would give the same height.",
+       "unitExp"},
+      // 0 to a negative power is infinite: the scale is -0.
+      {{{"unitExp", "-1"}}, "The exponent unit^ (-1) must be above 0, or higher units give lower ground.", "unitExp"},
+      {{{"unitExp", "400"}},
+       "The Max Units to the power unit^ (400) are too large to give a scale from units to feet.",
+       "unitExp"},
   };
   field.fill(4000);
   writeTerragen(field);
   testing::writeBytes(file(suffix::kElevation), std::vector<std::uint8_t>(kElevBytes, 7));
   const auto before = snapshot();
   for (const Case& c : cases) {
-    const std::string where = std::string("SL units ") + c.slUnits + ", Max Units " + c.maxUnits;
+    std::string where;
+    h.params.setText("slUnits", "0");
+    h.params.setText("MaxUnits", "1000");
+    h.params.setText("unitExp", "2");
+    h.params.setText("MaxAlt", "14000");
+    for (const auto& [name, value] : c.sets) {
+      h.params.setText(name, value);
+      where += name + " " + value;
+    }
     h.host = {};
-    h.params.setText("slUnits", c.slUnits);
-    h.params.setText("MaxUnits", c.maxUnits);
     EXPECT_EQ(SetElv_Click(h.cx), Outcome::EndedEarly) << where;
     EXPECT_EQ(h.host.onlyMessage(), c.message) << where;
     ASSERT_EQ(h.host.messages.size(), 1u) << where;
     EXPECT_EQ(h.host.messages[0].icon, Icon::Critical) << where;
-    EXPECT_EQ(h.host.focus, std::vector<std::string>{"slUnits"}) << where;
+    EXPECT_EQ(h.host.focus, std::vector<std::string>{c.focus}) << where;
     EXPECT_EQ(snapshot(), before) << where;
   }
+}
+
+TEST_F(TerragenImport, AReportWhoseMaximumNoSampleReachedNamesTheHighestSample) {
+  h.params.setText("MaxSmothAlt", "0");
+  field.at(512, 972) = 2400;  // 600 units: 5040 feet, below the starting 14000 / 1.5
+  run();
+  EXPECT_EQ(h.host.onlyMessage(),
+            "Max Elevation: 9333\r\nLocated at: 0, 0\r\n"
+            "No sample is above 9333 ft: the highest is 5040 ft at 38.88, 20.48.\r\nDone.");
 }
 
 TEST_F(TerragenImport, TheFirstOfEqualMaximaKeepsTheLocation) {
