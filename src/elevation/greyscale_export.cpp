@@ -32,7 +32,7 @@ Outcome ExpBmp_Click(Context& cx) {
 
   std::string error;
   const auto grid = ElevationGrid::load(gridPath, error);
-  if (!grid) return reportFileFailure(cx.host, "Can't open the Elevation File:", gridPath, error, {.lineBreak = kCr});
+  if (!grid) return reportInputFailure(cx.host, "Can't open the Elevation File:", gridPath, error, {.lineBreak = kCr});
   auto output = SafeFile::create(bitmapPath, error);
   if (!output) return reportFileFailure(cx.host, "Can't open the map File:", bitmapPath, error, {.lineBreak = kCr});
   cx.host.setProgress(ProgressBar::Bar1, 5);

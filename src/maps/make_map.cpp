@@ -133,10 +133,10 @@ Outcome Command3_Click(Context& cx) {
   const auto elevationFile = terrainFile(cx.folder, suffix::kElevation);
   const auto elevation = ElevationGrid::load(elevationFile, error);
   if (!elevation)
-    return reportFileFailure(cx.host, "Can't open the Elevation File:", elevationFile, error, {.lineBreak = kCr});
+    return reportInputFailure(cx.host, "Can't open the Elevation File:", elevationFile, error, {.lineBreak = kCr});
   const auto typeFile = terrainFile(cx.folder, suffix::kType);
   const auto types = CellGrid::load(typeFile, error);
-  if (!types) return reportFileFailure(cx.host, "Can't open the Type File:", typeFile, error, {.lineBreak = kCr});
+  if (!types) return reportInputFailure(cx.host, "Can't open the Type File:", typeFile, error, {.lineBreak = kCr});
   // The image replaces the old one only when it is complete, so a run that stops at any
   // step leaves the previous image as it was.
   auto image = SafeFile::create(imageFile, error);
@@ -146,12 +146,12 @@ Outcome Command3_Click(Context& cx) {
   if (kind == MapKind::Road) {
     const auto trackFile = terrainFile(cx.folder, suffix::kTracks);
     auto read = readTrackFile(trackFile, error);
-    if (!read) return reportFileFailure(cx.host, "Can't open the Type File:", trackFile, error, {.lineBreak = kCr});
+    if (!read) return reportInputFailure(cx.host, "Can't open the Type File:", trackFile, error, {.lineBreak = kCr});
     tracks = std::move(*read);
   } else if (kind == MapKind::ObjectDots) {
     const auto objectFile = terrainFile(cx.folder, suffix::kObjects);
     auto read = readObjectFile(objectFile, error);
-    if (!read) return reportFileFailure(cx.host, "Can't open the Type File:", objectFile, error, {.lineBreak = kCr});
+    if (!read) return reportInputFailure(cx.host, "Can't open the Type File:", objectFile, error, {.lineBreak = kCr});
     objects = std::move(*read);
   }
 

@@ -163,21 +163,21 @@ Outcome Command2_Click(Context& cx) {
 
   std::string error;
   auto elev = GridFile::loadForUpdate(elvFile, kElevBytes, error);
-  if (!elev) return reportFileFailure(cx.host, "Can't open the Elevation File:", elvFile, error);
+  if (!elev) return reportInputFailure(cx.host, "Can't open the Elevation File:", elvFile, error);
   Grids g{ElevationGrid(std::move(*elev)), std::nullopt, std::nullopt};
   if (typing || clearing) {
     auto types = GridFile::loadForUpdate(typFile, kTypeBytes, error);
-    if (!types) return reportFileFailure(cx.host, "Can't open the Type File:", typFile, error);
+    if (!types) return reportInputFailure(cx.host, "Can't open the Type File:", typFile, error);
     g.types = CellGrid(std::move(*types));
   }
   const auto objects = readObjectFile(obaFile, error);
   if (!objects)
-    return reportFileFailure(cx.host, "Can't open the Object File:", obaFile, error, {.title = kObjectFileTitle});
+    return reportInputFailure(cx.host, "Can't open the Object File:", obaFile, error, {.title = kObjectFileTitle});
   if (typing) {
     auto subTypes = GridFile::loadForUpdate(sypFile, kTypeBytes, error);
     if (!subTypes)
-      return reportFileFailure(cx.host, "Can't open the Tile Sub-Type File:", sypFile, error,
-                               {.title = kObjectFileTitle});
+      return reportInputFailure(cx.host, "Can't open the Tile Sub-Type File:", sypFile, error,
+                                {.title = kObjectFileTitle});
     g.subTypes = CellGrid(std::move(*subTypes));
   }
   if (refuseEmptyChoice(cx, "Check1", "Combo25", "Set Terrain Type Under Object to:") ||

@@ -32,4 +32,15 @@ struct FileMessageLayout {
 Outcome reportFileFailure(Host& host, std::string_view kindLine, const std::filesystem::path& file,
                           const std::string& error, const FileMessageLayout& layout = {});
 
+// What the user can do about a terrain file that is not there: the button that writes it,
+// or where a source the user brings comes from. The file is named by its name, or by its
+// whole path for a message that does not name it otherwise; empty for a file of no
+// terrain suffix.
+std::string missingFileAdvice(const std::filesystem::path& file, bool wholePath);
+
+// reportFileFailure for a file an operation reads: when the file is not there but its
+// folder is, the message ends with one more line, missingFileAdvice.
+Outcome reportInputFailure(Host& host, std::string_view kindLine, const std::filesystem::path& file,
+                           const std::string& error, const FileMessageLayout& layout = {});
+
 }  // namespace quarnby

@@ -151,7 +151,7 @@ Outcome MakeTracks_Click(Context& cx) {
 
   std::string error;
   const auto objectText = readObjectFile(objectFile, error);
-  if (!objectText) return reportFileFailure(cx.host, "Can't open the file:", objectFile, error, {.lineBreak = kCr});
+  if (!objectText) return reportInputFailure(cx.host, "Can't open the file:", objectFile, error, {.lineBreak = kCr});
   const Objects objects = readObjects(*objectText);
   if (objects.tooMany) {
     cx.host.showMessage("The object file holds more than " + plainInteger(kMostSlots) +
@@ -162,9 +162,9 @@ Outcome MakeTracks_Click(Context& cx) {
 
   const auto elevation = ElevationGrid::load(elevationFile, error);
   if (!elevation)
-    return reportFileFailure(cx.host, "Can't open the Elevation File:", elevationFile, error, {.lineBreak = kCr});
+    return reportInputFailure(cx.host, "Can't open the Elevation File:", elevationFile, error, {.lineBreak = kCr});
   const auto types = CellGrid::load(typeFile, error);
-  if (!types) return reportFileFailure(cx.host, "Can't open the Type File:", typeFile, error, {.lineBreak = kCr});
+  if (!types) return reportInputFailure(cx.host, "Can't open the Type File:", typeFile, error, {.lineBreak = kCr});
   auto out = SafeFile::create(trackFile, error);
   if (!out) return reportFileFailure(cx.host, "Can't open the output File:", trackFile, error, {.lineBreak = kCr});
 

@@ -219,8 +219,8 @@ Outcome Command1_Click(Context& cx) {
   std::string error;
   const auto elevation = ElevationGrid::load(elevationFile, error);
   if (!elevation)
-    return reportFileFailure(cx.host, "Can't open the Elevation File:", elevationFile, error,
-                             {.lineBreak = kCr, .namesFile = false});
+    return reportInputFailure(cx.host, "Can't open the Elevation File:", elevationFile, error,
+                              {.lineBreak = kCr, .namesFile = false});
   auto output = SafeFile::create(typeFile, error);
   if (!output)
     return reportFileFailure(cx.host, "Can't open the Type File:", typeFile, error,

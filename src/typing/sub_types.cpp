@@ -20,7 +20,7 @@ Outcome SetSubTypes_Click(Context& cx) {
   std::string error;
   // A type grid shorter than the full grid counts as water past its end.
   const auto types = CellGrid::load(typeFile, error);
-  if (!types) return reportFileFailure(cx.host, "Can't open the Type File:", typeFile, error, {.lineBreak = kCr});
+  if (!types) return reportInputFailure(cx.host, "Can't open the Type File:", typeFile, error, {.lineBreak = kCr});
   // The grid is written over its first 262,144 bytes; an existing file keeps whatever
   // follows them, and a missing one is created.
   CellGrid subTypes;

@@ -19,6 +19,10 @@ using UnusableSource = testing::TerrainFixture;
 TEST_F(UnusableSource, IsNamedWithTheReasonAndChangesNothing) {
   const std::string ter = file(suffix::kTerragen).string();
   const std::string missing = testing::systemText(ENOENT);
+  const std::string importFirst =
+      "\r\nPress Import DEM... first (it writes Europe.ter), or save a Terragen height field under that name.";
+  const std::string exportFirst =
+      "\r\nPress Export first (it writes Europe_elv.bmp), or save a greyscale bitmap under that name.";
   const std::string notAField =
       "Can't use the Terragen File:\r\n" + ter + "\r\nIt is not a height field of 1025 x 1025 points: ";
   testing::TerragenBuilder small;
@@ -35,19 +39,20 @@ TEST_F(UnusableSource, IsNamedWithTheReasonAndChangesNothing) {
   };
   const std::vector<Case> cases = {
       {"Terragen import, no field", SetElv_Click, nullptr, true,
-       "Can't open the Elevation File:\r\n" + ter + "\r\n" + missing},
+       "Can't open the Elevation File:\r\n" + ter + "\r\n" + missing + importFirst},
       {"Terragen import, 513 points", SetElv_Click, &small, true, notAField + "it has 513 x 513 points."},
       {"Terragen range, no field", FindMaxMinUnits_Click, nullptr, true,
-       "Can't open the Elevation File:\r\n" + ter + "\r\n" + missing},
+       "Can't open the Elevation File:\r\n" + ter + "\r\n" + missing + importFirst},
       {"Terragen range, 1024 points", FindMaxMinUnits_Click, &pointless, true,
        notAField + "it has 1024 x 1024 points."},
       {"greyscale import, no bitmap", SetElvGrey_Click, nullptr, true,
-       "Can't open the greyscale File:\r\n" + file(suffix::kGreyscale).string() + "\r\n" + missing},
+       "Can't open the greyscale File:\r\n" + file(suffix::kGreyscale).string() + "\r\n" + missing + exportFirst},
       {"greyscale range, no bitmap", FindMaxMinUnitsBmp_Click, nullptr, true,
-       "Can't open the Greyscale File:\r\n" + file(suffix::kGreyscale).string() + "\r\n" + missing},
+       "Can't open the Greyscale File:\r\n" + file(suffix::kGreyscale).string() + "\r\n" + missing + exportFirst},
       // Said with bare carriage returns, and no bitmap is made.
       {"greyscale export, no grid", ExpBmp_Click, nullptr, false,
-       "Can't open the Elevation File:\r" + file(suffix::kElevation).string() + "\r" + missing},
+       "Can't open the Elevation File:\r" + file(suffix::kElevation).string() + "\r" + missing +
+           "\r\nPress Set Elevation first: it writes Europe.elv."},
   };
   h.params.setText("MaxUnits", "77");
   for (const Case& c : cases) {

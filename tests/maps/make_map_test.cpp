@@ -282,15 +282,20 @@ TEST_F(MakeMap, FailuresNameTheFileAndKeepThePreviousImage) {
 
   h.params.setOption("MapOp2", true);
   testing::writeBytes(file("_roadmap.bmp"), old);
-  expectRefused("Can't open the Elevation File:\r" + file(".elv").string() + "\r" + missing);
+  expectRefused("Can't open the Elevation File:\r" + file(".elv").string() + "\r" + missing +
+                "\r\nPress Set Elevation first: it writes Europe.elv.");
   testing::writeBytes(file(".elv"), elev.bytes());
-  expectRefused("Can't open the Type File:\r" + file(".typ").string() + "\r" + missing);
+  expectRefused("Can't open the Type File:\r" + file(".typ").string() + "\r" + missing +
+                "\r\nPress Set Type first: it writes Europe.typ.");
   testing::writeBytes(file(".typ"), types.bytes());
-  expectRefused("Can't open the Type File:\r" + file(".tra").string() + "\r" + missing);
+  expectRefused("Can't open the Type File:\r" + file(".tra").string() + "\r" + missing +
+                "\r\nPress Make Tracks first: it writes Europe.tra.");
   EXPECT_EQ(testing::readBytes(file("_roadmap.bmp")), old);
 
   h.params.setOption("MapOp3", true);
-  expectRefused("Can't open the Type File:\r" + file(".oba").string() + "\r" + missing);
+  expectRefused("Can't open the Type File:\r" + file(".oba").string() + "\r" + missing +
+                "\r\nPut the terrain's object file Europe.oba in the folder: it lists the sites, and no button "
+                "writes it.");
   EXPECT_FALSE(std::filesystem::exists(file("_objdots.bmp")));
 
   h.params.setOption("MapOp1", true);

@@ -286,28 +286,31 @@ TEST_F(ModifyTerrain, PathsNearTheEdgeNeverReachTheFarSideOfTheGrid) {
 TEST_F(ModifyTerrain, OpenFailuresNameTheFileAndChangeNothing) {
   const auto elvPath = file(suffix::kElevation).string();
   EXPECT_EQ(run(), Outcome::EndedEarly);
-  EXPECT_EQ(lastMessage(), "Can't open the Elevation File:\r\n" + elvPath + "\r\n" + testing::systemText(ENOENT));
+  EXPECT_EQ(lastMessage(), "Can't open the Elevation File:\r\n" + elvPath + "\r\n" + testing::systemText(ENOENT) +
+                               "\r\nPress Set Elevation first: it writes Europe.elv.");
   EXPECT_EQ(h.host.messages.back().icon, Icon::Critical);
   EXPECT_EQ(h.host.messages.back().title, "");
 
   writeElevation(flatGrid(5));
   setOptions(1, 0, 1, 1);  // clearing needs the type grid
   EXPECT_EQ(run(), Outcome::EndedEarly);
-  EXPECT_EQ(lastMessage(),
-            "Can't open the Type File:\r\n" + file(suffix::kType).string() + "\r\n" + testing::systemText(ENOENT));
+  EXPECT_EQ(lastMessage(), "Can't open the Type File:\r\n" + file(suffix::kType).string() + "\r\n" +
+                               testing::systemText(ENOENT) + "\r\nPress Set Type first: it writes Europe.typ.");
   EXPECT_EQ(h.host.messages.back().title, "");
 
   writeTypes(filledCells(5));
   setOptions(1, 1, 1, 0);  // the object file is opened before the sub-type grid
   EXPECT_EQ(run(), Outcome::EndedEarly);
   EXPECT_EQ(lastMessage(),
-            "Can't open the Object File:\r\n" + file(suffix::kObjects).string() + "\r\n" + testing::systemText(ENOENT));
+            "Can't open the Object File:\r\n" + file(suffix::kObjects).string() + "\r\n" + testing::systemText(ENOENT) +
+                "\r\nPut the terrain's object file Europe.oba in the folder: it lists the sites, and no button "
+                "writes it.");
   EXPECT_EQ(h.host.messages.back().title, "Opening oFile");
 
   writeObjects(record("AAF", "LAFLD0", 512, 512));
   EXPECT_EQ(run(), Outcome::EndedEarly);
   EXPECT_EQ(lastMessage(), "Can't open the Tile Sub-Type File:\r\n" + file(suffix::kSubType).string() + "\r\n" +
-                               testing::systemText(ENOENT));
+                               testing::systemText(ENOENT) + "\r\nPress Set Sub-Types first: it writes Europe.SYP.");
   EXPECT_EQ(h.host.messages.back().title, "Opening oFile");
   EXPECT_EQ(readBytes(file(suffix::kElevation)), flatGrid(5).bytes());
   EXPECT_EQ(readBytes(file(suffix::kType)), filledCells(5).bytes());

@@ -48,5 +48,36 @@ TEST(OperationSteps, AFileFailureSaysWhichFileAndWhyAsTheOperationLaysItOut) {
   }
 }
 
+TEST(OperationSteps, AnInputThatIsNotThereSaysWhatWritesItOnlyWhenItsFolderIs) {
+  testing::TempFolder tmp;
+  const auto folder = tmp.terrain("Europe");
+  const auto grid = folder / "Europe.typ";
+  struct Case {
+    const char* where;
+    std::filesystem::path file;
+    FileMessageLayout layout;
+    std::string lastLine;
+  };
+  const std::vector<Case> cases = {
+      {"missing", grid, {}, "Press Set Type first: it writes Europe.typ."},
+      {"named by no line", grid, {.namesFile = false}, "Press Set Type first: it writes " + grid.string() + "."},
+      {"after the closing line",
+       grid,
+       {.closingLine = "Left."},
+       "Left.\r\nPress Set Type first: it writes Europe.typ."},
+      {"folder gone", tmp.path() / "Gone" / "Gone.typ", {}, "why"},
+      {"there but unreadable", folder, {}, "why"},
+      {"no terrain file", folder / "notes.txt", {}, "why"},
+  };
+  for (const Case& c : cases) {
+    testing::RecordingHost host;
+    EXPECT_EQ(reportInputFailure(host, "Can't open the Type File:", c.file, "why", c.layout), Outcome::EndedEarly);
+    ASSERT_EQ(host.messages.size(), 1u) << c.where;
+    const std::string& text = host.messages[0].text;
+    EXPECT_EQ(text.substr(text.size() - std::min(text.size(), c.lastLine.size())), c.lastLine) << c.where;
+    EXPECT_EQ(text.find("Press") == std::string::npos, c.lastLine == "why") << c.where;
+  }
+}
+
 }  // namespace
 }  // namespace quarnby

@@ -87,7 +87,10 @@ TEST(TerragenFile, ASampleArrayCutShortIsRefusedWithTheSamplesMissing) {
   EXPECT_EQ(problem,
             "It is cut short: 1047550 of its 1050625 height samples are missing (the file ends at byte 6231).");
   bytes = b.bytes();
-  bytes.resize(80 + 2 * 1025 * 1025);  // whole, without its closing "EOF "
+  bytes.resize(80 + 2 * 1025 * 1025 - 1);  // one byte short: the last sample is half there
+  EXPECT_FALSE(TerragenFile::parse(bytes, problem));
+  EXPECT_EQ(problem, "It is cut short: 1 of its 1050625 height samples are missing (the file ends at byte 2101329).");
+  bytes.push_back(0);  // whole, without its closing "EOF "
   EXPECT_TRUE(TerragenFile::parse(bytes, problem)) << problem;
 }
 

@@ -170,21 +170,24 @@ TEST_F(MakeTracksTest, FilesThatCannotBeOpenedStopInOrderAndKeepTheOldTracks) {
   writeText(file(suffix::kTracks), "old");
   EXPECT_EQ(MakeTracks_Click(h.cx), Outcome::EndedEarly);
   EXPECT_EQ(messages(), std::vector<std::string>{"Can't open the file:\r" + file(suffix::kObjects).string() + "\r" +
-                                                 testing::systemText(ENOENT)});
+                                                 testing::systemText(ENOENT) +
+                                                 "\r\nPut the terrain's object file Europe.oba in the folder: it "
+                                                 "lists the sites, and no button writes it."});
   EXPECT_EQ(h.host.messages[0].icon, Icon::Critical);
 
   writeText(file(suffix::kObjects), objects);
   h.host = {};
   EXPECT_EQ(MakeTracks_Click(h.cx), Outcome::EndedEarly);
-  EXPECT_EQ(messages(),
-            std::vector<std::string>{"Can't open the Elevation File:\r" + file(suffix::kElevation).string() + "\r" +
-                                     testing::systemText(ENOENT)});
+  EXPECT_EQ(messages(), std::vector<std::string>{
+                            "Can't open the Elevation File:\r" + file(suffix::kElevation).string() + "\r" +
+                            testing::systemText(ENOENT) + "\r\nPress Set Elevation first: it writes Europe.elv."});
 
   elevation.save(file(suffix::kElevation));
   h.host = {};
   EXPECT_EQ(MakeTracks_Click(h.cx), Outcome::EndedEarly);
-  EXPECT_EQ(messages(), std::vector<std::string>{"Can't open the Type File:\r" + file(suffix::kType).string() + "\r" +
-                                                 testing::systemText(ENOENT)});
+  EXPECT_EQ(messages(),
+            std::vector<std::string>{"Can't open the Type File:\r" + file(suffix::kType).string() + "\r" +
+                                     testing::systemText(ENOENT) + "\r\nPress Set Type first: it writes Europe.typ."});
   EXPECT_EQ(tracks(), "old");
 
   std::filesystem::remove(file(suffix::kTracks));

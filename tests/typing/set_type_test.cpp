@@ -263,7 +263,10 @@ TEST_F(SetType, OpenFailuresLeaveTheTypeGridAsItWas) {
   const std::vector<std::uint8_t> old(100, 9);
   testing::writeBytes(typeFile(), old);
   EXPECT_EQ(Command1_Click(h.cx), Outcome::EndedEarly);
-  EXPECT_EQ(h.host.onlyMessage(), "Can't open the Elevation File:\r" + testing::systemText(ENOENT));
+  // The message names no file but the advice names the whole path, so the user sees where it looked.
+  EXPECT_EQ(h.host.onlyMessage(), "Can't open the Elevation File:\r" + testing::systemText(ENOENT) +
+                                      "\r\nPress Set Elevation first: it writes " + file(suffix::kElevation).string() +
+                                      ".");
   EXPECT_EQ(h.host.messages[0].icon, Icon::Critical);
   EXPECT_EQ(testing::readBytes(typeFile()), old);
 

@@ -104,8 +104,8 @@ TEST_F(SetSubTypes, AShortTypeGridIsWaterPastItsEnd) {
 TEST_F(SetSubTypes, OpenFailuresNameTheFileAndChangeNothing) {
   Harness h(folder);
   EXPECT_EQ(SetSubTypes_Click(h.cx), Outcome::EndedEarly);
-  EXPECT_EQ(h.host.onlyMessage(),
-            "Can't open the Type File:\r" + typeFile().string() + "\r" + testing::systemText(ENOENT));
+  EXPECT_EQ(h.host.onlyMessage(), "Can't open the Type File:\r" + typeFile().string() + "\r" +
+                                      testing::systemText(ENOENT) + "\r\nPress Set Type first: it writes Europe.typ.");
   EXPECT_EQ(h.host.messages[0].icon, Icon::Critical);
   EXPECT_FALSE(std::filesystem::exists(subTypeFile()));
 
