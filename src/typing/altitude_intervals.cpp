@@ -10,7 +10,9 @@ namespace {
 
 std::string thresholdName(int i) { return "Text" + std::to_string(i + 4); }
 
-Outcome refuse(Context& cx, const std::string& why) {
+// The message names the box at fault, and the focus goes there.
+Outcome refuse(Context& cx, const std::string& control, const std::string& why) {
+  cx.host.setFocus(control);
   cx.host.showMessage(why + kCrLf + "The band thresholds were left unchanged.", Icon::Critical);
   return Outcome::EndedEarly;
 }
@@ -24,9 +26,14 @@ Outcome SetAltIntervals_Click(Context& cx) {
     weight[i] = std::floor(cx.params.number("g" + std::to_string(i)));
     sum += weight[i];
   }
-  if (sum == 0 || !std::isfinite(sum))
-    return refuse(cx, sum == 0 ? "The gap weights add up to 0, so the bands have no share of the altitude range."
-                               : "The gap weights are too large to add up.");
+  if (sum == 0)
+    return refuse(cx, "g0", "The gap weights add up to 0, so the bands have no share of the altitude range.");
+  if (!std::isfinite(sum)) {
+    int first = 0;  // the first weight too large on its own, else the first of all
+    while (first < 21 && std::isfinite(weight[first])) ++first;
+    if (std::isfinite(weight[first])) first = 0;
+    return refuse(cx, "g" + std::to_string(first), "The gap weights are too large to add up.");
+  }
   const float reciprocal = static_cast<float>(1.0 / sum);
 
   std::array<double, 22> threshold{};
@@ -34,7 +41,7 @@ Outcome SetAltIntervals_Click(Context& cx) {
   for (int i = 0; i < 22; ++i) {
     const double next = static_cast<double>(running) + weight[i];
     if (next < -32768.0 || next > 32767.0)
-      return refuse(cx,
+      return refuse(cx, "g" + std::to_string(i),
                     "The running sum of the gap weights leaves -32768..32767 at gap box g" + std::to_string(i) + ".");
     running = static_cast<long long>(next);
     const double x = cx.params.number("Text3");
@@ -43,11 +50,13 @@ Outcome SetAltIntervals_Click(Context& cx) {
     const double t = std::floor(std::pow(f, x) * top + 0.5);
     if (!std::isfinite(t)) {
       if (f < 0)
-        return refuse(cx, "The gap weights up to g" + std::to_string(i) +
-                              " add up to a negative share, which cannot be raised to the power " +
-                              cx.params.text("Text3") + ".");
-      return refuse(cx, "The threshold of band " + std::to_string(i + 1) + " cannot be computed from the exponent " +
-                            cx.params.text("Text3") + " and the top threshold " + cx.params.text("Text25") + ".");
+        return refuse(cx, "g" + std::to_string(i),
+                      "The gap weights up to g" + std::to_string(i) +
+                          " add up to a negative share, which cannot be raised to the power " +
+                          cx.params.text("Text3") + ".");
+      return refuse(cx, std::isfinite(top) ? "Text3" : "Text25",
+                    "The threshold of band " + std::to_string(i + 1) + " cannot be computed from the exponent " +
+                        cx.params.text("Text3") + " and the top threshold " + cx.params.text("Text25") + ".");
     }
     threshold[i] = t;
   }

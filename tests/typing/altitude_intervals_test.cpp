@@ -89,27 +89,43 @@ TEST_F(IntervalsTest, HugeThresholdsAreWrittenInPlainDigits) {
 
 TEST_F(IntervalsTest, RefusesWhatItCannotComputeAndKeepsTheThresholds) {
   const auto before = thresholds(h.params);
-  auto expectRefused = [&](const std::string& why) {
-    h.host.messages.clear();
+  // Each refusal puts the focus on the box it names.
+  auto expectRefused = [&](const std::string& why, const std::string& focus) {
+    h.host = {};
     EXPECT_EQ(SetAltIntervals_Click(h.cx), Outcome::EndedEarly);
     ASSERT_EQ(h.host.messages.size(), 1u);
     EXPECT_EQ(h.host.messages[0].icon, Icon::Critical);
     EXPECT_NE(h.host.messages[0].text.find(why), std::string::npos) << h.host.messages[0].text;
-    EXPECT_EQ(thresholds(h.params), before);
+    EXPECT_EQ(h.host.focus, std::vector<std::string>{focus}) << why;
+    auto kept = thresholds(h.params);
+    kept.back() = before.back();  // the top threshold is one of the cases' inputs
+    EXPECT_EQ(kept, before);
   };
   setWeights(h.params, std::vector<std::string>(22, "x"));
-  expectRefused("add up to 0");
+  expectRefused("add up to 0", "g0");
 
   std::vector<std::string> big(22, "1");
   big[3] = "40000";
   setWeights(h.params, big);
-  expectRefused("-32768..32767");
+  expectRefused("-32768..32767 at gap box g3", "g3");
+  big[3] = "1";
+  big[5] = "1e999";
+  setWeights(h.params, big);
+  expectRefused("too large to add up", "g5");
+
+  setWeights(h.params, std::vector<std::string>(22, "1"));
+  h.params.setText("Text25", "1e309");
+  expectRefused("top threshold 1e309", "Text25");
+  h.params.setText("Text25", "11200");
+  h.params.setText("g0", "0");
+  h.params.setText("Text3", "-1");  // 0 to a negative power
+  expectRefused("from the exponent -1", "Text3");
 
   std::vector<std::string> negative(22, "1");
   negative[0] = "-5";
   setWeights(h.params, negative);
   h.params.setText("Text3", "1.5");
-  expectRefused("negative");
+  expectRefused("up to g0 add up to a negative share", "g0");
 
   h.params.setText("Text3", "2");  // a whole exponent takes a negative base
   EXPECT_EQ(SetAltIntervals_Click(h.cx), Outcome::Completed);
