@@ -71,6 +71,13 @@ TEST_F(DemImport, SourcesInAnyProjectionLandOnTheSurfaceNorthUpWithTheCentreSamp
     double tolerance;
   };
   const double westEdge = kCentre.lon - 0.5, eastEdge = kCentre.lon + 0.5;
+  auto inFeet = [](std::string unit) {
+    return [unit](DemImport& t) {
+      RasterLayout feet = testing::geographicLayout(44.5, 6.0, 48.5, 10.0, 0.01);
+      feet.unit = unit;
+      t.source("feet.tif", feet, [](GeoPoint p) { return surface(p) / 0.3048; });
+    };
+  };
   // GDAL's approximate transformer places a sample within an eighth of a source cell
   // (100 m for the 1 km cells), which the slopes of 7 m a kilometre turn into 0.7 m.
   const std::vector<Case> cases = {
@@ -89,22 +96,9 @@ TEST_F(DemImport, SourcesInAnyProjectionLandOnTheSurfaceNorthUpWithTheCentreSamp
          t.source("utm.tif", utm);
        },
        surface, 1.0},
-      {"heights in feet",
-       [](DemImport& t) {
-         RasterLayout feet = testing::geographicLayout(44.5, 6.0, 48.5, 10.0, 0.01);
-         feet.unit = "ft";
-         t.source("feet.tif", feet, [](GeoPoint p) { return surface(p) / 0.3048; });
-       },
-       surface, 1.0},
-      {"heights in feet, the unit in capitals",
-       [](DemImport& t) {
-         for (const char* unit : {"Foot", "FT"}) {
-           RasterLayout feet = testing::geographicLayout(44.5, 6.0, 48.5, 10.0, 0.01);
-           feet.unit = unit;
-           t.source(std::string(unit) + ".tif", feet, [](GeoPoint p) { return surface(p) / 0.3048; });
-         }
-       },
-       surface, 1.0},
+      {"heights in feet", inFeet("ft"), surface, 1.0},
+      {"heights in feet, the unit in capitals", inFeet("Foot"), surface, 1.0},
+      {"heights in feet, the unit's abbreviation in capitals", inFeet("FT"), surface, 1.0},
       {"the band's scale and offset",
        [](DemImport& t) {
          RasterLayout scaled = testing::geographicLayout(44.5, 6.0, 48.5, 10.0, 0.01);
