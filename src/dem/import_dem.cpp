@@ -7,7 +7,6 @@
 #include "core/number_text.h"
 #include "dem/dem_source.h"
 #include "dem/feet_field.h"
-#include "dem/joined_text.h"
 #include "dem/theatre_warp.h"
 #include "elevation/range_finders.h"
 #include "steps/operation_steps.h"
@@ -47,6 +46,14 @@ class ProgressThrottle {
   int shown_ = -1;
 };
 
+// "average, bilinear": the methods the sources were warped with, each once.
+std::string methodsText(const std::vector<std::string>& methods) {
+  std::string text;
+  for (auto it = methods.begin(); it != methods.end(); ++it)
+    if (std::find(methods.begin(), it, *it) == it) text += (text.empty() ? "" : ", ") + *it;
+  return text;
+}
+
 Outcome cancelled(Host& host, const std::filesystem::path& fieldPath) {
   host.showMessage("The DEM import was cancelled; the height field is as it was:" + kCrLf + fieldPath.string(),
                    Icon::Information);
@@ -58,7 +65,7 @@ std::optional<std::string> planImport(const DemImportRequest& request, std::vect
                                       GeoPoint& centre) {
   if (request.sources.empty()) return "Import DEM needs at least one elevation source.";
   if (!request.resampling.empty() && !isResamplingName(request.resampling))
-    return "There is no resampling \"" + request.resampling + "\". GDAL's are: " + resamplingNamesText() + ".";
+    return "There is no resampling \"" + request.resampling + "\". GDAL's are: " + geo::resamplingList() + ".";
   for (const auto& file : request.sources) {
     std::string problem;
     auto info = describeSource(file, problem);
@@ -100,7 +107,7 @@ std::string importReport(const std::filesystem::path& fieldPath, std::size_t sou
   const auto [lowest, highest] = std::minmax_element(field.samples.begin(), field.samples.end());
   const double uncovered = static_cast<double>(field.uncovered) / static_cast<double>(field.samples.size());
   std::string text = "Imported " + std::to_string(sourceCount) + (sourceCount == 1 ? " source" : " sources") +
-                     " into " + fieldPath.string() + " (resampling: " + joinedText(resamplings) + ")." + kCrLf;
+                     " into " + fieldPath.string() + " (resampling: " + methodsText(resamplings) + ")." + kCrLf;
   text += "Theatre corners (latitude, longitude): SW " + geoText(corners[0]) + "; SE " + geoText(corners[1]) + "; NE " +
           geoText(corners[2]) + "; NW " + geoText(corners[3]) + "." + kCrLf;
   text += "Highest " + feetText(field.encoding.units(*highest)) + ", lowest " +
