@@ -5,6 +5,8 @@
 
 #include "core/host.h"
 #include "dem/gdal_support.h"
+#include "dem/raster_open.h"
+#include "dem/theatre_edge.h"
 
 namespace quarnby::dem {
 namespace {
@@ -37,16 +39,44 @@ std::vector<GeoPoint> toGeographic(OGRSpatialReferenceH from, std::vector<double
   return points;
 }
 
+// A run of longitudes going east from `west` over `span` degrees.
+struct LongitudeArc {
+  double west = 0.0;
+  double span = 0.0;
+};
+
+// The narrowest run of longitudes that holds every point of the sources' outlines: the
+// circle less its widest gap between neighbouring longitudes.
+LongitudeArc narrowestArc(std::span<const SourceInfo> sources) {
+  std::vector<double> lons;
+  for (const SourceInfo& s : sources) {
+    for (const GeoPoint& p : s.outline) lons.push_back(std::remainder(p.lon, 360.0));
+    // A source known only by its extent: points a degree apart across it.
+    if (s.outline.empty())
+      for (double lon = s.lonMin; lon < s.lonMax + 1.0; lon += 1.0)
+        lons.push_back(std::remainder(std::min(lon, s.lonMax), 360.0));
+  }
+  if (lons.empty()) return {};
+  std::sort(lons.begin(), lons.end());
+  std::size_t widest = lons.size() - 1;  // the gap from the easternmost round to the westernmost
+  double widestGap = lons.front() + 360.0 - lons.back();
+  for (std::size_t i = 0; i + 1 < lons.size(); ++i)
+    if (lons[i + 1] - lons[i] > widestGap) {
+      widestGap = lons[i + 1] - lons[i];
+      widest = i;
+    }
+  return {lons[(widest + 1) % lons.size()], 360.0 - widestGap};
+}
+
 }  // namespace
 
 std::optional<SourceInfo> describeSource(const std::filesystem::path& file, std::string& problem) {
   initialiseGdal();
   GdalErrors errors;
-  const std::string name = file.string();
-  Dataset ds(
-      GDALOpenEx(name.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr, nullptr, nullptr));
+  std::string reason;
+  Dataset ds = openRaster(file, errors, "GDAL does not know it as a raster.", reason);
   if (!ds) {
-    problem = fileMessage("Can't open the elevation source:", file, errors.last("GDAL does not know it as a raster."));
+    problem = fileMessage("Can't open the elevation source:", file, reason);
     return std::nullopt;
   }
   const int bands = GDALGetRasterCount(ds.get());
@@ -105,14 +135,19 @@ GeoPoint centreOfSources(std::span<const SourceInfo> sources) {
     lonMin = std::min(lonMin, s.lonMin);
     lonMax = std::max(lonMax, s.lonMax);
   }
-  return {(latMin + latMax) / 2.0, (lonMin + lonMax) / 2.0};
+  double lon = (lonMin + lonMax) / 2.0;
+  // Sources on both sides of the antimeridian reach across it the short way round, not
+  // across the whole earth the other way.
+  const LongitudeArc arc = narrowestArc(sources);
+  if (arc.span < lonMax - lonMin - 1e-9 || std::fabs(lon) > 180.0)
+    lon = std::remainder(arc.west + arc.span / 2.0, 360.0);
+  return {(latMin + latMax) / 2.0, lon};
 }
 
 std::vector<GeoPoint> theatreOutline(GeoPoint centre) {
   initialiseGdal();
-  const double edge = (kCentreIndex + 0.5) * kSampleMetres;
   std::vector<double> xs, ys;
-  walkRectangle(-edge, -edge, edge, edge, xs, ys);
+  walkRectangle(-kTheatreEdgeMetres, -kTheatreEdgeMetres, kTheatreEdgeMetres, kTheatreEdgeMetres, xs, ys);
   const auto theatre = spatialRef(theatreProjection(centre));
   return toGeographic(theatre.get(), std::move(xs), std::move(ys));
 }

@@ -11,7 +11,10 @@
 #include <thread>
 
 #include "core/host.h"
+#include "dem/feet_field.h"
 #include "dem/gdal_support.h"
+#include "dem/raster_open.h"
+#include "dem/theatre_edge.h"
 
 namespace quarnby::dem {
 namespace {
@@ -20,19 +23,12 @@ constexpr int kN = kTheatrePoints;
 // What a theatre sample holds until a source gives it a height.
 constexpr float kEmpty = -1.0e38f;
 
-Dataset openSource(const SourceInfo& source) {
-  const std::string name = source.path.string();
-  return Dataset(
-      GDALOpenEx(name.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY | GDAL_OF_VERBOSE_ERROR, nullptr, nullptr, nullptr));
-}
-
 // The theatre grid as an in-memory raster: GDAL's rows run from the north, so the
 // raster's top edge lies half a sample beyond the northern row of samples.
 Dataset theatreDataset(GeoPoint centre) {
   Dataset ds(GDALCreate(GDALGetDriverByName("MEM"), "theatre", kN, kN, 1, GDT_Float32, nullptr));
   if (!ds) return ds;
-  const double edge = (kCentreIndex + 0.5) * kSampleMetres;
-  double gt[6] = {-edge, kSampleMetres, 0.0, edge, 0.0, -kSampleMetres};
+  double gt[6] = {-kTheatreEdgeMetres, kSampleMetres, 0.0, kTheatreEdgeMetres, 0.0, -kSampleMetres};
   GDALSetGeoTransform(ds.get(), gt);
   const auto srs = spatialRef(theatreProjection(centre));
   GDALSetSpatialRef(ds.get(), srs.get());
@@ -145,7 +141,8 @@ bool sourcesTouchTheatre(std::span<const SourceInfo> sources, GeoPoint centre) {
   GdalErrors quiet;
   const Dataset theatre = theatreDataset(centre);
   for (const SourceInfo& s : sources) {
-    const Dataset source = openSource(s);
+    std::string unused;
+    const Dataset source = openRaster(s.path, quiet, "", unused);
     if (source && theatre && touches(source.get(), theatre.get())) return true;
   }
   return false;
@@ -167,9 +164,10 @@ WarpResult warpSources(std::span<const SourceInfo> sources, GeoPoint centre, con
 
   ProgressRelay relay{&progress};
   for (std::size_t i = 0; i < sources.size(); ++i) {
-    const Dataset source = openSource(sources[i]);
+    std::string reason;
+    const Dataset source = openRaster(sources[i].path, errors, "no reason given.", reason);
     if (!source) {
-      problem = fileMessage("Can't open the elevation source:", sources[i].path, errors.last("no reason given."));
+      problem = fileMessage("Can't open the elevation source:", sources[i].path, reason);
       return WarpResult::Failed;
     }
     const std::string method = resampling.empty() ? automaticResampling(source.get(), theatre.get()) : resampling;
@@ -209,9 +207,13 @@ WarpResult warpSources(std::span<const SourceInfo> sources, GeoPoint centre, con
     for (int row = 0; row < kN; ++row) {
       const float* from = warped.data() + static_cast<std::size_t>(row) * kN;
       float* to = out.metres.data() + static_cast<std::size_t>(kN - 1 - row) * kN;
-      for (int c = 0; c < kN; ++c)
-        if (from[c] != kEmpty && std::isfinite(from[c]))
-          to[c] = static_cast<float>((from[c] * scale + offset) * toMetres);
+      for (int c = 0; c < kN; ++c) {
+        if (from[c] == kEmpty || !std::isfinite(from[c])) continue;
+        const float metres = static_cast<float>((from[c] * scale + offset) * toMetres);
+        // A height the Earth does not have is no height: it never covers an earlier
+        // source's, and the feet field counts it.
+        if (isEarthHeight(metres) || std::isnan(to[c])) to[c] = metres;
+      }
     }
   }
   out.uncovered = static_cast<std::size_t>(

@@ -45,12 +45,16 @@ void writeRaster(const std::filesystem::path& file, const RasterLayout& layout,
   const double noData = layout.noData.value_or(-32768.0);
   for (std::size_t i = 0; i < values.size(); ++i) {
     const double h = height({y[i], x[i]});
-    values[i] = static_cast<float>(std::isnan(h) ? noData : h);
+    values[i] = static_cast<float>(std::isnan(h) ? noData : (h - layout.offset) / layout.scale);
   }
   for (int b = 1; b <= layout.bands; ++b) {
     GDALRasterBandH band = GDALGetRasterBand(ds.get(), b);
     if (layout.noData) GDALSetRasterNoDataValue(band, *layout.noData);
     if (!layout.unit.empty()) GDALSetRasterUnitType(band, layout.unit.c_str());
+    if (layout.scale != 1.0 || layout.offset != 0.0) {
+      GDALSetRasterScale(band, layout.scale);
+      GDALSetRasterOffset(band, layout.offset);
+    }
     if (GDALRasterIO(band, GF_Write, 0, 0, layout.width, layout.height, values.data(), layout.width, layout.height,
                      GDT_Float32, 0, 0) != CE_None)
       throw std::runtime_error("cannot write the cells of " + file.string());

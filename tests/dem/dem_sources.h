@@ -16,7 +16,9 @@ struct RasterLayout {
   int width = 0;
   int height = 0;
   int bands = 1;
-  std::string unit;  // the band's unit type ("ft" for feet)
+  std::string unit;    // the band's unit type ("ft" for feet)
+  double scale = 1.0;  // a cell holds (height - offset) / scale
+  double offset = 0.0;
   std::optional<double> noData;
 };
 

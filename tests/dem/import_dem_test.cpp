@@ -2,17 +2,25 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <functional>
 #include <limits>
 #include <string>
 #include <vector>
 
+#include "dem/dem_source.h"
 #include "dem_sources.h"
 #include "elevation/range_finders.h"
 #include "elevation/terragen_import.h"
 #include "support/terrain_fixture.h"
 #include "terrain/terragen_file.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace quarnby {
 namespace {
@@ -63,6 +71,13 @@ TEST_F(DemImport, SourcesInAnyProjectionLandOnTheSurfaceNorthUpWithTheCentreSamp
     double tolerance;
   };
   const double westEdge = kCentre.lon - 0.5, eastEdge = kCentre.lon + 0.5;
+  auto inFeet = [](std::string unit) {
+    return [unit](DemImport& t) {
+      RasterLayout feet = testing::geographicLayout(44.5, 6.0, 48.5, 10.0, 0.01);
+      feet.unit = unit;
+      t.source("feet.tif", feet, [](GeoPoint p) { return surface(p) / 0.3048; });
+    };
+  };
   // GDAL's approximate transformer places a sample within an eighth of a source cell
   // (100 m for the 1 km cells), which the slopes of 7 m a kilometre turn into 0.7 m.
   const std::vector<Case> cases = {
@@ -81,11 +96,15 @@ TEST_F(DemImport, SourcesInAnyProjectionLandOnTheSurfaceNorthUpWithTheCentreSamp
          t.source("utm.tif", utm);
        },
        surface, 1.0},
-      {"heights in feet",
+      {"heights in feet", inFeet("ft"), surface, 1.0},
+      {"heights in feet, the unit in capitals", inFeet("Foot"), surface, 1.0},
+      {"heights in feet, the unit's abbreviation in capitals", inFeet("FT"), surface, 1.0},
+      {"the band's scale and offset",
        [](DemImport& t) {
-         RasterLayout feet = testing::geographicLayout(44.5, 6.0, 48.5, 10.0, 0.01);
-         feet.unit = "ft";
-         t.source("feet.tif", feet, [](GeoPoint p) { return surface(p) / 0.3048; });
+         RasterLayout scaled = testing::geographicLayout(44.5, 6.0, 48.5, 10.0, 0.01);
+         scaled.scale = 0.5;
+         scaled.offset = -100.0;
+         t.source("scaled.tif", scaled);
        },
        surface, 1.0},
       {"two overlapping tiles, the later winning",
@@ -152,6 +171,16 @@ TEST_F(DemImport, FindUnitsChangesNothingAndSetElevationGivesTheSurfaceInFeet) {
     EXPECT_LT(h.params.number("MinUnits"), 0.0);
     EXPECT_NE(message().find("Max Units " + maxUnits.substr(1)), std::string::npos) << message();
 
+    // SCAL: metres between samples east and north, metres per height unit (a foot).
+    const auto bytes = testing::readBytes(fieldPath);
+    const auto scal = std::search(bytes.begin(), bytes.end(), std::begin("SCAL"), std::end("SCAL") - 1);
+    ASSERT_LE(scal + 16, bytes.end());
+    float scales[3];
+    std::memcpy(scales, &*(scal + 4), sizeof scales);
+    EXPECT_EQ(scales[0], 804.672f);
+    EXPECT_EQ(scales[1], 804.672f);
+    EXPECT_EQ(scales[2], 0.3048f);
+
     ASSERT_EQ(FindMaxMinUnits_Click(h.cx), Outcome::Completed);
     EXPECT_EQ(h.params.text("MaxUnits"), maxUnits);
     EXPECT_EQ(h.params.text("MinUnits"), minUnits);
@@ -174,6 +203,56 @@ TEST_F(DemImport, WithoutACentreTheTheatreCentresOnTheSources) {
          testing::geographicLayout(kCentre.lat - 1.0, kCentre.lon - 1.5, kCentre.lat + 1.0, kCentre.lon + 1.5, 0.01));
   ASSERT_EQ(ImportDem_Click(h.cx, request), Outcome::Completed) << message();
   EXPECT_NEAR(metresAt(512, 512), surface(kCentre), 0.5);
+}
+
+TEST_F(DemImport, TheMessageNamesTheCornerSamplesLatitudeFirst) {
+  source("geo.tif", testing::geographicLayout(44.5, 6.0, 48.5, 10.0, 0.05));
+  request.centre = kCentre;
+  ASSERT_EQ(ImportDem_Click(h.cx, request), Outcome::Completed) << message();
+  auto text = [](GeoPoint p) {
+    char t[64];
+    std::snprintf(t, sizeof t, "%.5f, %.5f", p.lat, p.lon);
+    return std::string(t);
+  };
+  const std::string corners =
+      "Theatre corners (latitude, longitude): SW " + text(testing::theatreSampleAt(kCentre, 0, 0)) + "; SE " +
+      text(testing::theatreSampleAt(kCentre, 1024, 0)) + "; NE " + text(testing::theatreSampleAt(kCentre, 1024, 1024)) +
+      "; NW " + text(testing::theatreSampleAt(kCentre, 0, 1024)) + ".\r\n";
+  EXPECT_NE(message().find(corners), std::string::npos) << message();
+}
+
+// A height the Earth does not have (an undeclared no-data value, a glitch) is no height:
+// it neither lifts the sea nor covers an earlier source's height.
+TEST_F(DemImport, HeightsBeyondTheEarthsAreNoHeight) {
+  const GeoPoint glitch{47.525, 8.025};  // a cell's centre, 114 km north of the theatre's
+  source("land.tif", testing::geographicLayout(44.5, 6.0, 48.5, 10.0, 0.05), [&](GeoPoint p) {
+    return std::fabs(p.lat - glitch.lat) < 0.02 && std::fabs(p.lon - glitch.lon) < 0.02 ? 1.0e38 : surface(p);
+  });
+  source("glitch.tif", testing::geographicLayout(46.3, 7.8, 46.7, 8.2, 0.05), [](GeoPoint) { return 1.0e38; });
+  request.centre = kCentre;
+  ASSERT_EQ(ImportDem_Click(h.cx, request), Outcome::Completed) << message();
+  EXPECT_NEAR(metresAt(512, 512), surface(kCentre), 1.0);  // the land beneath the later glitch
+  EXPECT_EQ(metresAt(512, 650), 0.0);                      // the glitch in the land: sea level, 111 km north
+  EXPECT_EQ(metresAt(0, 0), 0.0);                          // the sea stays at sea level
+  EXPECT_NE(message().find("samples were given a height beyond the Earth's"), std::string::npos) << message();
+  EXPECT_EQ(message().find("Sea floor"), std::string::npos) << message();
+}
+
+// Two tiles either side of the antimeridian, about Fiji.
+TEST_F(DemImport, TheCentreOfSourcesAcrossTheAntimeridianLiesOnIt) {
+  source("west.tif", testing::geographicLayout(-18.0, 178.5, -16.0, 180.0, 0.01), [](GeoPoint) { return 100.0; });
+  source("east.tif", testing::geographicLayout(-18.0, -180.0, -16.0, -178.5, 0.01), [](GeoPoint) { return 200.0; });
+  std::vector<dem::SourceInfo> infos;
+  for (const auto& file : request.sources) {
+    std::string problem;
+    infos.push_back(dem::describeSource(file, problem).value());
+  }
+  const GeoPoint centre = dem::centreOfSources(infos);
+  EXPECT_NEAR(centre.lat, -17.0, 1e-6);
+  EXPECT_NEAR(std::fabs(centre.lon), 180.0, 1e-6);
+  ASSERT_EQ(ImportDem_Click(h.cx, request), Outcome::Completed) << message();
+  EXPECT_NEAR(metresAt(462, 512), 100.0, 0.5);
+  EXPECT_NEAR(metresAt(562, 512), 200.0, 0.5);
 }
 
 // Bad input: a clear message, and the old field and the Terragen column as they were.
@@ -228,6 +307,42 @@ TEST_F(DemImport, BadInputIsRefusedLeavingTheOldFieldAlone) {
        },
        "There is no resampling \"smooth\""},
       {"no source at all", [](DemImport&) {}, "needs at least one elevation source"},
+      {"no height anywhere in the theatre",
+       [](DemImport& t) {
+         RasterLayout empty = testing::geographicLayout(44.5, 6.0, 48.5, 10.0, 0.05);
+         empty.noData = -9999.0;
+         t.source("empty.tif", empty, [](GeoPoint) { return kNaN; });
+       },
+       "No source gave a height anywhere in the theatre"},
+      {"no height but ones beyond the Earth's",
+       [](DemImport& t) {
+         t.source("glitch.tif", testing::geographicLayout(44.5, 6.0, 48.5, 10.0, 0.05),
+                  [](GeoPoint) { return -1.0e30; });
+       },
+       "No source gave a height anywhere in the theatre"},
+#ifndef _WIN32
+      // GDAL would wait in open() for a writer that never comes.
+      {"a named pipe",
+       [](DemImport& t) {
+         ASSERT_EQ(mkfifo((t.tmp.path() / "pipe.tif").c_str(), 0600), 0);
+         t.request.sources.push_back(t.tmp.path() / "pipe.tif");
+       },
+       "It is not a regular file"},
+      {"a VRT over a named pipe",
+       [](DemImport& t) {
+         const auto pipe = t.tmp.path() / "inner.tif";
+         ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+         testing::writeText(t.tmp.path() / "over.vrt",
+                            "<VRTDataset rasterXSize=\"10\" rasterYSize=\"10\"><SRS>EPSG:4326</SRS>"
+                            "<GeoTransform>7.5, 0.1, 0, 47, 0, -0.1</GeoTransform>"
+                            "<VRTRasterBand dataType=\"Float32\" band=\"1\"><SimpleSource><SourceFilename>" +
+                                pipe.string() +
+                                "</SourceFilename><SourceBand>1</SourceBand></SimpleSource></VRTRasterBand>"
+                                "</VRTDataset>");
+         t.request.sources.push_back(t.tmp.path() / "over.vrt");
+       },
+       "Its member file"},
+#endif
   };
   const std::vector<std::uint8_t> old = {'o', 'l', 'd'};
   for (const Case& k : cases) {
