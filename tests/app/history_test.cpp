@@ -282,6 +282,8 @@ TEST_F(HistoryTest, AnOperationKilledBetweenItsFilesLeavesAStepThatPutsThemBack)
       continue;
     }
     EXPECT_EQ(stepText(*after.nextUndo()).substr(0, 40), "Modify Terrain (interrupted) (Demo.elv) ");
+    after.recover();  // as the next operation does, under the folder lock
+    EXPECT_EQ(stepText(*after.nextUndo()).substr(0, 40), "Modify Terrain (interrupted) (Demo.elv) ");
     EXPECT_FALSE(after.undo());
     EXPECT_EQ(differences(snapshot(), start), std::set<std::string>{});
   }
