@@ -233,6 +233,7 @@ std::optional<std::string> History::placeStep(Step kept, const fs::path& pending
   // The record is written whole before the folder moves into place; a run killed in
   // between leaves it pending under its own title, and recovery places it.
   if (auto failed = writeStep(step, pending)) return fail(*failed);
+  if (stageHook) stageHook("recording");
   fs::rename(pending, stepFolder(step), ec);
   if (ec) return fail(folderError("cannot keep the step in", folder_, ec));
   steps_.push_back(std::move(step));

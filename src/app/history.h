@@ -125,7 +125,8 @@ class History {
   std::optional<RestoreFailure> undo() { return restore(Direction::kUndo); }
   std::optional<RestoreFailure> redo() { return restore(Direction::kRedo); }
 
-  // Called between the stages of a restore ("marked", "restored"); tests stop there.
+  // Called between the stages of a restore ("marked", "restored") and before a recorded
+  // step moves into place ("recording"); tests stop there.
   std::function<void(std::string_view stage)> stageHook;
   // Called before the terrain file of each rename of a restore; tests stop there.
   std::function<void(std::size_t rename)> renameHook;

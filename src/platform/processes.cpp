@@ -3,10 +3,8 @@
 // What every system shares of telling runs apart.
 namespace quarnby::platform {
 
-long long thisProcessStart() {
-  static const long long start = processStart(thisProcess());
-  return start;
-}
+// Asked every time: a forked child is a process of its own with a start of its own.
+long long thisProcessStart() { return processStart(thisProcess()); }
 
 bool processAlive(long long process, long long start) {
   if (!processRunning(process)) return false;
