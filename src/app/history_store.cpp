@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 
 #include "platform/processes.h"
@@ -231,8 +232,11 @@ std::string pendingNameOfThisRun() {
 }
 
 bool pendingOfLiveRun(const std::string& folderName) {
-  long long process = 0, start = 0;
-  if (std::sscanf(folderName.c_str() + kPendingPrefix.size(), "%lld-%lld", &process, &start) != 2) return false;
+  const char* digits = folderName.c_str() + kPendingPrefix.size();
+  char* end = nullptr;
+  const long long process = std::strtoll(digits, &end, 10);
+  if (end == digits || *end != '-') return false;
+  const long long start = std::strtoll(end + 1, nullptr, 10);
   return platform::processAlive(process, start);
 }
 
