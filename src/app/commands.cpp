@@ -118,7 +118,10 @@ Outcome runOperation(Context& cx, const FileChanges& changes, const std::functio
                         Icon::Critical);
     return Outcome::EndedEarly;
   }
-  if (lock) removeLeftoverTemps(cx.folder);
+  if (lock) {
+    removeLeftoverTemps(cx.folder);
+    recoverHistory(cx);
+  }
   if (changes.suffixes.empty()) return runGuarded(cx, operation);
   return runRecorded(cx, changes.title, changes.suffixes,
                      [&operation](Context& inner) { return runGuarded(inner, operation); });

@@ -3,164 +3,28 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
-#include <sstream>
-#include <tuple>
 
+#include "app/history_store.h"
 #include "platform/replace_file.h"
 #include "platform/user_folders.h"
 #include "terrain/file_io.h"
 
+// The stack of steps: keeping the files before an operation, recording what it changed,
+// undo and redo. Recovery from killed runs is history_recovery.cpp, the record's format
+// and the kept files history_store.cpp.
 namespace quarnby {
 
 namespace fs = std::filesystem;
+using namespace history;
 
 namespace {
 
-constexpr std::string_view kStepHeader = "quarnby history step 1";
-constexpr std::size_t kIdDigits = 10;
 // Every kind of terrain file an operation writes is within this.
 constexpr std::size_t kLargestFile = readLimit::kText;
 
-// FNV-1a, 64 bits: enough to tell whether a file changed, not a guard against tampering.
-std::uint64_t hashOf(std::span<const std::uint8_t> bytes) {
-  std::uint64_t h = 14695981039346656037ull;
-  for (const std::uint8_t b : bytes) {
-    h ^= b;
-    h *= 1099511628211ull;
-  }
-  return h;
-}
-
-std::string hex(std::uint64_t value) {
-  char text[17];
-  std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(value));
-  return text;
-}
-
-std::string stateText(const FileState& s) {
-  return s.exists ? std::to_string(s.size) + ' ' + hex(s.hash) : std::string("none");
-}
-
-std::optional<FileState> parseState(const std::string& text) {
-  if (text == "none") return FileState{};
-  std::istringstream in(text);
-  FileState s{true, 0, 0};
-  std::string hash;
-  if (!(in >> s.size >> hash) || hash.size() != 16) return std::nullopt;
-  try {
-    s.hash = std::stoull(hash, nullptr, 16);
-  } catch (const std::exception&) {
-    return std::nullopt;
-  }
-  return s;
-}
-
-constexpr std::string_view kStateNames[] = {"done", "undone", "undoing", "redoing"};
-
-// A name read back from a step must stay a plain file name of the terrain folder.
-bool plainFileName(const std::string& name) {
-  return !name.empty() && name != "." && name != ".." && fs::path(name).filename() == fs::path(name) &&
-         name.find_first_of("/\\") == std::string::npos;
-}
-
-std::optional<Step> parseStep(const std::string& id, const std::string& text) {
-  std::istringstream in(text);
-  std::string line;
-  if (!std::getline(in, line) || line != kStepHeader) return std::nullopt;
-  Step step;
-  step.id = id;
-  while (std::getline(in, line)) {
-    const auto space = line.find(' ');
-    const std::string key = line.substr(0, space);
-    const std::string value = space == std::string::npos ? std::string() : line.substr(space + 1);
-    if (key == "title") {
-      step.title = value;
-    } else if (key == "time") {
-      try {
-        step.time = std::stoll(value);
-      } catch (const std::exception&) {
-        return std::nullopt;
-      }
-    } else if (key == "state") {
-      const auto* found = std::find(std::begin(kStateNames), std::end(kStateNames), value);
-      if (found == std::end(kStateNames)) return std::nullopt;
-      step.state = static_cast<StepState>(found - std::begin(kStateNames));
-    } else if (key == "file") {
-      if (!plainFileName(value)) return std::nullopt;
-      step.files.push_back({value, {}, {}});
-    } else if (key == "before" || key == "after") {
-      const auto state = parseState(value);
-      if (!state || step.files.empty()) return std::nullopt;
-      (key == "before" ? step.files.back().before : step.files.back().after) = *state;
-    }
-  }
-  if (step.files.empty()) return std::nullopt;
-  return step;
-}
-
-std::string stepFileText(const Step& step) {
-  std::string text = std::string(kStepHeader) + "\ntitle " + step.title + "\ntime " + std::to_string(step.time) +
-                     "\nstate " + std::string(kStateNames[static_cast<int>(step.state)]) + '\n';
-  for (const StepFile& f : step.files)
-    text += "file " + f.name + "\nbefore " + stateText(f.before) + "\nafter " + stateText(f.after) + '\n';
-  return text;
-}
-
-std::string folderError(const std::string& what, const fs::path& folder, const std::error_code& ec) {
-  return what + ' ' + folder.string() + " (" + ec.message() + ")";
-}
-
-// Keeps `source` as `kept`: a hard link where the file system allows it, else a copy.
-// The kept file appears whole or not at all.
-std::optional<std::string> keepFile(const fs::path& source, const fs::path& kept) {
-  fs::path part = kept;
-  part += ".part";
-  std::error_code ec;
-  fs::remove(part, ec);
-  fs::create_hard_link(source, part, ec);
-  if (ec) {
-    ec.clear();
-    fs::copy_file(source, part, fs::copy_options::overwrite_existing, ec);
-  }
-  if (!ec) fs::rename(part, kept, ec);
-  if (ec) {
-    std::error_code ignored;
-    fs::remove(part, ignored);
-    return "cannot keep " + source.filename().string() + " in " + kept.parent_path().string() + " (" + ec.message() +
-           ")";
-  }
-  return std::nullopt;
-}
-
-// Removes a step's folder: renamed out of the way first, so that a step is either whole
-// or gone even when the removal is cut short.
-void dropFolder(const fs::path& stepFolder) {
-  std::error_code ec;
-  fs::path trash = stepFolder.parent_path() / ("trash-" + stepFolder.filename().string());
-  fs::remove_all(trash, ec);
-  fs::rename(stepFolder, trash, ec);
-  fs::remove_all(ec ? stepFolder : trash, ec);
-}
-
-std::uintmax_t bytesIn(const fs::path& folder) {
-  std::uintmax_t total = 0;
-  std::error_code ec;
-  for (auto it = fs::recursive_directory_iterator(folder, ec); !ec && it != fs::recursive_directory_iterator();
-       it.increment(ec))
-    if (it->is_regular_file(ec)) total += it->file_size(ec);
-  return total;
-}
-
-bool isStepId(const std::string& name) {
-  return name.size() == kIdDigits && std::all_of(name.begin(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-std::optional<Step> readStep(const fs::path& stepFolder) {
-  std::string error;
-  const auto bytes = readWholeFile(stepFolder / "step.txt", readLimit::kSettings, error);
-  if (!bytes) return std::nullopt;
-  return parseStep(stepFolder.filename().string(), std::string(bytes->begin(), bytes->end()));
+std::int64_t nowMicroseconds() {
+  return std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
+      .count();
 }
 
 }  // namespace
@@ -180,12 +44,14 @@ std::optional<FileState> fileStateOf(const fs::path& file, std::string& error) {
 }
 
 std::string stepFileList(const Step& step) {
-  std::string files;
-  for (const StepFile& f : step.files) files += (files.empty() ? "" : ", ") + f.name;
-  return files;
+  std::string list;
+  for (const StepFile& f : step.files) list += (list.empty() ? "" : ", ") + f.name;
+  for (std::size_t i = 0; i < step.controls.size(); ++i) list += (i == 0 ? "; " : ", ") + step.controls[i].name;
+  return list;
 }
 
 std::string stepText(const Step& step) {
+  if (step.damaged) return "step " + step.id;
   const std::tm t = platform::localTime(step.time / 1000000);
   char clock[8];
   std::snprintf(clock, sizeof clock, "%02d:%02d", t.tm_hour, t.tm_min);
@@ -200,70 +66,41 @@ fs::path historyRoot(const fs::path& stateFolder) {
 History::History(fs::path root, const fs::path& terrainFolder, HistoryLimits limits)
     : root_(std::move(root)), terrain_(terrainFolder), limits_(limits) {
   if (root_.empty()) return;
-  std::error_code ec;
-  fs::path canonical = fs::weakly_canonical(terrainFolder, ec);
-  if (ec) canonical = fs::absolute(terrainFolder, ec);
-  const std::string key = canonical.generic_string();
-  folder_ = root_ / hex(hashOf({reinterpret_cast<const std::uint8_t*>(key.data()), key.size()}));
+  folder_ = folderOf(root_, terrainFolder);
   load();
 }
 
+fs::path History::terrainFile(const StepFile& f) const { return terrain_ / f.name; }
+
 void History::load() {
   steps_.clear();
+  std::vector<fs::path> pendings;
   std::error_code ec;
   for (auto it = fs::directory_iterator(folder_, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
     const std::string name = it->path().filename().string();
-    if (name.starts_with("trash-")) {
-      std::error_code ignored;
-      fs::remove_all(it->path(), ignored);
-    } else if (isStepId(name)) {
-      if (auto step = readStep(it->path())) steps_.push_back(std::move(*step));
-    }
+    if (isStepId(name)) steps_.push_back(readStep(it->path()));
+    else if (name.starts_with(kPendingPrefix)) pendings.push_back(it->path());
   }
   std::sort(steps_.begin(), steps_.end(), [](const Step& a, const Step& b) { return a.id < b.id; });
-  for (Step& step : steps_) settle(step);
-  adoptInterrupted();
+  for (Step& step : steps_)
+    if (const auto settled = settledState(step)) step.state = *settled;
+  std::sort(pendings.begin(), pendings.end());
+  for (const fs::path& pending : pendings) loadPending(pending);
 }
 
-// The files kept before a run that never recorded its step: while the run goes on they
-// are its own (and so is a folder without the run's number: still being kept, or being
-// recorded); once its process is gone, what it had changed becomes a step.
-void History::adoptInterrupted() {
-  const fs::path pending = folder_ / "pending";
-  std::string error;
-  const auto bytes = readWholeFile(pending / "step.txt", readLimit::kSettings, error);
-  if (!bytes) return;
-  const std::string text(bytes->begin(), bytes->end());
-  const auto at = text.find("\nprocess ");
-  if (at == std::string::npos) return;
-  const long long process = std::atoll(text.c_str() + at + 9);
-  if (process == platform::thisProcess() || platform::processRunning(process)) return;
-  auto step = parseStep({}, text);
-  if (!step) {
-    std::error_code ignored;
-    fs::remove_all(pending, ignored);
-    return;
-  }
-  step->title += " (interrupted)";
-  pending_ = std::move(*step);
-  recordAfter();
-}
-
-// A restore cut short (the program killed) left the step marked but the files either all
-// restored or all as they were: the files tell which.
-void History::settle(Step& step) {
-  if (step.state != StepState::Undoing && step.state != StepState::Redoing) return;
-  bool atBefore = true, atAfter = true;
-  for (const StepFile& f : step.files) {
-    std::string error;
-    const auto now = fileStateOf(terrain_ / f.name, error);
-    atBefore = atBefore && now && *now == f.before;
-    atAfter = atAfter && now && *now == f.after;
-  }
-  const bool undoing = step.state == StepState::Undoing;
-  const bool arrived = undoing ? atBefore : atAfter;
-  step.state = arrived == undoing ? StepState::Undone : StepState::Done;
-  writeStep(step, stepFolder(step));
+// The kept files of a killed run show as the step recovery will make of them.
+void History::loadPending(const fs::path& pending) {
+  if (pendingOfLiveRun(pending.filename().string())) return;
+  Step kept = readStep(pending);
+  if (kept.damaged) return;
+  std::string why;
+  auto step = finishedStep(std::move(kept), pending, why);
+  if (!step) return;
+  // A new step ends what could be redone.
+  while (!steps_.empty() && steps_.back().state != StepState::Done) steps_.pop_back();
+  step->id = pending.filename().string();
+  step->interrupted = true;
+  steps_.push_back(std::move(*step));
 }
 
 const Step* History::nextUndo() const {
@@ -279,17 +116,13 @@ const Step* History::nextRedo() const {
   return nullptr;
 }
 
-std::optional<std::string> History::writeStep(const Step& step, const fs::path& folder) const {
-  if (auto failed = replaceFile(folder / "step.txt", stepFileText(step)))
-    return "cannot write " + (folder / "step.txt").string() + " (" + *failed + ")";
-  return std::nullopt;
-}
+const Step* History::next(Direction direction) const { return direction == Direction::kUndo ? nextUndo() : nextRedo(); }
 
 std::optional<std::string> History::keepBefore(std::string title, std::vector<std::string> fileNames) {
   pending_.reset();
   if (folder_.empty()) return std::string("there is no state folder to keep the history in");
   std::error_code ec;
-  const fs::path pending = folder_ / "pending";
+  const fs::path pending = folder_ / pendingNameOfThisRun();
   fs::create_directories(folder_, ec);
   if (ec) return folderError("cannot make the history folder", folder_, ec);
   if (!fs::exists(folder_ / "folder.txt", ec)) {
@@ -304,78 +137,103 @@ std::optional<std::string> History::keepBefore(std::string title, std::vector<st
 
   Step step;
   step.title = std::move(title);
-  step.time = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::system_clock::now().time_since_epoch())
-                  .count();
+  step.time = nowMicroseconds();
   for (std::string& name : fileNames) {
     const fs::path file = terrain_ / name;
     std::string error;
     const auto state = fileStateOf(file, error);
     if (!state) return "cannot read " + file.string() + " (" + error + ")";
     if (state->exists)
-      if (auto failed = keepFile(file, pending / "before" / name)) return failed;
+      if (auto failed = keepFile(file, pending / "before" / keptName(name))) return failed;
     step.files.push_back({std::move(name), *state, {}});
   }
-  // Written last, with this process's number: a history opened while the run goes on
-  // leaves the kept files alone, and one opened after the run was killed adopts them.
-  if (auto failed = replaceFile(pending / "step.txt",
-                                stepFileText(step) + "process " + std::to_string(platform::thisProcess()) + '\n'))
+  // Written last, under the title a step made of it after a kill would have: until then
+  // the folder holds no record, and recovery removes it as left over.
+  Step interrupted = step;
+  interrupted.title += " (interrupted)";
+  if (auto failed = writeStep(interrupted, pending))
     return "cannot write in the history folder " + folder_.string() + " (" + *failed + ")";
   pending_ = std::move(step);
   return std::nullopt;
 }
 
-std::optional<std::string> History::recordAfter() {
-  if (!pending_) return std::nullopt;
-  Step step = std::move(*pending_);
-  pending_.reset();
-  const fs::path pending = folder_ / "pending";
-  const auto fail = [&](std::string why) {
-    std::error_code ignored;
-    fs::remove_all(pending, ignored);
-    return std::optional<std::string>(std::move(why));
-  };
-
+// The step the files kept in `pending` make now: those that changed, with their states
+// after. Nothing when none changed (`why` empty) or the step cannot be kept (`why` says why).
+std::optional<Step> History::finishedStep(Step step, const fs::path& pending, std::string& why) const {
   std::vector<StepFile> changed;
   for (StepFile& f : step.files) {
     std::string error;
-    const auto now = fileStateOf(terrain_ / f.name, error);
-    if (!now) return fail("cannot read " + (terrain_ / f.name).string() + " (" + error + ")");
-    f.after = *now;
-    if (f.after != f.before) {
-      // A file written in place rather than replaced would have changed its kept link too.
-      if (f.before.exists) {
-        const auto kept = fileStateOf(pending / "before" / f.name, error);
-        if (!kept || *kept != f.before) return fail("the kept copy of " + f.name + " was changed with it");
-      }
-      changed.push_back(std::move(f));
-    } else {
-      std::error_code ignored;
-      fs::remove(pending / "before" / f.name, ignored);
+    const auto now = fileStateOf(terrainFile(f), error);
+    if (!now) {
+      why = "cannot read " + terrainFile(f).string() + " (" + error + ")";
+      return std::nullopt;
     }
+    f.after = *now;
+    if (f.after == f.before) continue;
+    // A file written in place rather than replaced would have changed its kept link too.
+    if (f.before.exists) {
+      const auto kept = fileStateOf(pending / "before" / keptName(f.name), error);
+      if (!kept || *kept != f.before) {
+        why = "the kept copy of " + f.name + " was changed with it";
+        return std::nullopt;
+      }
+    }
+    changed.push_back(std::move(f));
   }
-  if (changed.empty()) {
-    fail({});
-    return std::nullopt;
-  }
+  if (changed.empty()) return std::nullopt;
   step.files = std::move(changed);
+  step.state = StepState::Done;
+  return step;
+}
+
+std::optional<std::string> History::recordAfter(std::vector<StepControl> controls) {
+  if (!pending_) return std::nullopt;
+  Step step = std::move(*pending_);
+  pending_.reset();
+  step.controls = std::move(controls);
+  return placeStep(std::move(step), folder_ / pendingNameOfThisRun());
+}
+
+// Makes the files kept in `pending` the newest step, or removes them when nothing changed.
+std::optional<std::string> History::placeStep(Step kept, const fs::path& pending) {
+  const auto fail = [&](std::string why) {
+    std::error_code ignored;
+    fs::remove_all(pending, ignored);
+    return why.empty() ? std::nullopt : std::optional<std::string>(std::move(why));
+  };
+  std::string why;
+  auto finished = finishedStep(std::move(kept), pending, why);
+  if (!finished) return fail(why);
+  Step step = std::move(*finished);
+  // What did not change is not kept.
+  std::vector<fs::path> unchanged;
+  std::error_code listed;
+  for (auto it = fs::directory_iterator(pending / "before", listed); !listed && it != fs::directory_iterator();
+       it.increment(listed))
+    if (std::none_of(step.files.begin(), step.files.end(),
+                     [&](const StepFile& f) { return keptName(f.name) == it->path().filename().string(); }))
+      unchanged.push_back(it->path());
+  for (const fs::path& file : unchanged) fs::remove(file, listed);
 
   // A new step ends what could be redone.
   while (!steps_.empty() && steps_.back().state != StepState::Done) {
-    dropFolder(stepFolder(steps_.back()));
+    if (!steps_.back().interrupted) dropFolder(stepFolder(steps_.back()));
     steps_.pop_back();
   }
+  std::erase_if(steps_, [](const Step& s) { return s.interrupted; });
   unsigned long long next = 1;
-  if (!steps_.empty()) next = std::stoull(steps_.back().id) + 1;
   std::error_code ec;
   for (auto it = fs::directory_iterator(folder_, ec); !ec && it != fs::directory_iterator(); it.increment(ec))
     if (const std::string name = it->path().filename().string(); isStepId(name))
       next = std::max(next, std::stoull(name) + 1);
-  char id[kIdDigits + 1];
-  std::snprintf(id, sizeof id, "%0*llu", static_cast<int>(kIdDigits), next);
+  char id[16];
+  std::snprintf(id, sizeof id, "%010llu", next);
   step.id = id;
-  step.state = StepState::Done;
 
+  // The record is written whole before the folder moves into place; a run killed in
+  // between leaves it pending under its own title, and recovery places it.
   if (auto failed = writeStep(step, pending)) return fail(*failed);
+  if (stageHook) stageHook("recording");
   fs::rename(pending, stepFolder(step), ec);
   if (ec) return fail(folderError("cannot keep the step in", folder_, ec));
   steps_.push_back(std::move(step));
@@ -383,126 +241,99 @@ std::optional<std::string> History::recordAfter() {
   return std::nullopt;
 }
 
-// The oldest steps go first: beyond the count of this folder, then beyond the bytes of
-// all folders together. The step just recorded always stays.
-void History::trim() {
-  while (steps_.size() > std::max<std::size_t>(limits_.steps, 1)) {
-    dropFolder(stepFolder(steps_.front()));
-    steps_.erase(steps_.begin());
-  }
-  struct Kept {
-    fs::path folder;
-    std::int64_t time;
-    std::string id;
-    std::uintmax_t bytes;
-  };
-  std::vector<Kept> all;
-  std::uintmax_t total = 0;
-  std::error_code ec;
-  for (auto key = fs::directory_iterator(root_, ec); !ec && key != fs::directory_iterator(); key.increment(ec)) {
-    std::error_code inner;
-    for (auto it = fs::directory_iterator(key->path(), inner); !inner && it != fs::directory_iterator();
-         it.increment(inner)) {
-      if (!isStepId(it->path().filename().string())) continue;
-      const auto step = readStep(it->path());
-      all.push_back({it->path(), step ? step->time : 0, it->path().filename().string(), bytesIn(it->path())});
-      total += all.back().bytes;
-    }
-  }
-  std::sort(all.begin(), all.end(),
-            [](const Kept& a, const Kept& b) { return std::tie(a.time, a.id) < std::tie(b.time, b.id); });
-  const fs::path newest = stepFolder(steps_.back());
-  for (const Kept& k : all) {
-    if (total <= limits_.bytes) break;
-    if (k.folder == newest) continue;
-    dropFolder(k.folder);
-    total -= k.bytes;
-    std::erase_if(steps_, [&](const Step& s) { return stepFolder(s) == k.folder; });
-  }
-}
-
 std::vector<std::string> History::changedSince(const Step& step) const {
   std::vector<std::string> changed;
-  const bool undo = step.state == StepState::Done;
+  const Way& w = way(step.state == StepState::Done ? Direction::kUndo : Direction::kRedo);
   for (const StepFile& f : step.files) {
     std::string error;
-    const auto now = fileStateOf(terrain_ / f.name, error);
-    if (!now || *now != (undo ? f.after : f.before)) changed.push_back(f.name);
+    const auto now = fileStateOf(terrainFile(f), error);
+    if (!now || *now != f.*w.leave) changed.push_back(f.name);
   }
   return changed;
 }
 
-std::optional<std::string> History::undo() {
-  const Step* step = nextUndo();
-  if (!step) return std::string("there is nothing to undo");
-  return move(static_cast<std::size_t>(step - steps_.data()), true);
-}
-
-std::optional<std::string> History::redo() {
-  const Step* step = nextRedo();
-  if (!step) return std::string("there is nothing to redo");
-  return move(static_cast<std::size_t>(step - steps_.data()), false);
-}
-
-// Undo keeps the files as they are now in after/ and puts back before/; redo the reverse.
-// The step is marked before the first file is touched, and the files are replaced all or
-// nothing, so a restore cut short leaves the files before or after it and the mark says
-// which to check.
-std::optional<std::string> History::move(std::size_t index, bool undo) {
-  Step& step = steps_[index];
-  const fs::path folder = stepFolder(step);
-  const fs::path leaving = folder / (undo ? "after" : "before");
-  const fs::path arriving = folder / (undo ? "before" : "after");
-  std::error_code ec;
-  fs::create_directories(leaving, ec);
-  if (ec) return folderError("cannot make the history folder", leaving, ec);
-
-  Step marked = step;
+// Puts the files of `step` where a restore in `direction` takes them, from the kept
+// copies, all or nothing; files already there are left alone.
+std::optional<std::string> History::putBack(const Step& step, Direction direction) const {
+  const Way& w = way(direction);
+  const fs::path arriving = stepFolder(step) / w.arriving;
   std::vector<std::vector<std::uint8_t>> contents;
-  std::vector<fs::path> targets, removals;
-  for (StepFile& f : marked.files) {
-    const fs::path file = terrain_ / f.name;
+  std::vector<Replacement> replacements;
+  for (const StepFile& f : step.files) {
     std::string error;
-    const auto now = fileStateOf(file, error);
-    if (!now) return "cannot read " + file.string() + " (" + error + ")";
-    if (now->exists) {
-      if (auto failed = keepFile(file, leaving / f.name)) return failed;
-    } else {
-      fs::remove(leaving / f.name, ec);
-    }
-    (undo ? f.after : f.before) = *now;
-
-    const FileState& wanted = undo ? f.before : f.after;
+    const auto now = fileStateOf(terrainFile(f), error);
+    if (!now) return "cannot read " + terrainFile(f).string() + " (" + error + ")";
+    const FileState& wanted = f.*w.arrive;
+    if (*now == wanted) continue;
     if (!wanted.exists) {
-      if (now->exists) removals.push_back(file);
+      replacements.push_back({terrainFile(f), {}, true});
       continue;
     }
-    auto bytes = readWholeFile(arriving / f.name, kLargestFile, error);
+    auto bytes = readWholeFile(arriving / keptName(f.name), kLargestFile, error);
     if (!bytes) return "cannot read the kept copy of " + f.name + " (" + error + ")";
     if (bytes->size() != wanted.size || hashOf(*bytes) != wanted.hash)
       return "the kept copy of " + f.name + " was changed since";
     contents.push_back(std::move(*bytes));
-    targets.push_back(file);
+    replacements.push_back({terrainFile(f), {}});
   }
-
-  marked.state = undo ? StepState::Undoing : StepState::Redoing;
-  if (auto failed = writeStep(marked, folder)) return failed;
-  step = marked;
-  if (stageHook) stageHook("marked");
-
-  // Files the step created (or removed) go in the same all or nothing as the others.
-  std::vector<Replacement> replacements;
-  for (std::size_t i = 0; i < targets.size(); ++i) replacements.push_back({targets[i], contents[i]});
-  for (const fs::path& file : removals) replacements.push_back({file, {}, true});
-  if (auto failed = replaceFiles(replacements)) {
-    step.state = undo ? StepState::Done : StepState::Undone;
-    writeStep(step, folder);
+  // The byte buffers stay put from here on, so the spans can point into them.
+  for (std::size_t i = 0, c = 0; i < replacements.size(); ++i)
+    if (!replacements[i].remove) replacements[i].bytes = contents[c++];
+  if (auto failed = replaceFiles(replacements, renameHook)) {
     const Replacement& at = replacements[failed->index];
     return (at.remove ? "cannot remove " : "cannot write ") + at.target.string() + " (" + failed->error + ")";
   }
+  return std::nullopt;
+}
+
+// Undo keeps the files as they are now in after/ and puts back before/; redo the reverse.
+// The step is marked before the first file is touched, with both sides kept whole, so
+// recovery can finish a restore cut short either way; it puts the files back where they
+// were when some of them were replaced.
+std::optional<RestoreFailure> History::restore(Direction direction) {
+  const Way& w = way(direction);
+  const Step* found = next(direction);
+  if (!found)
+    return RestoreFailure{direction == Direction::kUndo ? "there is nothing to undo" : "there is nothing to redo"};
+  Step& step = steps_[static_cast<std::size_t>(found - steps_.data())];
+  if (step.damaged) return RestoreFailure{"its record is damaged"};
+  if (step.interrupted) return RestoreFailure{"its run was cut short and is not yet recovered"};
+  const fs::path folder = stepFolder(step);
+  const fs::path leaving = folder / w.leaving;
+  std::error_code ec;
+  fs::create_directories(leaving, ec);
+  if (ec) return RestoreFailure{folderError("cannot make the history folder", leaving, ec)};
+
+  Step marked = step;
+  for (StepFile& f : marked.files) {
+    std::string error;
+    const auto now = fileStateOf(terrainFile(f), error);
+    if (!now) return RestoreFailure{"cannot read " + terrainFile(f).string() + " (" + error + ")"};
+    if (now->exists) {
+      if (auto failed = keepFile(terrainFile(f), leaving / keptName(f.name))) return RestoreFailure{*failed};
+    } else {
+      fs::remove(leaving / keptName(f.name), ec);
+    }
+    f.*w.leave = *now;
+  }
+  marked.state = w.during;
+  if (auto failed = writeStep(marked, folder)) return RestoreFailure{*failed};
+  step = marked;
+  if (stageHook) stageHook("marked");
+
+  if (auto failed = putBack(step, direction)) {
+    // The files are as they were (replaceFiles puts back what it had replaced); should
+    // that have failed too, the mark stays and recovery finishes the job.
+    if (sideOf(step, direction) == Side::Origin) {
+      step.state = w.from;
+      writeStep(step, folder);
+    }
+    return RestoreFailure{*failed};
+  }
   if (stageHook) stageHook("restored");
-  step.state = undo ? StepState::Undone : StepState::Done;
-  return writeStep(step, folder);
+  step.state = w.to;
+  if (auto failed = writeStep(step, folder)) return RestoreFailure{*failed, true};
+  return std::nullopt;
 }
 
 }  // namespace quarnby

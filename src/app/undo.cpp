@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "app/history.h"
+#include "app/history_store.h"
 #include "platform/user_folders.h"
 #include "steps/operation_steps.h"
 #include "terrain/terrain_folder.h"
@@ -60,36 +61,77 @@ class ClosingLineHost : public Host {
 
 History historyOf(const Context& cx) { return History(historyRoot(cx.stateFolder), cx.folder); }
 
-// Undo and redo share everything but their words.
-Outcome restore(Context& cx, bool undo) {
+// What undo and redo say, each in its own words.
+struct Words {
+  const char* nothing;
+  const char* anyway;
+  const char* title;
+  const char* cannot;
+  const char* done;
+  const char* state;
+};
+const Words& wordsOf(Direction direction) {
+  static const Words words[] = {
+      {"There is nothing to undo.", "Undo anyway? ", "Undo", "Can't undo ", "Undone: ", "undone"},
+      {"There is nothing to redo.", "Redo anyway? ", "Redo", "Can't redo ", "Redone: ", "redone"},
+  };
+  return words[static_cast<int>(direction)];
+}
+
+Outcome restore(Context& cx, Direction direction) {
+  const Words& words = wordsOf(direction);
   if (!checkTerrainFolder(cx)) return Outcome::EndedEarly;
   History history = historyOf(cx);
-  const Step* step = undo ? history.nextUndo() : history.nextRedo();
-  if (!step) {
-    cx.host.showMessage(undo ? "There is nothing to undo." : "There is nothing to redo.", Icon::Information);
+  const Step* next = history.next(direction);
+  if (!next) {
+    cx.host.showMessage(words.nothing, Icon::Information);
     return Outcome::EndedEarly;
   }
-  const std::string what = stepText(*step);
-  if (const auto changed = history.changedSince(*step); !changed.empty()) {
+  const Step step = *next;
+  const std::string what = stepText(step);
+  if (const auto changed = history.changedSince(step); !step.damaged && !changed.empty()) {
     std::string text = "Since " + what + ", these files were changed:";
     for (const std::string& name : changed) text += kCrLf + name;
-    text += kCrLf + kCrLf + (undo ? "Undo anyway? " : "Redo anyway? ") + "These changes will be lost.";
-    if (!cx.host.askYesNo(text, undo ? "Undo" : "Redo", Icon::Exclamation)) return Outcome::EndedEarly;
+    text += kCrLf + kCrLf + words.anyway + "These changes will be lost.";
+    if (!cx.host.askYesNo(text, words.title, Icon::Exclamation)) return Outcome::EndedEarly;
   }
-  if (auto failed = undo ? history.undo() : history.redo()) {
-    cx.host.showMessage((undo ? "Can't undo " : "Can't redo ") + what + ":" + kCrLf + *failed + kCrLf +
-                            "The files were left unchanged.",
+  const auto failed = history.restore(direction);
+  if (failed && !failed->filesRestored) {
+    cx.host.showMessage(words.cannot + what + ":" + kCrLf + failed->reason + kCrLf + "The files were left unchanged.",
                         Icon::Critical);
     return Outcome::EndedEarly;
   }
-  cx.host.showMessage((undo ? "Undone: " : "Redone: ") + what, Icon::Information);
+  // The window's controls go back with the files.
+  for (const StepControl& control : step.controls)
+    if (cx.params.has(control.name)) cx.params.setFromText(control.name, control.*history::way(direction).arriveValue);
+  if (failed) {
+    cx.host.showMessage(words.done + what + kCrLf + "The history could not mark it " + words.state + " (" +
+                            failed->reason + "); the next run will.",
+                        Icon::Exclamation);
+    return Outcome::Completed;
+  }
+  cx.host.showMessage(words.done + what, Icon::Information);
   return Outcome::Completed;
+}
+
+// The controls an operation changed, from the values before it.
+std::vector<StepControl> changedControls(const ParameterSet& params, const std::vector<std::string>& before) {
+  std::vector<StepControl> changed;
+  for (std::size_t i = 0; i < params.names().size(); ++i) {
+    const std::string& name = params.names()[i];
+    if (params.kind(name) == ControlKind::Display) continue;
+    if (std::string now = params.valueText(name); now != before[i])
+      changed.push_back({name, before[i], std::move(now)});
+  }
+  return changed;
 }
 
 }  // namespace
 
-Outcome Undo_Click(Context& cx) { return restore(cx, true); }
-Outcome Redo_Click(Context& cx) { return restore(cx, false); }
+Outcome Undo_Click(Context& cx) { return restore(cx, Direction::kUndo); }
+Outcome Redo_Click(Context& cx) { return restore(cx, Direction::kRedo); }
+
+void recoverHistory(const Context& cx) { historyOf(cx).recover(); }
 
 Outcome History_Click(Context& cx) {
   if (!checkTerrainFolder(cx)) return Outcome::EndedEarly;
@@ -106,7 +148,8 @@ Outcome History_Click(Context& cx) {
     std::snprintf(when, sizeof when, "%04d-%02d-%02d %02d:%02d:%02d", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
                   t.tm_hour, t.tm_min, t.tm_sec);
     if (!text.empty()) text += kCrLf;
-    text += std::string(when) + "  " + it->title + " (" + stepFileList(*it) + ")";
+    text += std::string(when) + "  " + (it->damaged ? stepText(*it) : it->title + " (" + stepFileList(*it) + ")");
+    if (it->damaged) text += "  its record is damaged";
     if (it->state == StepState::Undone) text += "  can be redone";
   }
   cx.host.showMessage(text, Icon::Information, "History");
@@ -124,12 +167,14 @@ Outcome runRecorded(Context& cx, std::string title, const std::vector<std::strin
   for (const std::string_view suffix : suffixes) names.push_back(terrainFile(cx.folder, suffix).filename().string());
   History history = historyOf(cx);
   auto failed = history.keepBefore(std::move(title), std::move(names));
+  std::vector<std::string> controlsBefore;
+  for (const std::string& name : cx.params.names()) controlsBefore.push_back(cx.params.valueText(name));
 
   // The operation sees the same context with a host that lets its closing message grow.
   ClosingLineHost host(cx.host);
   Context inner = cx.withHost(host);
   const Outcome outcome = operation(inner);
-  if (!failed) failed = history.recordAfter();
+  if (!failed) failed = history.recordAfter(changedControls(cx.params, controlsBefore));
 
   std::optional<std::string> line;
   if (failed && outcome == Outcome::Completed) line = "This cannot be undone: " + *failed + ".";

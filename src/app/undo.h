@@ -13,6 +13,9 @@ namespace quarnby {
 Outcome Undo_Click(Context& cx);
 // "Redo": the reverse of the latest undo, until a new step is recorded.
 Outcome Redo_Click(Context& cx);
+// Only while the terrain folder is locked: settles what runs killed during an operation,
+// an undo or a redo left in the folder's history (History::recover).
+void recoverHistory(const Context& cx);
 // The terrain folder's steps, newest first, with the time, the files and which can be redone.
 Outcome History_Click(Context& cx);
 

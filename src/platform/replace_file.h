@@ -22,7 +22,8 @@ std::filesystem::path fileBehind(const std::filesystem::path& target);
 std::optional<std::string> replaceRefusal(const std::filesystem::path& file);
 
 // Temporary files carry a short name of the program's own that holds the number of the
-// process writing them, ".quarnby-<process>-XXXXXX", whatever the length of the target's.
+// process writing them and its start, ".quarnby-<process>-<start>-XXXXXX", whatever the
+// length of the target's.
 inline constexpr std::string_view kTempPrefix = ".quarnby-";
 
 struct TempFile {
@@ -38,6 +39,9 @@ std::optional<TempFile> createTemp(const std::filesystem::path& folder, const st
 std::optional<std::string> writeAll(int handle, std::span<const std::uint8_t> bytes);
 // Puts the data on the disk and closes the file; the handle is closed in any case.
 std::optional<std::string> syncAndClose(int handle);
+// How many files' data syncAndClose put on the disk in this process (tests count them).
+std::uint64_t filesSynced();
+void countSync();
 void closeHandle(int handle);
 
 // Renames `from` over `to` in one step, then puts the folder's change on the disk.
@@ -47,9 +51,5 @@ void removeFile(const std::filesystem::path& file);
 // A second temporary name in the same folder for the file as it is now (a hard link, or a
 // copy where links are refused), so that it can be put back after it was replaced.
 std::optional<std::filesystem::path> keepAside(const std::filesystem::path& file, std::string& error);
-
-// Whether the process with this number is still running.
-bool processRunning(long long process);
-long long thisProcess();
 
 }  // namespace quarnby::platform

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/interrupts.h"
+#include "platform/processes.h"
 #include "platform/read_file.h"
 #include "platform/replace_file.h"
 
@@ -211,11 +212,15 @@ void removeLeftoverTemps(const std::filesystem::path& folder) {
        it.increment(ec)) {
     const std::string name = it->path().filename().string();
     if (!name.starts_with(platform::kTempPrefix)) continue;
+    // ".quarnby-<process>-<start>-XXXXXX"; a name without the start is told by its number.
     const char* digits = name.c_str() + platform::kTempPrefix.size();
     char* end = nullptr;
     const long long process = std::strtoll(digits, &end, 10);
     if (end == digits || *end != '-') continue;
-    if (process == platform::thisProcess() || platform::processRunning(process)) continue;
+    char* startEnd = nullptr;
+    long long start = std::strtoll(end + 1, &startEnd, 10);
+    if (startEnd == end + 1 || *startEnd != '-') start = 0;
+    if (platform::processAlive(process, start)) continue;
     std::error_code removed;
     if (it->is_regular_file(removed)) std::filesystem::remove(it->path(), removed);
   }

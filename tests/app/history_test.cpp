@@ -3,12 +3,18 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#ifndef _WIN32
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 #include <map>
 #include <set>
 #include <sstream>
 
 #include "app/commands.h"
 #include "app/history.h"
+#include "app/history_store.h"
 #include "app/settings_file.h"
 #include "app/undo.h"
 #include "batch/batch.h"
@@ -72,6 +78,14 @@ struct HistoryTest : testing::TerrainFixture {
   }
   std::string lastMessage() const { return h.host.messages.empty() ? "" : h.host.messages.back().text; }
   History history() const { return History(historyRoot(state), folder); }
+  std::filesystem::path historyFolder() const { return history::folderOf(historyRoot(state), folder); }
+  // The folders of runs that kept files and have not recorded their step.
+  std::vector<std::filesystem::path> pendings() const {
+    std::vector<std::filesystem::path> found;
+    for (const auto& entry : std::filesystem::directory_iterator(historyFolder()))
+      if (entry.path().filename().string().starts_with(history::kPendingPrefix)) found.push_back(entry.path());
+    return found;
+  }
 
   // Runs the writers up to (not including) `command`, to give it its inputs.
   void runWritersBefore(const std::string& command) {
@@ -282,10 +296,228 @@ TEST_F(HistoryTest, AnOperationKilledBetweenItsFilesLeavesAStepThatPutsThemBack)
       continue;
     }
     EXPECT_EQ(stepText(*after.nextUndo()).substr(0, 40), "Modify Terrain (interrupted) (Demo.elv) ");
+    after.recover();  // as the next operation does, under the folder lock
+    EXPECT_EQ(stepText(*after.nextUndo()).substr(0, 40), "Modify Terrain (interrupted) (Demo.elv) ");
     EXPECT_FALSE(after.undo());
     EXPECT_EQ(differences(snapshot(), start), std::set<std::string>{});
   }
 #endif
+}
+
+#ifndef _WIN32
+// A restore killed at any rename of its three files: recovery puts the folder byte for
+// byte on one side of the step, and the mark agrees (as the read-only view said before).
+TEST_F(HistoryTest, ARestoreKilledAtAnyRenameIsSettledOnOneSide) {
+  runWritersBefore("modify-terrain");
+  const Files start = snapshot();
+  ASSERT_EQ(run(kWriters[3].command, kWriters[3].sets), Outcome::Completed);
+  const Files modified = snapshot();
+  for (const Direction direction : {Direction::kUndo, Direction::kRedo}) {
+    if (direction == Direction::kRedo) ASSERT_EQ(run("undo"), Outcome::Completed);
+    for (std::size_t at = 0; at < 3; ++at) {
+      SCOPED_TRACE(::testing::Message() << (direction == Direction::kUndo ? "undo" : "redo") << " killed at rename "
+                                        << at);
+      EXPECT_EXIT(
+          {
+            History history = this->history();
+            history.renameHook = [&](std::size_t rename) {
+              if (rename == at) std::raise(SIGKILL);
+            };
+            history.restore(direction);
+            std::exit(0);
+          },
+          ::testing::KilledBySignal(SIGKILL), "");
+      const StepState seen = history().steps().back().state;
+      removeLeftoverTemps(folder);  // as the next operation does
+      History after = history();
+      after.recover();
+      const bool atStart = differences(snapshot(), start).empty();
+      EXPECT_TRUE(atStart || differences(snapshot(), modified).empty());
+      EXPECT_EQ(after.steps().back().state, atStart ? StepState::Undone : StepState::Done);
+      EXPECT_EQ(seen, after.steps().back().state);
+    }
+  }
+}
+
+// The files were put back but the last mark could not be written: that is a success, and
+// the next recovery sets the mark from the files.
+TEST_F(HistoryTest, ARestoreWhoseLastMarkFailedIsDoneAndMarkedNextTime) {
+  runWritersBefore("set-type");
+  const Files start = snapshot();
+  ASSERT_EQ(run("set-type"), Outcome::Completed);
+  History history = this->history();
+  rlimit old{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+  const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+  history.stageHook = [&](std::string_view at) {
+    const rlimit tiny{1, old.rlim_max};  // every write from here on fails
+    if (at == "restored") ::setrlimit(RLIMIT_FSIZE, &tiny);
+  };
+  const auto failed = history.undo();
+  ::setrlimit(RLIMIT_FSIZE, &old);
+  std::signal(SIGXFSZ, previous);
+  ASSERT_TRUE(failed);
+  EXPECT_TRUE(failed->filesRestored) << failed->reason;
+  EXPECT_EQ(differences(snapshot(), start), std::set<std::string>{});
+  ASSERT_NE(this->history().nextRedo(), nullptr);
+  History later = this->history();
+  later.recover();
+  const std::string record = testing::readText(historyFolder() / later.nextRedo()->id / "step.txt");
+  EXPECT_NE(record.find("\nstate undone\n"), std::string::npos) << record;
+}
+
+// Killed after the step's record was written, before it moved into place: the step stays.
+TEST_F(HistoryTest, ARunKilledWhileItsStepIsRecordedKeepsItsStep) {
+  runWritersBefore("set-type");
+  const Files start = snapshot();
+  EXPECT_EXIT(
+      {
+        History history = this->history();
+        history.keepBefore("Write", {"Demo.tra"});
+        replaceFile(folder / "Demo.tra", "roads");
+        history.stageHook = [](std::string_view at) {
+          if (at == "recording") std::raise(SIGKILL);
+        };
+        history.recordAfter();
+        std::exit(0);
+      },
+      ::testing::KilledBySignal(SIGKILL), "");
+  ASSERT_NE(history().nextUndo(), nullptr);
+  EXPECT_EQ(history().nextUndo()->title, "Write");
+  History after = history();
+  after.recover();
+  EXPECT_TRUE(pendings().empty());
+  ASSERT_NE(after.nextUndo(), nullptr);
+  EXPECT_EQ(after.nextUndo()->title, "Write");
+  EXPECT_FALSE(after.undo());
+  EXPECT_EQ(differences(snapshot(), start), std::set<std::string>{});
+}
+
+// The kept files of a run that is still going (in another process) are its own; once it
+// is gone they become its step, also when its number now belongs to a later process.
+TEST_F(HistoryTest, KeptFilesAreAdoptedOnlyOnceTheirRunIsGone) {
+  runWritersBefore("set-type");
+  int ready[2], hold[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  ASSERT_EQ(::pipe(hold), 0);
+  const pid_t child = ::fork();
+  if (child == 0) {
+    History history = this->history();
+    history.keepBefore("Write", {"Demo.tra"});
+    replaceFile(folder / "Demo.tra", "roads");
+    char c = 1;
+    (void)!::write(ready[1], &c, 1);
+    (void)!::read(hold[0], &c, 1);  // until the parent lets go
+    ::_exit(0);
+  }
+  char c = 0;
+  ASSERT_EQ(::read(ready[0], &c, 1), 1);
+  History live = history();
+  live.recover();
+  EXPECT_EQ(live.nextUndo()->title, "Set Elevation (Terragen)");
+  EXPECT_EQ(pendings().size(), 1u);
+  ::kill(child, SIGKILL);
+  ::waitpid(child, nullptr, 0);
+  for (int fd : {ready[0], ready[1], hold[0], hold[1]}) ::close(fd);
+
+  // The number of a process that is running, with another start: not the run that kept them.
+  ASSERT_EQ(pendings().size(), 1u);
+  std::filesystem::rename(pendings()[0], historyFolder() / ("pending-" + std::to_string(::getppid()) + "-1"));
+  EXPECT_EQ(history().nextUndo()->title, "Write (interrupted)");
+  History gone = history();
+  gone.recover();
+  EXPECT_TRUE(pendings().empty());
+  ASSERT_NE(gone.nextUndo(), nullptr);
+  EXPECT_EQ(gone.nextUndo()->title, "Write (interrupted)");
+}
+
+// A link in the terrain folder stays a link through undo and redo; the file it names is
+// what is kept and put back. A name of 250 bytes is kept under a short name.
+TEST_F(HistoryTest, LinkedFilesAndLongNamesAreUndone) {
+  runWritersBefore("set-type");
+  const std::filesystem::path real = tmp.path() / "elsewhere.typ";
+  testing::writeBytes(real, {1, 2, 3});
+  std::filesystem::create_symlink(real, folder / "Demo.typ");
+  ASSERT_EQ(run("set-type"), Outcome::Completed);
+  EXPECT_EQ(lastMessage(), "Done");
+  const auto typed = testing::readBytes(real);
+  ASSERT_EQ(run("undo"), Outcome::Completed) << lastMessage();
+  EXPECT_EQ(testing::readBytes(real), (std::vector<std::uint8_t>{1, 2, 3}));
+  EXPECT_TRUE(std::filesystem::is_symlink(folder / "Demo.typ"));
+  ASSERT_EQ(run("redo"), Outcome::Completed) << lastMessage();
+  EXPECT_EQ(testing::readBytes(real), typed);
+  EXPECT_TRUE(std::filesystem::is_symlink(folder / "Demo.typ"));
+
+  const std::string name = std::string(246, 'n') + ".tra";
+  testing::writeText(folder / name, "old");
+  History history = this->history();
+  ASSERT_FALSE(history.keepBefore("Write", {name}));
+  ASSERT_FALSE(replaceFile(folder / name, "new"));
+  ASSERT_FALSE(history.recordAfter());
+  EXPECT_FALSE(history.undo());
+  EXPECT_EQ(testing::readText(folder / name), "old");
+}
+#endif
+
+// A step record cut short or tampered with is never half applied.
+TEST_F(HistoryTest, ADamagedStepRecordIsRefusedAndNothingChanges) {
+  runWritersBefore("set-type");
+  ASSERT_EQ(run("set-type"), Outcome::Completed);
+  const std::string id = history().nextUndo()->id;
+  const std::filesystem::path record = historyFolder() / id / "step.txt";
+  const std::string whole = testing::readText(record);
+  const auto replaced = [&](const std::string& from, const std::string& to) {
+    std::string text = whole;
+    text.replace(text.find(from), from.size(), to);
+    return text;
+  };
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"cut before its end", whole.substr(0, whole.size() - 4)},
+      {"cut inside its file", whole.substr(0, whole.find("\nafter ") + 1)},
+      {"cut inside a line", whole.substr(0, whole.find("\nafter ") + 9)},
+      {"a file outside the folder", replaced("file Demo.typ", "file ../Demo.typ")},
+      {"an unknown state", replaced("state done", "state sideways")},
+      {"a hash that is no number", replaced("\nafter 262144 ", "\nafter 262144 zz")},
+      {"more after its end", whole + "file Demo.elv\n"},
+  };
+  const Files before = snapshot();
+  for (const auto& [what, text] : cases) {
+    SCOPED_TRACE(what);
+    testing::writeText(record, text);
+    EXPECT_EQ(run("undo"), Outcome::EndedEarly);
+    EXPECT_EQ(lastMessage(), "Can't undo step " + id + ":\r\nits record is damaged\r\nThe files were left unchanged.");
+    EXPECT_EQ(differences(snapshot(), before), std::set<std::string>{});
+    EXPECT_EQ(testing::readText(record), text);
+  }
+  testing::writeText(record, whole);
+  EXPECT_EQ(run("undo"), Outcome::Completed) << lastMessage();
+}
+
+// The controls the operation changed go back with its files, and the step names them.
+TEST_F(HistoryTest, UndoAndRedoPutBackTheControlsTheStepChanged) {
+  const std::string before = h.params.text("MaxUnits");
+  const auto import = [](Context& cx) {
+    if (replaceFile(terrainFile(cx.folder, suffix::kTerragen), "field")) return Outcome::EndedEarly;
+    cx.params.setText("MaxUnits", "5280");
+    cx.params.setSwitch("InvFileOrder", 0);
+    cx.params.setText("maxUbmp", "99");  // a display, not a control
+    return Outcome::Completed;
+  };
+  ASSERT_EQ(runOperation(h.cx, FileChanges{"Import DEM", {suffix::kTerragen}}, import), Outcome::Completed);
+  ASSERT_NE(history().nextUndo(), nullptr);
+  EXPECT_EQ(stepText(*history().nextUndo()).rfind("Import DEM (Demo.ter; MaxUnits, InvFileOrder) at ", 0), 0u)
+      << stepText(*history().nextUndo());
+
+  ASSERT_EQ(run("undo"), Outcome::Completed) << lastMessage();
+  EXPECT_EQ(h.params.text("MaxUnits"), before);
+  EXPECT_EQ(h.params.switchValue("InvFileOrder"), 1);
+  EXPECT_EQ(lastMessage().rfind("Undone: Import DEM (Demo.ter; MaxUnits, InvFileOrder) at ", 0), 0u);
+  ASSERT_EQ(run("history"), Outcome::Completed);
+  EXPECT_NE(lastMessage().find("  Import DEM (Demo.ter; MaxUnits, InvFileOrder)  can be redone"), std::string::npos)
+      << lastMessage();
+  ASSERT_EQ(run("redo"), Outcome::Completed) << lastMessage();
+  EXPECT_EQ(h.params.text("MaxUnits"), "5280");
+  EXPECT_EQ(h.params.switchValue("InvFileOrder"), 0);
 }
 
 }  // namespace

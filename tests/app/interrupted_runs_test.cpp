@@ -15,6 +15,7 @@
 #include "app/commands.h"
 #include "platform/folder_lock.h"
 #include "platform/interrupts.h"
+#include "platform/processes.h"
 #include "support/terrain_fixture.h"
 #include "terrain/file_io.h"
 #include "terrain/grids.h"
@@ -109,11 +110,18 @@ TEST_F(InterruptedRuns, TheNextOperationRemovesWhatKilledRunsLeft) {
   const std::string killed = ".quarnby-" + std::to_string(gone) + "-a1b2c3";
   const std::string running = ".quarnby-" + std::to_string(::getppid()) + "-d4e5f6";
   const std::string mine = ".quarnby-" + std::to_string(::getpid()) + "-g7h8i9";
-  for (const auto& name : {killed, running, mine, std::string(".quarnby-notanumber"), std::string("Europe.ter")})
+  // A number that a later process got (a container's first process): its start differs.
+  const std::string parent = std::to_string(::getppid());
+  const std::string reused = ".quarnby-" + parent + "-1-j1k2l3";
+  const std::string runningSince =
+      ".quarnby-" + parent + '-' + std::to_string(platform::processStart(::getppid())) + "-m4n5o6";
+  for (const auto& name :
+       {killed, running, mine, reused, runningSince, std::string(".quarnby-notanumber"), std::string("Europe.ter")})
     testing::writeText(folder / name, "left");
   EXPECT_EQ(runCommand(*findCommand("set-type"), h.cx), Outcome::Completed);
   // The names are listed in order, and the order of the two pids is not known beforehand.
-  std::vector<std::string> kept{running, mine, ".quarnby-notanumber", "Europe.elv", "Europe.ter", "Europe.typ"};
+  std::vector<std::string> kept{running,      mine,         runningSince, ".quarnby-notanumber",
+                                "Europe.elv", "Europe.ter", "Europe.typ"};
   std::sort(kept.begin(), kept.end());
   EXPECT_EQ(names(), kept);
 #endif
@@ -137,6 +145,21 @@ TEST_F(InterruptedRuns, ASecondRunWaitsForTheFolderThenSaysItIsBusy) {
   EXPECT_EQ(runCommand(*findCommand("set-type"), h.cx), Outcome::Completed);
   ending.join();
   EXPECT_EQ(names(), (std::vector<std::string>{"Europe.elv", "Europe.typ"}));
+}
+
+// A process of another user is running all the same: kill() answers it with EPERM.
+TEST_F(InterruptedRuns, AnotherUsersRunningProcessIsRunning) {
+#ifdef _WIN32
+  GTEST_SKIP() << "needs fork and another user";
+#else
+  if (::geteuid() != 0) GTEST_SKIP() << "needs root to become another user";
+  const long long root = ::getpid();
+  const int status = inChild([&] {
+    if (::setuid(65534) != 0) ::_exit(2);
+    ::_exit(platform::processRunning(root) && platform::processAlive(root, platform::processStart(root)) ? 0 : 1);
+  });
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+#endif
 }
 
 }  // namespace

@@ -59,8 +59,13 @@ TEST_F(ImportDemBatch, OptionsRunUntilTheNextCommandAndFindUnitsFindsWhatTheImpo
   ASSERT_TRUE(std::filesystem::exists(field));
   const auto history = run({"history", "undo"});
   EXPECT_EQ(history.status, 0) << history.err;
-  EXPECT_NE(history.out.find("Import DEM"), std::string::npos) << history.out;
+  EXPECT_NE(history.out.find("Import DEM (Alps.ter; MaxUnits, "), std::string::npos) << history.out;
   EXPECT_FALSE(std::filesystem::exists(field));
+
+  // Within a run, undo puts the Terragen column back as it was before the import.
+  const auto again = run({"import-dem", "--source", west, "undo", "show-params"});
+  ASSERT_EQ(again.status, 0) << again.err;
+  EXPECT_NE(again.out.find("InvFileOrder=1\n"), std::string::npos) << again.out;
 }
 
 TEST_F(ImportDemBatch, WithoutACentreTheSourcesCentreTheTheatre) {

@@ -66,6 +66,7 @@ class DemDialogTest : public QObject {
         return false;
       });
       window.startUp();
+      const QString unitExpBefore = window.findChild<QLineEdit*>(QStringLiteral("unitExp"))->text();
       bool opened = false;
       QTimer::singleShot(0, [&] {
         auto* dialog = qobject_cast<DemImportDialog*>(QApplication::activeModalWidget());
@@ -86,10 +87,13 @@ class DemDialogTest : public QObject {
 
       auto* undo = window.findChild<QPushButton*>(QStringLiteral("Undo"));
       QVERIFY(undo->isEnabled());
-      QVERIFY2(undo->toolTip().startsWith(QStringLiteral("Undo Import DEM (Alps.ter) at ")),
+      // The step names the controls of the Terragen column it set, and undo puts them back.
+      QVERIFY2(undo->toolTip().startsWith(QStringLiteral("Undo Import DEM (Alps.ter; MaxUnits, ")) &&
+                   undo->toolTip().contains(QStringLiteral(", unitExp, InvFileOrder) at ")),
                qPrintable(undo->toolTip()));
       QTest::mouseClick(undo, Qt::LeftButton);
       QVERIFY(!std::filesystem::exists(folder / "Alps.ter"));
+      QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("unitExp"))->text(), unitExpBefore);
       QVERIFY(window.findChild<QPushButton*>(QStringLiteral("Redo"))->isEnabled());
     }
     QDir::setCurrent(previous);

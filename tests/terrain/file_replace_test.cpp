@@ -4,12 +4,17 @@
 // and long names leave room for the temporary ones.
 #include <gtest/gtest.h>
 #ifndef _WIN32
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+
+#include <csignal>
 #endif
 
 #include <functional>
 
+#include "platform/replace_file.h"
 #include "support/temp_folder.h"
 #include "support/without_write_access.h"
 #include "terrain/file_io.h"
@@ -182,6 +187,37 @@ TEST_F(FileReplace, ANameOfTwoHundredAndFiftyBytesCanBeReplaced) {
   EXPECT_EQ(replaceFile(file, newTyp), std::nullopt);
   EXPECT_EQ(testing::readBytes(file), newTyp);
   EXPECT_EQ(names(folder).size(), 3u);
+}
+
+// Every new file is on the disk before the first rename: a power cut after it must not
+// leave an empty file where the old one was.
+TEST_F(FileReplace, EveryFileIsSyncedBeforeTheFirstRename) {
+  const std::uint64_t synced = platform::filesSynced();
+  std::vector<std::uint64_t> atRename;
+  ASSERT_FALSE(replaceFiles(both(), [&](std::size_t) { atRename.push_back(platform::filesSynced() - synced); }));
+  EXPECT_EQ(atRename, (std::vector<std::uint64_t>{2, 2}));
+  ASSERT_FALSE(replaceFile(elv, "one"));
+  EXPECT_EQ(platform::filesSynced() - synced, 3u);
+}
+
+// The last write cut short by a file-size limit: the rest is written or the replace fails,
+// never a truncated file in place of the old one.
+TEST_F(FileReplace, AShortLastWriteIsNeverTakenForTheWholeFile) {
+#ifdef _WIN32
+  GTEST_SKIP() << "no file-size limit (rlimit) on Windows";
+#else
+  const pid_t child = ::fork();
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{4000, 4000};  // the 5000 bytes go in one write, cut at 4000
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    ::_exit(replaceFile(elv, newElv) ? 0 : 1);
+  }
+  int status = 0;
+  ::waitpid(child, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the replace did not fail";
+  EXPECT_EQ(testing::readText(elv), "old elevation");
+#endif
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 #include "platform/replace_file.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +8,7 @@
 #include <cstring>
 #include <system_error>
 
+#include "platform/processes.h"
 #include "platform/read_file.h"
 
 namespace quarnby::platform {
@@ -38,17 +38,6 @@ void syncFolder(const std::filesystem::path& folder) {
 
 }  // namespace
 
-std::filesystem::path fileBehind(const std::filesystem::path& target) {
-  std::filesystem::path file = target;
-  std::error_code ec;
-  for (int hops = 0; hops < 40 && std::filesystem::is_symlink(file, ec); ++hops) {
-    const std::filesystem::path next = std::filesystem::read_symlink(file, ec);
-    if (ec) break;
-    file = next.is_absolute() ? next : folderOf(file) / next;
-  }
-  return file;
-}
-
 std::optional<std::string> replaceRefusal(const std::filesystem::path& file) {
   struct stat st {};
   if (::lstat(file.c_str(), &st) != 0) return std::nullopt;  // a new file
@@ -68,7 +57,9 @@ std::optional<std::string> replaceRefusal(const std::filesystem::path& file) {
 
 std::optional<TempFile> createTemp(const std::filesystem::path& folder, const std::filesystem::path& like,
                                    std::string& error) {
-  std::string pattern = (folder / (std::string(kTempPrefix) + std::to_string(thisProcess()) + "-XXXXXX")).string();
+  std::string pattern = (folder / (std::string(kTempPrefix) + std::to_string(thisProcess()) + '-' +
+                                   std::to_string(thisProcessStart()) + "-XXXXXX"))
+                            .string();
   const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
   if (fd < 0) {
     error = text(errno);
@@ -103,7 +94,8 @@ std::optional<std::string> writeAll(int handle, std::span<const std::uint8_t> by
 
 std::optional<std::string> syncAndClose(int handle) {
   int error = 0;
-  if (::fsync(handle) != 0 && errno != EINVAL) error = errno;
+  if (::fsync(handle) == 0) countSync();
+  else if (errno != EINVAL) error = errno;
   if (::close(handle) != 0 && error == 0 && errno != EINTR) error = errno;
   if (error != 0) return text(error);
   return std::nullopt;
@@ -158,12 +150,5 @@ std::optional<std::filesystem::path> keepAside(const std::filesystem::path& file
   }
   return copy->path;
 }
-
-bool processRunning(long long process) {
-  if (process <= 0 || process != static_cast<pid_t>(process)) return false;
-  return ::kill(static_cast<pid_t>(process), 0) == 0 || errno == EPERM;
-}
-
-long long thisProcess() { return ::getpid(); }
 
 }  // namespace quarnby::platform

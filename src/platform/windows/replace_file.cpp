@@ -7,6 +7,7 @@
 #include <string>
 #include <system_error>
 
+#include "platform/processes.h"
 #include "platform/read_file.h"
 #include "platform/windows/system_text.h"
 
@@ -35,17 +36,6 @@ std::wstring randomTail() {
 }
 
 }  // namespace
-
-std::filesystem::path fileBehind(const std::filesystem::path& target) {
-  std::filesystem::path file = target;
-  std::error_code ec;
-  for (int hops = 0; hops < 40 && std::filesystem::is_symlink(file, ec); ++hops) {
-    const std::filesystem::path next = std::filesystem::read_symlink(file, ec);
-    if (ec) break;
-    file = next.is_absolute() ? next : folderOf(file) / next;
-  }
-  return file;
-}
 
 // Asked of the system by opening the file for writing and deleting (what renaming over
 // it needs) and closing it at once: it answers for read-only files, access lists and
@@ -76,8 +66,8 @@ std::optional<TempFile> createTemp(const std::filesystem::path& folder, const st
     if (old != INVALID_FILE_ATTRIBUTES && (old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE)))
       attributes = old & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE);
   }
-  const std::wstring stem =
-      std::wstring(kTempPrefix.begin(), kTempPrefix.end()) + std::to_wstring(thisProcess()) + L"-";
+  const std::wstring stem = std::wstring(kTempPrefix.begin(), kTempPrefix.end()) + std::to_wstring(thisProcess()) +
+                            L"-" + std::to_wstring(thisProcessStart()) + L"-";
   for (int attempt = 0; attempt < 100; ++attempt) {
     const std::filesystem::path path = folder / (stem + randomTail());
     // Shared for deleting, so that Ctrl-C can remove it while it is still being written.
@@ -118,6 +108,7 @@ std::optional<std::string> writeAll(int handle, std::span<const std::uint8_t> by
 std::optional<std::string> syncAndClose(int handle) {
   std::optional<std::string> failed;
   if (!::FlushFileBuffers(handleOf(handle))) failed = lastSystemText();
+  else countSync();
   if (::_close(handle) != 0 && !failed) failed = lastSystemText();
   return failed;
 }
@@ -147,17 +138,5 @@ std::optional<std::filesystem::path> keepAside(const std::filesystem::path& file
   ::DeleteFileW(aside->path.c_str());
   return std::nullopt;
 }
-
-bool processRunning(long long process) {
-  if (process <= 0 || process > 0xFFFFFFFFll) return false;
-  const HANDLE h = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(process));
-  if (!h) return ::GetLastError() == ERROR_ACCESS_DENIED;  // another user's
-  DWORD code = 0;
-  const bool running = ::GetExitCodeProcess(h, &code) && code == STILL_ACTIVE;
-  ::CloseHandle(h);
-  return running;
-}
-
-long long thisProcess() { return ::GetCurrentProcessId(); }
 
 }  // namespace quarnby::platform
