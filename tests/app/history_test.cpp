@@ -313,7 +313,9 @@ TEST_F(HistoryTest, ARestoreKilledAtAnyRenameIsSettledOnOneSide) {
   ASSERT_EQ(run(kWriters[3].command, kWriters[3].sets), Outcome::Completed);
   const Files modified = snapshot();
   for (const Direction direction : {Direction::kUndo, Direction::kRedo}) {
-    if (direction == Direction::kRedo) ASSERT_EQ(run("undo"), Outcome::Completed);
+    if (direction == Direction::kRedo) {
+      ASSERT_EQ(run("undo"), Outcome::Completed);
+    }
     for (std::size_t at = 0; at < 3; ++at) {
       SCOPED_TRACE(::testing::Message() << (direction == Direction::kUndo ? "undo" : "redo") << " killed at rename "
                                         << at);

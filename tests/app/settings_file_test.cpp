@@ -180,7 +180,9 @@ TEST_F(SettingsTest, TheLayoutNamesEveryFieldOnceInLineOrderWithItsControlsKind)
     const SavedControl& c = saved[i];
     EXPECT_EQ(seen[c.name]++, 0) << c.name;
     ASSERT_TRUE(c.line >= 1 && c.line <= 4) << c.name;
-    if (i > 0) EXPECT_GE(c.line, saved[i - 1].line) << c.name;
+    if (i > 0) {
+      EXPECT_GE(c.line, saved[i - 1].line) << c.name;
+    }
     ++perLine[static_cast<std::size_t>(c.line - 1)];
     ASSERT_TRUE(h.params.has(c.name)) << c.name;
     const ControlKind kind = h.params.kind(c.name);
