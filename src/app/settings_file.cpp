@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <optional>
+#include <system_error>
 #include <vector>
 
 #include "core/numeric_text.h"
@@ -220,6 +221,8 @@ void Dir1_Change(ParameterSet& params, const std::filesystem::path& folder) {
   const std::string base = baseName(folder);
   params.setText("LabelTer", "Use '" + base + ".ter'");
   params.setText("LabelBmp", "Use '" + base + "_elv.bmp'");
+  std::error_code ec;
+  params.setSwitch("UseCover", std::filesystem::exists(terrainFile(folder, suffix::kCover), ec) ? 1 : 0);
 }
 
 Outcome Form_Load(Context& cx) {

@@ -30,7 +30,8 @@ std::string settingsText(const ParameterSet& params);
 // or malformed field leaves its control as it was, and a type choice outside -1..6 too.
 void applySettingsText(ParameterSet& params, std::string_view text);
 
-// Dir1_Change: the two source labels follow the folder.
+// Dir1_Change: the two source labels follow the folder, and Set Type's land cover switch
+// is on when the folder has the layer.
 void Dir1_Change(ParameterSet& params, const std::filesystem::path& folder);
 
 // Start-up: the source labels, then the settings file or the defaults with computed

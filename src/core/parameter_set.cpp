@@ -70,6 +70,8 @@ const std::vector<ControlStart>& controlTable() {
         {"LenRiver", K::Text, "3", S::WithoutSettingsFile},
         {"LabelTer", K::Display, "Use '.ter'"},
         {"LabelBmp", K::Display, "Use '_elv.bmp'"},
+        // Set Type's land cover switch follows the folder (on when it has the layer), never the settings file.
+        {"UseCover", K::Switch, "0"},
     };
     t.insert(t.end(), named.begin(), named.end());
     return t;

@@ -14,6 +14,7 @@ inline constexpr std::string_view kObjects = ".oba";
 inline constexpr std::string_view kTracks = ".tra";
 inline constexpr std::string_view kTerragen = ".ter";
 inline constexpr std::string_view kGreyscale = "_elv.bmp";
+inline constexpr std::string_view kCover = "_cover.bmp";
 inline constexpr std::string_view kColourMap = "_colormap.bmp";
 inline constexpr std::string_view kRoadMap = "_roadmap.bmp";
 inline constexpr std::string_view kObjectDots = "_objdots.bmp";

@@ -12,6 +12,7 @@
 #include "core/numeric_text.h"
 #include "core/rounding.h"
 #include "steps/operation_steps.h"
+#include "terrain/cover_bitmap.h"
 #include "terrain/file_io.h"
 #include "terrain/grids.h"
 #include "terrain/terrain_folder.h"
@@ -147,12 +148,25 @@ int smallestSteepDifference(double maxGrade) {
   return steepFrom;
 }
 
-// What the operation works from once its parameters are read.
+// What the operation works from once its parameters are read; `cover` is the land cover
+// layer when Set Type uses one.
 struct TypeRules {
   const Bands& bands;
   BandTable& banded;
   int steepFrom;
+  const CoverLayer* cover = nullptr;
 };
+
+// The type a land cover entry gives a cell above the sea, the band's type standing in
+// where the entry leaves the choice to the altitude: open ground keeps the band's
+// Grass, Grassy Rock, Rock or Snow, bare ground its Grassy Rock, Rock or Snow.
+std::uint8_t coverType(std::uint8_t entry, std::uint8_t bandType) {
+  constexpr std::uint8_t kGrass = 1, kGrassyRock = 2, kRock = 4, kSnow = 6;
+  const bool rocky = bandType == kGrassyRock || bandType == kRock || bandType == kSnow;
+  if (entry == kCoverOpen) return rocky || bandType == kGrass ? bandType : kGrass;
+  if (entry == kCoverBare) return rocky ? bandType : kGrassyRock;
+  return entry;
+}
 
 // The type of the cell at type row tr, column tc, whose south-west sample (column x of
 // `here`) stands for the whole cell.
@@ -167,8 +181,15 @@ std::uint8_t cellType(Context& cx, TypeRules& rules, const Row& south, const Row
   std::uint8_t t = type;
   auto neighbours = [&] { return around(south, here, north, x, tr == 0, tc == 0); };
 
-  // Shore rule: water beside land takes the type of the lowest land band.
-  if (t == kWater && neighbours().highest > 0) t = typeOf[1];
+  // Above the sea band, land cover decides where it says something; its water (a lake, a
+  // wide river) stays water, as the shore rule would otherwise drain every lake.
+  const std::uint8_t entry = rules.cover && b != 0 ? rules.cover->cell(tr, tc) : kNoLandCover;
+  if (entry != kNoLandCover) {
+    t = coverType(entry, type);
+  } else if (t == kWater && neighbours().highest > 0) {
+    // Shore rule: water beside land takes the type of the lowest land band.
+    t = typeOf[1];
+  }
 
   // Farm slope rule: farmland on a slope steeper than the limit gives way to a
   // neighbouring band's type.
@@ -208,6 +229,16 @@ void writeTypeRows(Context& cx, TypeRules& rules, const ElevationGrid& elevation
   }
 }
 
+constexpr const char* kCoverClosing =
+    "The Type File was left unchanged; turn off \"Use land cover\" to type from the altitude bands alone.";
+
+Outcome refuseCover(Context& cx, const std::filesystem::path& file, const std::string& why) {
+  cx.host.showMessage("The Land Cover File can't be used:" + std::string(kCrLf) + file.string() + kCrLf + "It is " +
+                          why + "." + kCrLf + kCoverClosing,
+                      Icon::Critical);
+  return Outcome::EndedEarly;
+}
+
 }  // namespace
 
 Outcome Command1_Click(Context& cx) {
@@ -226,12 +257,26 @@ Outcome Command1_Click(Context& cx) {
     return reportFileFailure(cx.host, "Can't open the Type File:", typeFile, error,
                              {.lineBreak = kCr, .namesFile = false});
 
+  // The land cover layer, when the folder has one and the switch beside the button is on.
+  std::optional<CoverLayer> cover;
+  const auto coverFile = terrainFile(cx.folder, suffix::kCover);
+  if (cx.params.switchValue("UseCover") == 1) {
+    bool missing = false;
+    if (auto bytes = readWholeFile(coverFile, readLimit::kBinary, error, &missing)) {
+      cover = CoverLayer::parse(*bytes, error);
+      if (!cover) return refuseCover(cx, coverFile, error);
+    } else if (!missing) {
+      return reportFileFailure(cx.host, "Can't open the Land Cover File:", coverFile, error,
+                               {.lineBreak = kCr, .namesFile = false, .closingLine = kCoverClosing});
+    }
+  }
+
   const auto bands = readBands(cx);
   if (!bands) return Outcome::EndedEarly;
   const double maxGrade = numericValue(cx.params.text("MaxFarmGrade"));
 
   BandTable banded(*bands);
-  TypeRules rules{*bands, banded, smallestSteepDifference(maxGrade)};
+  TypeRules rules{*bands, banded, smallestSteepDifference(maxGrade), cover ? &*cover : nullptr};
 
   writeTypeRows(cx, rules, *elevation, *output);
 

@@ -6,9 +6,12 @@
 #include <cerrno>
 #include <sstream>
 
+#include "app/settings_file.h"
 #include "batch/batch.h"
+#include "demo/demo_terrain.h"
 #include "support/system_texts.h"
 #include "support/terrain_fixture.h"
+#include "terrain/cover_bitmap.h"
 #include "terrain/file_io.h"
 #include "terrain/grids.h"
 
@@ -52,13 +55,25 @@ class SetType : public testing::TerrainFixture {
   }
   CellGrid run() {
     writeElevation(elev);
+    if (!cover.empty()) writeCover(cover);
     EXPECT_EQ(Command1_Click(h.cx), Outcome::Completed);
     EXPECT_EQ(h.host.onlyMessage(), "Done");
     h.host.messages.clear();
     return CellGrid(GridFile(testing::readBytes(typeFile()), kTypeBytes));
   }
 
+  // The land cover layer: every cell without land cover until a test gives it one.
+  void coverCell(int tr, int tc, std::uint8_t entry) {
+    if (cover.empty()) cover.assign(kCoverPixelCount, kNoLandCover);
+    cover[static_cast<std::size_t>(tr) * kCoverSize + static_cast<std::size_t>(tc)] = entry;
+    h.params.setSwitch("UseCover", 1);
+  }
+  void writeCover(const std::vector<std::uint8_t>& cells) const {
+    testing::writeBytes(file(suffix::kCover), coverBitmapFile(std::span<const std::uint8_t, kCoverPixelCount>(cells)));
+  }
+
   ElevationGrid elev;
+  std::vector<std::uint8_t> cover;
 };
 
 TEST_F(SetType, TheFirstThresholdAboveTheSampleDecidesTheBand) {
@@ -304,6 +319,163 @@ TEST_F(SetType, BatchCommandWritesTheTypeGrid) {
   const CellGrid t(GridFile(testing::readBytes(typeFile()), kTypeBytes));
   EXPECT_EQ(t.at(100, 100), Forest);  // the laid-out band 13
   EXPECT_EQ(t.at(0, 0), Water);
+}
+
+// Band k holds the samples 100 (k - 1) to 100 k - 1; bands 2 to 7 are given each type, so
+// that every land cover entry meets every band type.
+TEST_F(SetType, LandCoverTypesTheCellsAboveTheSeaAndTheBandsFillInWhereItSaysNothing) {
+  const Type bandTypes[7] = {Grass, GrassyRock, Farm, Rock, Forest, Snow, Water};
+  for (int k = 1; k <= 7; ++k) bandType(k, bandTypes[k - 1]);
+  h.params.setText("MaxFarmGrade", "100");  // no farm on these gentle slopes gives way
+  struct Case {
+    std::uint8_t entry;
+    Type expected[7];  // in bands 1 to 7
+  };
+  const std::vector<Case> cases = {
+      {kNoLandCover, {Grass, GrassyRock, Farm, Rock, Forest, Snow, Water}},
+      {kCoverOpen, {Grass, GrassyRock, Grass, Rock, Grass, Snow, Grass}},
+      {kCoverBare, {GrassyRock, GrassyRock, GrassyRock, Rock, GrassyRock, Snow, GrassyRock}},
+      {kCoverWater, {Water, Water, Water, Water, Water, Water, Water}},
+      {Farm, {Farm, Farm, Farm, Farm, Farm, Farm, Farm}},
+      {Snow, {Snow, Snow, Snow, Snow, Snow, Snow, Snow}},
+  };
+  for (std::size_t i = 0; i < cases.size(); ++i)
+    for (int k = 1; k <= 7; ++k) {
+      const int tr = 10 + 2 * static_cast<int>(i), tc = 10 + 2 * k;
+      cell(tr, tc, static_cast<std::int16_t>(100 * k - 50));
+      coverCell(tr, tc, cases[i].entry);
+    }
+  const CellGrid t = run();
+  for (std::size_t i = 0; i < cases.size(); ++i)
+    for (int k = 1; k <= 7; ++k)
+      EXPECT_EQ(t.at(10 + 2 * static_cast<int>(i), 10 + 2 * k), cases[i].expected[k - 1])
+          << "entry " << int(cases[i].entry) << " in band " << k;
+}
+
+// The coast follows the elevation: land cover says nothing at sea level, and its water
+// above it is a lake the shore rule leaves alone.
+TEST_F(SetType, TheSeaBandKeepsItsRulesAndLandCoverWaterKeepsItsLakes) {
+  bandType(1, Farm);
+  cell(5, 5, 0);  // sea beside land: the shore rule, whatever land cover says
+  beside(5, 5, 1, 0, 40);
+  coverCell(5, 5, Forest);
+  cell(5, 9, 0);  // open sea under land cover land
+  coverCell(5, 9, Rock);
+  cell(5, 13, 60);  // a lake above the sea beside higher ground
+  beside(5, 13, 0, 1, 300);
+  coverCell(5, 13, kCoverWater);
+  bandType(3, Water);  // band water beside land without land cover: the shore rule as ever
+  cell(5, 17, 250);
+  beside(5, 17, 1, 1, 300);
+  coverCell(5, 17, kNoLandCover);
+  h.params.setText("MaxFarmGrade", "100");
+  const CellGrid t = run();
+  EXPECT_EQ(t.at(5, 5), Farm);
+  EXPECT_EQ(t.at(5, 9), Water);
+  EXPECT_EQ(t.at(5, 13), Water);
+  EXPECT_EQ(t.at(5, 17), Farm);
+}
+
+// Farm from land cover meets the farm slope rule exactly as farm from the bands: the same
+// types and the same draws from the random source, over a field of every slope.
+TEST_F(SetType, FarmFromLandCoverGivesWayOnSlopesAsFarmFromTheBands) {
+  const int farmBands[4] = {5, 9, 16, 19};
+  auto isFarmBand = [&](int e) {
+    const int band = e == 0 ? 0 : e < 100 ? 1 : std::min(23, e / 100 + 1);
+    return std::find(std::begin(farmBands), std::end(farmBands), band) != std::end(farmBands);
+  };
+  bandType(4, Rock);
+  bandType(6, Forest);
+  for (int r = 0; r < kElevSize; ++r)
+    for (int c = 0; c < kElevSize; ++c)
+      elev.set(r, c, static_cast<std::int16_t>((r * 7919 + c * 104729 + r * c * 31) % 2500 - 100));
+
+  TempFolder otherTemp;
+  Harness fromBands(otherTemp.terrain("Europe"));
+  for (const std::string& name : h.params.names()) fromBands.params.setFromText(name, h.params.valueText(name));
+  for (int b : farmBands) fromBands.params.setChoice("Combo" + std::to_string(b + 1), Farm);
+  testing::writeBytes(fromBands.cx.folder / "Europe.elv", elev.bytes());
+  ASSERT_EQ(Command1_Click(fromBands.cx), Outcome::Completed);
+
+  for (int tr = 0; tr < kTypeSize; ++tr)
+    for (int tc = 0; tc < kTypeSize; ++tc)
+      if (isFarmBand(elev.at(2 * tr, 2 * tc))) coverCell(tr, tc, Farm);
+  const CellGrid fromCover = run();
+  EXPECT_EQ(testing::readBytes(fromBands.cx.folder / "Europe.typ"), fromCover.bytes());
+  EXPECT_EQ(h.random.state(), fromBands.random.state());
+  EXPECT_NE(h.random.state(), RandomSource().state());
+}
+
+TEST_F(SetType, ACoverBitmapOfAnotherShapeIsRefusedAndTheTypeGridKept) {
+  const std::vector<std::uint8_t> old(kTypeBytes, 4);
+  testing::writeBytes(typeFile(), old);
+  writeElevation(elev);
+  auto bytes =
+      coverBitmapFile(std::span<const std::uint8_t, kCoverPixelCount>(std::vector<std::uint8_t>(kCoverPixelCount)));
+  bytes[28] = 24;
+  testing::writeBytes(file(suffix::kCover), bytes);
+  h.params.setSwitch("UseCover", 1);
+  EXPECT_EQ(Command1_Click(h.cx), Outcome::EndedEarly);
+  EXPECT_EQ(h.host.onlyMessage(), "The Land Cover File can't be used:\r\n" + file(suffix::kCover).string() +
+                                      "\r\nIt is not a 512 x 512 8-bit palette bitmap (it is 512 x 512, 24-bit).\r\n"
+                                      "The Type File was left unchanged; turn off \"Use land cover\" to type from the "
+                                      "altitude bands alone.");
+  EXPECT_EQ(testing::readBytes(typeFile()), old);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 3);  // no temporary file left
+
+  // Turned off, the layer is not read at all.
+  h.host.messages.clear();
+  h.params.setSwitch("UseCover", 0);
+  EXPECT_EQ(Command1_Click(h.cx), Outcome::Completed);
+}
+
+// The switch follows the folder; the batch program turns the layer off for one run with --set.
+TEST_F(SetType, TheSwitchIsOnWhereTheFolderHasTheLayerAndOffForOneRun) {
+  Dir1_Change(h.params, folder);
+  EXPECT_EQ(h.params.switchValue("UseCover"), 0);
+  cell(100, 100, 5000);
+  coverCell(100, 100, Snow);
+  writeElevation(elev);
+  writeCover(cover);
+  Dir1_Change(h.params, folder);
+  EXPECT_EQ(h.params.switchValue("UseCover"), 1);
+
+  const std::string cfg = (tmp.path() / "none.cfg").string();
+  for (const auto& [sets, expected] :
+       std::vector<std::pair<std::vector<std::string>, Type>>{{{}, Snow}, {{"--set", "UseCover=0"}, Forest}}) {
+    std::vector<std::string> args = {"--config", cfg};
+    args.insert(args.end(), sets.begin(), sets.end());
+    args.insert(args.end(), {folder.string(), "set-type"});
+    std::ostringstream out, err;
+    EXPECT_EQ(runBatch(args, out, err), 0) << err.str();
+    EXPECT_EQ(readTypes().at(100, 100), expected) << ::testing::PrintToString(sets);
+  }
+}
+
+// On the demo terrain, a layer without land cover and a layer turned off both leave Set
+// Type's bytes exactly as they are without the file.
+TEST(SetTypeDemo, WithoutLandCoverTheTypeGridIsByteForByteTheSame) {
+  TempFolder tmp;
+  ASSERT_FALSE(demo::writeDemoTerrain(tmp.path()));
+  const auto folder = tmp.path() / "Demo";
+  const std::string cfg = (tmp.path() / "quarnby.cfg").string();
+  auto typesAfter = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), {"--config", cfg});
+    std::ostringstream out, err;
+    EXPECT_EQ(runBatch(args, out, err), 0) << err.str();
+    return testing::readBytes(folder / "Demo.typ");
+  };
+  auto writeLayer = [&](std::uint8_t entry) {
+    const std::vector<std::uint8_t> cells(kCoverPixelCount, entry);
+    testing::writeBytes(folder / "Demo_cover.bmp",
+                        coverBitmapFile(std::span<const std::uint8_t, kCoverPixelCount>(cells)));
+  };
+  const auto today = typesAfter({folder.string(), "find-units-terragen", "set-elevation-terragen", "set-type"});
+  writeLayer(kNoLandCover);
+  EXPECT_EQ(typesAfter({folder.string(), "set-type"}), today);
+  writeLayer(Forest);
+  EXPECT_EQ(typesAfter({"--set", "UseCover=0", folder.string(), "set-type"}), today);
+  EXPECT_NE(typesAfter({folder.string(), "set-type"}), today);
 }
 
 }  // namespace
