@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/geo_commands.h"
+#include "app/land_cover_import.h"
 #include "app/settings_file.h"
 #include "app/undo.h"
 #include "elevation/greyscale_export.h"
@@ -53,6 +54,8 @@ const std::vector<Command>& commands() {
       {"toggle", "ToggleChecks", ToggleChecks_Click, "invert the four switches of modify-terrain"},
       {"import-dem", "ImportDem", ImportDem_Click, "the Terragen file and column from elevation rasters (GDAL)",
        [](P) { return FileChanges{"Import DEM", {suffix::kTerragen}}; }, importDemOptions()},
+      {"import-land-cover", "", ImportLandCover_Click, "the land cover layer from class rasters (GDAL), then set-type",
+       [](P) { return FileChanges{"Import Land Cover", {suffix::kCover, suffix::kType}}; }, importLandCoverOptions()},
       {"find-units-terragen", "FindMaxMinUnits", FindMaxMinUnits_Click, "the lowest and highest Terragen height"},
       {"set-elevation-terragen", "SetElv", SetElv_Click, "the elevation grid from the Terragen file",
        [](P) { return FileChanges{"Set Elevation (Terragen)", {suffix::kElevation}}; }},

@@ -6,6 +6,7 @@
 
 #include "dem/dem_source.h"
 #include "dem/import_dem.h"
+#include "dem/land_cover.h"
 
 namespace quarnby::geo {
 namespace {
@@ -21,6 +22,7 @@ class Module final : public GeoModule {
   GeoPoint centreOfSources(std::span<const SourceInfo> sources) const override { return dem::centreOfSources(sources); }
   std::vector<GeoPoint> theatreOutline(GeoPoint centre) const override { return dem::theatreOutline(centre); }
   std::string libraryVersions() const override { return std::string("GDAL ") + GDALVersionInfo("RELEASE_NAME"); }
+  LandCoverResult landCover(const LandCoverRequest& request) const override { return dem::landCover(request); }
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <system_error>
 
 #include "core/number_text.h"
 #include "dem/dem_source.h"
@@ -12,6 +13,7 @@
 #include "steps/operation_steps.h"
 #include "terrain/file_io.h"
 #include "terrain/terrain_folder.h"
+#include "terrain/theatre_frame.h"
 
 namespace quarnby {
 
@@ -157,8 +159,21 @@ Outcome ImportDem_Click(Context& cx, const DemImportRequest& request) {
 
   auto bytes = terragenFileBytes(field.samples, field.encoding, static_cast<float>(kSampleMetres),
                                  static_cast<float>(kMetresPerFoot));
-  if (auto failed = replaceFile(fieldPath, bytes))
-    return reportFileFailure(cx.host, "Can't write the Terragen File:", fieldPath, *failed);
+  // The theatre's place goes with the field, so that later georeferenced steps find it again;
+  // both are replaced or neither.
+  const auto frameFile = theatreFrameFile(cx.folder);
+  const std::string frame = theatreFrameText({centre.lat, centre.lon, theatreProjection(centre)});
+  std::error_code madeFolder;
+  std::filesystem::create_directories(frameFile.parent_path(), madeFolder);
+  if (madeFolder)
+    return reportFileFailure(cx.host, "Can't write the theatre frame:", frameFile, systemErrorText(madeFolder.value()));
+  const Replacement files[] = {{fieldPath, bytes},
+                               {frameFile, {reinterpret_cast<const std::uint8_t*>(frame.data()), frame.size()}}};
+  if (auto failed = replaceFiles(files)) {
+    const bool isField = failed->index == 0;
+    return reportFileFailure(cx.host, isField ? "Can't write the Terragen File:" : "Can't write the theatre frame:",
+                             isField ? fieldPath : frameFile, failed->error);
+  }
   const auto range = fillTerragenColumn(cx.params, std::move(bytes));
   report(100);
   cx.host.showMessage(importReport(fieldPath, sources.size(), heights.resamplings, centre, field, range),

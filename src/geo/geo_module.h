@@ -7,6 +7,7 @@
 
 #include "core/context.h"
 #include "geo/geo_types.h"
+#include "geo/land_cover_request.h"
 
 // The geographic module: everything that needs GDAL, in a shared library of its own that
 // the program loads the first time a command needs it (geo_loader.h), so that a run which
@@ -27,6 +28,9 @@ class GeoModule {
   virtual std::vector<GeoPoint> theatreOutline(GeoPoint centre) const = 0;
   // The libraries it runs on, for About: "GDAL 3.6.2".
   virtual std::string libraryVersions() const = 0;
+  // "Import Land Cover...": the class rasters counted onto the type cells, small patches
+  // sieved away; writes nothing.
+  virtual LandCoverResult landCover(const LandCoverRequest& request) const = 0;
 
  protected:
   ~GeoModule() = default;
@@ -35,7 +39,7 @@ class GeoModule {
 // The module's one exported function: its GeoModule when it was built for `interface`
 // (kGeoModuleInterface of the program that loads it), else nothing.
 inline constexpr const char* kGeoModuleEntry = "quarnby_geo_module";
-inline constexpr int kGeoModuleInterface = 1;
+inline constexpr int kGeoModuleInterface = 2;
 using GeoModuleEntry = const GeoModule* (*)(int interface);
 
 }  // namespace quarnby::geo

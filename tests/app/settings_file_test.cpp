@@ -298,7 +298,7 @@ TEST(ParameterSetTest, KindsGroupsAndTheListener) {
   EXPECT_FALSE(p.setFromText("MapOp1", "yes"));
   EXPECT_TRUE(p.setFromText("Combo1", "-1"));
   EXPECT_EQ(p.valueText("Combo1"), "-1");
-  EXPECT_EQ(p.names().size(), 26u + 23u + 22u + 26u);
+  EXPECT_EQ(p.names().size(), 26u + 23u + 22u + 27u);
 }
 
 }  // namespace

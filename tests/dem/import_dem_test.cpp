@@ -17,6 +17,7 @@
 #include "elevation/terragen_import.h"
 #include "support/terrain_fixture.h"
 #include "terrain/terragen_file.h"
+#include "terrain/theatre_frame.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -203,6 +204,14 @@ TEST_F(DemImport, WithoutACentreTheTheatreCentresOnTheSources) {
          testing::geographicLayout(kCentre.lat - 1.0, kCentre.lon - 1.5, kCentre.lat + 1.0, kCentre.lon + 1.5, 0.01));
   ASSERT_EQ(ImportDem_Click(h.cx, request), Outcome::Completed) << message();
   EXPECT_NEAR(metresAt(512, 512), surface(kCentre), 0.5);
+  // The centre found goes with the terrain, with the grid's projection.
+  std::string error;
+  const auto frame = readTheatreFrame(folder, error);
+  ASSERT_TRUE(frame) << error;
+  EXPECT_NEAR(frame->lat, kCentre.lat, 1e-6);
+  EXPECT_NEAR(frame->lon, kCentre.lon, 1e-6);
+  EXPECT_EQ(frame->projection, dem::theatreProjection({frame->lat, frame->lon}));
+  EXPECT_EQ(theatreCentreText(*frame), "Theatre centre 46.50000 N, 8.00000 E");
 }
 
 TEST_F(DemImport, TheMessageNamesTheCornerSamplesLatitudeFirst) {
@@ -359,6 +368,7 @@ TEST_F(DemImport, BadInputIsRefusedLeavingTheOldFieldAlone) {
     EXPECT_NE(message().find(k.says), std::string::npos) << message();
     EXPECT_EQ(testing::readBytes(fieldPath), old);
     EXPECT_EQ(h.params.text("MaxUnits"), "1234");
+    EXPECT_FALSE(std::filesystem::exists(theatreFrameFile(folder)));
   }
 }
 

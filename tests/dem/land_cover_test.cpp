@@ -1,0 +1,207 @@
+#include "dem/land_cover.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <sstream>
+
+#include "batch/batch.h"
+#include "dem/gdal_support.h"
+#include "dem_sources.h"
+#include "support/terrain_fixture.h"
+#include "terrain/cover_bitmap.h"
+#include "terrain/file_io.h"
+#include "terrain/theatre_frame.h"
+
+namespace quarnby {
+namespace {
+
+constexpr dem::GeoPoint kCentre{46.5, 8.0};
+constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+constexpr double kHalfSample = dem::kSampleMetres / 2;
+constexpr int kFirst = 100, kCells = 32;  // the sources cover cells 100..131 each way
+
+// A class code for sub-sample (sx, sy) of type cell (tc, tr), both counted from the south-west.
+using Pattern = std::function<double(int tc, int tr, int sx, int sy)>;
+
+// Writes a class raster in the theatre's own projection, one pixel per sub-sample, over
+// cells 100..131 each way; `srs` "" writes it without a coordinate system.
+void writeClasses(const std::filesystem::path& file, const Pattern& code, int bands = 1,
+                  const std::string& srs = dem::theatreProjection(kCentre)) {
+  testing::RasterLayout layout;
+  layout.srs = srs;  // "": none
+  layout.width = layout.height = 4 * kCells;
+  const double west = (2 * kFirst - 512.5) * dem::kSampleMetres, south = west;
+  layout.geoTransform = {west, kHalfSample, 0.0, south + layout.height * kHalfSample, 0.0, -kHalfSample};
+  layout.bands = bands;
+  layout.noData = 255;
+  const auto theatre = dem::spatialRef(dem::theatreProjection(kCentre));
+  const auto wgs84 = dem::geographicWgs84();
+  dem::CoordinateTransform toTheatre(OCTNewCoordinateTransformation(wgs84.get(), theatre.get()));
+  testing::writeRaster(file, layout, [&](dem::GeoPoint p) {
+    if (srs.empty()) return code(kFirst, kFirst, 0, 0);  // cells not on the Earth
+    double x = p.lon, y = p.lat;
+    OCTTransform(toTheatre.get(), 1, &x, &y, nullptr);
+    const int px = static_cast<int>(std::floor((x - west) / kHalfSample)),
+              py = static_cast<int>(std::floor((y - south) / kHalfSample));
+    return code(kFirst + px / 4, kFirst + py / 4, px % 4, py % 4);
+  });
+}
+
+// ESA WorldCover codes: 10 trees, 40 crops, 60 bare, 80 water; 77 is none of its codes.
+const std::map<std::int64_t, std::uint8_t> kWorldCover = {
+    {10, 5}, {40, 3}, {60, kCoverBare}, {80, kCoverWater}, {0, kNoLandCover}};
+
+struct LandCover : testing::TerrainFixture {
+  LandCover() : TerrainFixture("Alps") {}
+  LandCoverRequest request(int smallestPatch) {
+    LandCoverRequest r;
+    r.centre = kCentre;
+    r.classes = kWorldCover;
+    r.smallestPatch = smallestPatch;
+    r.seaLevel.assign(kCoverPixelCount, 0);
+    return r;
+  }
+  std::filesystem::path source(const std::string& name, const Pattern& code) {
+    const auto file = tmp.path() / name;
+    writeClasses(file, code);
+    return file;
+  }
+};
+
+// Every rule of the counting, one cell each, on a background of crops.
+TEST_F(LandCover, EachCellCountsItsSixteenSubSamples) {
+  const Pattern pattern = [](int tc, int tr, int sx, int sy) -> double {
+    const int k = sy * 4 + sx;  // 0..15
+    if (tr != 110) return 40;
+    switch (tc) {
+      case 102: return 10;                                // all trees
+      case 104: return k < 8 ? 80 : 10;                   // half water: water
+      case 106: return k < 7 ? 80 : 10;                   // less than half water: trees
+      case 108: return k < 8 ? kNone : 10;                // half without data: no land cover
+      case 110: return k < 6 ? 10 : k < 12 ? 40 : kNone;  // trees and crops tie: the lower entry, Farm
+      case 112: return 77;                                // a code the table does not know
+      case 114: return k < 9 ? 60 : 10;                   // bare ground
+      default: return 40;
+    }
+  };
+  auto r = request(1);
+  r.sources = {source("classes.tif", pattern)};
+  const auto result = dem::landCover(r);
+  ASSERT_EQ(result.status, LandCoverResult::Status::Done) << result.problem;
+  auto at = [&](int tc, int tr) { return int(result.cells[static_cast<std::size_t>(tr) * kCoverSize + tc]); };
+  const std::vector<std::pair<int, int>> expected = {
+      {102, 5}, {104, kCoverWater},  {106, 5},          {108, kNoLandCover},
+      {110, 3}, {112, kNoLandCover}, {114, kCoverBare}, {116, 3}};
+  for (const auto& [tc, entry] : expected) EXPECT_EQ(at(tc, 110), entry) << "cell " << tc;
+  EXPECT_EQ(at(kFirst, kFirst), 3);
+  EXPECT_EQ(at(kFirst + kCells - 1, kFirst + kCells - 1), 3);
+  EXPECT_EQ(at(kFirst - 1, kFirst), kNoLandCover);  // beyond the source
+  EXPECT_EQ(at(kFirst + kCells, kFirst), kNoLandCover);
+  EXPECT_EQ(result.unknownCodes, (std::map<std::int64_t, std::uint64_t>{{77, 16}}));
+
+  // A later source wins where it has data: trees over row 120 only.
+  r.sources.push_back(source("later.tif", [](int, int tr, int, int) { return tr == 120 ? 10.0 : kNone; }));
+  const auto both = dem::landCover(r);
+  ASSERT_EQ(both.status, LandCoverResult::Status::Done) << both.problem;
+  EXPECT_EQ(both.cells[120 * kCoverSize + 105], 5);
+  EXPECT_EQ(both.cells[110 * kCoverSize + 104], kCoverWater);
+}
+
+// Single cells merge into the crops around them; a pair stays, and so does water that
+// touches the sea.
+TEST_F(LandCover, PatchesSmallerThanTheSmallestMergeExceptTheSea) {
+  const Pattern pattern = [](int tc, int tr, int, int) -> double {
+    if (tr == 110 && tc == 105) return 10;                 // one cell of trees
+    if (tr == 110 && (tc == 110 || tc == 111)) return 10;  // two
+    if (tr == 120 && (tc == 105 || tc == 110)) return 80;  // a pond; a cell of the sea
+    return 40;
+  };
+  auto r = request(2);
+  r.sources = {source("classes.tif", pattern)};
+  r.seaLevel[120 * kCoverSize + 110] = 1;
+  const auto result = dem::landCover(r);
+  ASSERT_EQ(result.status, LandCoverResult::Status::Done) << result.problem;
+  EXPECT_EQ(result.cells[110 * kCoverSize + 105], 3);
+  EXPECT_EQ(result.cells[110 * kCoverSize + 110], 5);
+  EXPECT_EQ(result.cells[110 * kCoverSize + 111], 5);
+  EXPECT_EQ(result.cells[120 * kCoverSize + 105], 3);
+  EXPECT_EQ(result.cells[120 * kCoverSize + 110], kCoverWater);
+}
+
+struct LandCoverBatch : LandCover {
+  std::string run(std::vector<std::string> args, int expectedStatus) {
+    args.insert(args.begin(), {"--config", (tmp.path() / "none.cfg").string(), folder.string()});
+    std::ostringstream out, err;
+    EXPECT_EQ(runBatch(args, out, err), expectedStatus) << out.str() << err.str();
+    return out.str() + err.str();
+  }
+};
+
+// From the command line: the layer, then Set Type with it, as one step of the history.
+TEST_F(LandCoverBatch, WritesTheLayerTypesWithItAndUndoesBoth) {
+  ElevationGrid elev;
+  for (int r = 0; r < kElevSize; ++r)
+    for (int c = 0; c < kElevSize; ++c) elev.set(r, c, 3000);  // band 8 of the laid-out thresholds
+  writeElevation(elev);
+  const std::vector<std::uint8_t> oldTypes(kTypeBytes, 2);
+  testing::writeBytes(file(suffix::kType), oldTypes);
+  const auto classes = source("classes.tif", [](int tc, int, int, int) { return tc < 116 ? 10.0 : 77.0; });
+
+  const std::string out = run({"import-land-cover", "--source", classes.string(), "--centre", "46.5,8", "--table",
+                               "esa-worldcover", "--smallest-patch", "3"},
+                              0);
+  EXPECT_NE(out.find("Imported land cover from 1 source with the class table esa-worldcover"), std::string::npos)
+      << out;
+  EXPECT_NE(out.find("Codes the table does not know, counted as ALT (sub-samples): 77 (8192)."), std::string::npos)
+      << out;
+  EXPECT_EQ(out.find("Done"), std::string::npos) << out;
+  const auto types = readTypes();
+  EXPECT_EQ(types.at(110, 105), 5);  // trees
+  EXPECT_NE(types.at(110, 120), 5);  // an unknown code: the bands decide
+  EXPECT_EQ(types.at(110, 120), types.at(10, 10));
+  ASSERT_TRUE(std::filesystem::exists(file(suffix::kCover)));
+
+  run({"undo"}, 0);
+  EXPECT_EQ(testing::readBytes(file(suffix::kType)), oldTypes);
+  EXPECT_FALSE(std::filesystem::exists(file(suffix::kCover)));
+}
+
+TEST_F(LandCoverBatch, BadInputIsRefusedAndLeavesEveryFile) {
+  writeElevation(ElevationGrid());
+  const auto classes = source("classes.tif", [](int, int, int, int) { return 10.0; });
+  const auto colour = tmp.path() / "colour.tif";
+  writeClasses(
+      colour, [](int, int, int, int) { return 10.0; }, 3);
+  const auto bare = tmp.path() / "bare.tif";
+  writeClasses(
+      bare, [](int, int, int, int) { return 10.0; }, 1, "");
+  testing::writeText(tmp.path() / "mine.csv", "code,name,type,note\n10,Trees,tree,\n");
+  struct Case {
+    std::vector<std::string> args;
+    std::string says;
+  };
+  const std::vector<Case> cases = {
+      {{"--source", classes.string()}, "the folder has no theatre frame"},
+      {{"--source", colour.string(), "--centre", "46.5,8"}, "The land cover source has 3 bands:"},
+      {{"--source", bare.string(), "--centre", "46.5,8"}, "The land cover source has no coordinate system:"},
+      {{"--source", classes.string(), "--centre", "-30,100"}, "No land cover source touches the theatre"},
+      {{"--source", classes.string(), "--centre", "46.5,8", "--table", (tmp.path() / "mine.csv").string()},
+       "mine.csv, line 2: the type 'tree' is none of"},
+      {{"--source", classes.string(), "--centre", "46.5,8", "--table", "worldcover"},
+       "There is no class table named 'worldcover'"},
+  };
+  const auto before = snapshot();
+  for (const Case& c : cases) {
+    std::vector<std::string> args = {"import-land-cover"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const std::string out = run(args, 1);
+    EXPECT_NE(out.find(c.says), std::string::npos) << out;
+    EXPECT_EQ(snapshot(), before) << c.says;
+  }
+}
+
+}  // namespace
+}  // namespace quarnby
