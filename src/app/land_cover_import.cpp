@@ -142,7 +142,7 @@ Outcome ImportLandCover_Click(Context& cx) {
 
   const auto elevationFile = terrainFile(cx.folder, suffix::kElevation);
   const auto elevation = ElevationGrid::load(elevationFile, error);
-  if (!elevation) return reportFileFailure(cx.host, "Can't open the Elevation File:", elevationFile, error);
+  if (!elevation) return reportInputFailure(cx.host, "Can't open the Elevation File:", elevationFile, error);
 
   for (const std::string& source : options.values("--source")) request.sources.emplace_back(source);
   request.classes = table->entries();
