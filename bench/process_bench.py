@@ -65,6 +65,10 @@ def main():
     runs = int(args[0])
     programs = [program(a) for a in args[1:]]
     work = tempfile.mkdtemp(prefix="quarnby-process-")
+    # Every program keeps its undo history in a state folder of its own under the run's
+    # folder, so that the histories a user's state folder holds do not weigh in.
+    for i, (label, batch, env) in enumerate(programs):
+        env.setdefault("XDG_STATE_HOME", os.path.join(work, f"state-{i}"))
     try:
         first = programs[0]
         subprocess.run([first[1], "--demo", work], check=True, stdout=subprocess.DEVNULL, env=first[2])

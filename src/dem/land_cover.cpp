@@ -92,7 +92,9 @@ LandCoverResult landCover(const LandCoverRequest& request) {
     Dataset opened;
     if (auto problem = sourceProblem(file, errors, opened); !problem.empty()) return refused(problem);
     sources.push_back(std::move(opened));
-    infos.push_back(SourceInfo{file});
+    SourceInfo info;
+    info.path = file;
+    infos.push_back(std::move(info));
   }
   if (!sourcesTouchTheatre(infos, request.centre))
     return refused("No land cover source touches the theatre centred on " + geoText(request.centre) + ".");
@@ -162,7 +164,7 @@ LandCoverResult landCover(const LandCoverRequest& request) {
       const std::size_t k = todo.back();
       todo.pop_back();
       const int r = static_cast<int>(k / kCoverSize), c = static_cast<int>(k % kCoverSize);
-      for (const auto [dr, dc] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
+      for (const auto& [dr, dc] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
         const int nr = r + dr, nc = c + dc;
         if (nr < 0 || nc < 0 || nr >= kCoverSize || nc >= kCoverSize) continue;
         const std::size_t n = static_cast<std::size_t>(nr) * kCoverSize + static_cast<std::size_t>(nc);
