@@ -36,6 +36,10 @@ QString displayText(std::string_view text) {
 GuiHost::GuiHost(QWidget* window, std::array<QProgressBar*, 3> bars) : window_(window), bars_(bars) {}
 
 void GuiHost::showMessage(const std::string& text, Icon icon, const std::string& title) {
+  if (statusSink_ && icon == Icon::Information && !holding_) {
+    statusSink_(displayText(text).replace(QLatin1Char('\n'), QLatin1Char(' ')));
+    return;
+  }
   present(Box{icon, titleOf(title), displayText(text), false});
 }
 

@@ -37,6 +37,11 @@ class GuiHost : public Host {
 
   void setBoxHook(BoxHook hook) { hook_ = std::move(hook); }
 
+  // While set, a message that only informs (no question, no warning) goes to `sink` as
+  // one line instead of a box: the window's status bar.
+  using StatusSink = std::function<void(const QString&)>;
+  void informOnStatusBar(StatusSink sink) { statusSink_ = std::move(sink); }
+
   // While held, messages wait (before the window is set up); releasing shows them.
   void holdMessages() { holding_ = true; }
   void releaseMessages();
@@ -52,6 +57,7 @@ class GuiHost : public Host {
   QWidget* window_;
   std::array<QProgressBar*, 3> bars_;
   BoxHook hook_;
+  StatusSink statusSink_;
   bool holding_ = false;
   std::vector<Box> held_;
 };

@@ -7,6 +7,7 @@
 #include "core/host.h"
 #include "gui/main_window.h"
 #include "gui/qt_text.h"
+#include "gui/recent_folders.h"
 #include "platform/interrupts.h"
 
 namespace {
@@ -14,13 +15,14 @@ namespace {
 void printUsage(std::FILE* to) {
   std::fprintf(to,
                "Usage: quarnby [FOLDER]\n"
-               "Opens the window on the terrain folder FOLDER (default: the working folder).\n"
+               "Opens the window on the terrain folder FOLDER (default: the last one used, else the\n"
+               "working folder).\n"
                "The settings file quarnby.cfg is read from and saved to the working folder.\n");
 }
 
 }  // namespace
 
-// quarnby [FOLDER]: the window on the terrain folder FOLDER, or on the working folder.
+// quarnby [FOLDER]: the window on the terrain folder FOLDER, or on the last one used.
 int main(int argc, char** argv) {
   // Answered before the window system is asked for, so they work without a display.
   for (int i = 1; i < argc; ++i) {
@@ -47,8 +49,8 @@ int main(int argc, char** argv) {
     printUsage(stderr);
     return 2;
   }
-  std::error_code ec;
-  const std::filesystem::path start = args.size() == 2 ? quarnby::pathOf(args[1]) : std::filesystem::current_path(ec);
+  const std::filesystem::path start =
+      quarnby::startFolder(args.size() == 2 ? quarnby::pathOf(args[1]) : std::filesystem::path());
 
   quarnby::MainWindow window(start);
   window.startUp();

@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
+#include <QFileDialog>
 #include <QLabel>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollArea>
-#include <QShortcut>
+#include <QStatusBar>
 #include <QVBoxLayout>
 
 #include <exception>
@@ -22,9 +24,11 @@
 #include "gui/dem_import_dialog.h"
 #include "gui/folder_picker.h"
 #include "gui/gui_host.h"
+#include "gui/main_menu.h"
 #include "gui/preview_canvas.h"
 #include "gui/preview_window.h"
 #include "gui/qt_text.h"
+#include "gui/recent_folders.h"
 #include "gui/window_placement.h"
 #include "terrain/terrain_folder.h"
 #include "ui_form1.h"
@@ -48,7 +52,6 @@ MainWindow::MainWindow(const std::filesystem::path& startFolder, QWidget* parent
   outer->setContentsMargins(0, 0, 0, 0);
   outer->addWidget(scroll_);
   setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(kProgramTitle);
   host_ = std::make_unique<GuiHost>(
       this, std::array<QProgressBar*, 3>{ui_->ProgressBar1, ui_->ProgressBar2, ui_->ProgressBar3});
 
@@ -56,13 +59,21 @@ MainWindow::MainWindow(const std::filesystem::path& startFolder, QWidget* parent
   params_.setListener([this](const std::string& name) { bindings_->show(name); });
   bindings_->showAll();
 
+  // The menu bar and the status bar; Edit's items carry Ctrl+Z, Ctrl+Shift+Z and Ctrl+Y.
+  menu_ = new MainMenu(this, {.chooseFolder = [this] { chooseFolder(); },
+                              .openFolder = [this](const std::filesystem::path& f) { picker_->open(f); },
+                              .run = [this](const Command& command) { run(command); },
+                              .recent = [] { return recentFolders(); }});
+  menu_->offerRecentIn(ui_->FolderPath);
+  outer->setMenuBar(menu_->menuBar());
+  outer->addWidget(menu_->statusBar());
   // A start folder that cannot be read is reported once start-up runs.
   host_->holdMessages();
   picker_ = new FolderPicker(ui_->Drive1, ui_->Dir1, ui_->FolderPath, *host_, this);
   connect(picker_, &FolderPicker::folderChanged, this, [this] {
     Dir1_Change(params_, picker_->folder());
     if (preview_) preview_->setFolder(picker_->folder());
-    showHistory();
+    folderShown();
   });
   if (!picker_->open(startFolder)) {
     std::error_code ec;
@@ -86,15 +97,7 @@ MainWindow::MainWindow(const std::filesystem::path& startFolder, QWidget* parent
   if (geo::geoModuleFile().empty()) ui_->ImportDem->setToolTip(tr("This installation has no GDAL, so no DEM import"));
   else ui_->ImportDem->setEnabled(true);
 
-  // Ctrl+Z undoes, Ctrl+Shift+Z and Ctrl+Y redo; a text field takes them for itself first.
-  const auto press = [this](const char* name) {
-    if (auto* button = findChild<QPushButton*>(QLatin1String(name)); button && button->isEnabled()) button->click();
-  };
-  for (const auto& [keys, name] : {std::pair{QKeySequence(Qt::CTRL | Qt::Key_Z), "Undo"},
-                                   std::pair{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), "Redo"},
-                                   std::pair{QKeySequence(Qt::CTRL | Qt::Key_Y), "Redo"}})
-    connect(new QShortcut(keys, this), &QShortcut::activated, this, [press, name] { press(name); });
-  showHistory();
+  folderShown();
 
   qApp->installEventFilter(this);
   resize(sizeHint());
@@ -105,7 +108,8 @@ MainWindow::~MainWindow() { params_.setListener(nullptr); }
 const std::filesystem::path& MainWindow::folder() const { return picker_->folder(); }
 
 QSize MainWindow::sizeHint() const {
-  const QSize form = form_->sizeHint();
+  const QSize form =
+      form_->sizeHint() + QSize(0, menu_->menuBar()->sizeHint().height() + menu_->statusBar()->sizeHint().height());
   const QScreen* screen = this->screen();
   return screen ? form.boundedTo(screen->availableGeometry().size()) : form;
 }
@@ -120,12 +124,35 @@ void MainWindow::showPreview() {
   if (!preview_) {
     preview_ = new PreviewWindow(this);
     preview_->setFolder(picker_->folder());
+    // Undo and Redo work from the preview too, where their results show at once.
+    preview_->addActions({menu_->undoAction(), menu_->redoAction()});
   }
   preview_->showBeside(this);
 }
 
 void MainWindow::run(const Command& command) {
-  runOperation([&command](Context& cx) { return runCommand(command, cx); });
+  // Undo, Redo, Save and Re-Load tell how they went on the status bar, not in a box.
+  const bool onStatusBar = MainMenu::reportsOnStatusBar(command.name);
+  QString told;
+  if (onStatusBar) host_->informOnStatusBar([&told](const QString& text) { told = text; });
+  const Context settings{params_, picker_->folder(), *host_, random_};
+  const Outcome outcome = runOperation([&command](Context& cx) { return runCommand(command, cx); });
+  if (!onStatusBar) return;
+  host_->informOnStatusBar(nullptr);
+  menu_->showStatus(MainMenu::resultText(command.name, outcome, told, settings.settingsFile));
+}
+
+void MainWindow::chooseFolder() {
+  const QString chosen =
+      QFileDialog::getExistingDirectory(this, tr("Open Terrain Folder"), pathText(picker_->folder()));
+  if (!chosen.isEmpty()) picker_->open(pathOf(chosen));
+}
+
+void MainWindow::folderShown() {
+  const std::filesystem::path& folder = picker_->folder();
+  setWindowTitle(MainMenu::titleFor(baseName(folder)));
+  if (looksLikeTerrain(folder)) rememberFolder(folder);
+  showHistory();
 }
 
 Outcome MainWindow::runOperation(const std::function<Outcome(Context&)>& operation) {
@@ -176,6 +203,7 @@ void MainWindow::showHistory() {
   };
   show("Undo", history.nextUndo(), "Undo ");
   show("Redo", history.nextRedo(), "Redo ");
+  menu_->showHistory(history.nextUndo(), history.nextRedo());
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {

@@ -21,6 +21,7 @@ struct Command;
 class ControlBindings;
 class FolderPicker;
 class GuiHost;
+class MainMenu;
 class PreviewWindow;
 
 // Form1, the program's one window: every parameter as a named control, the terrain
@@ -45,14 +46,22 @@ class MainWindow : public QWidget {
   void showPreview();
   PreviewWindow* preview() const { return preview_; }
 
-  // The laid-out form's size, or the screen's when the form is larger (it then scrolls).
+  // The laid-out form's size with the menu and status bars, or the screen's when that is
+  // larger (the form then scrolls).
   QSize sizeHint() const override;
+
+  MainMenu& menu() { return *menu_; }
+  // Runs a command of the table as its button does.
+  void run(const Command& command);
+  // File > Open Terrain Folder...: a folder dialog, then the picker moves there.
+  void chooseFolder();
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  void run(const Command& command);
+  // The title, the recent folders and the history after the folder changed.
+  void folderShown();
   // Undo and Redo: enabled when the folder's history has a step for them, which their
   // tooltips name.
   void showHistory();
@@ -71,6 +80,7 @@ class MainWindow : public QWidget {
   ControlBindings* bindings_ = nullptr;
   FolderPicker* picker_ = nullptr;
   PreviewWindow* preview_ = nullptr;
+  MainMenu* menu_ = nullptr;
   bool busy_ = false;  // an operation is running: the window takes no input
 };
 

@@ -4,11 +4,13 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QStatusBar>
 
 #include <map>
 
 #include "app/commands.h"
 #include "core/parameter_set.h"
+#include "gui/main_menu.h"
 #include "window_fixture.h"
 
 using namespace quarnby;
@@ -53,7 +55,8 @@ class FormTest : public QObject {
   void everyControlShowsItsStartUpValue() {
     WindowFixture f;
     QCOMPARE(f.window->objectName(), QStringLiteral("Form1"));
-    QCOMPARE(f.window->windowTitle(), QStringLiteral("Quarnby 2.4"));
+    // The title names the terrain folder, then the program and its version.
+    QCOMPARE(f.window->windowTitle(), QStringLiteral("Europe - Quarnby 2.4"));
     QVERIFY(f.boxes.empty());
 
     // Every control is a widget of its kind's class, showing what the parameter holds.
@@ -198,11 +201,11 @@ class FormTest : public QObject {
     QTest::mouseClick(f.find<QCheckBox>("PreserveZeros"), Qt::LeftButton);
     const auto saved = allShown(f);
 
+    // Save and Re-Load say on the status bar where the file went, with no box to dismiss.
     click(f, "SaveConfig");
-    QCOMPARE(f.boxes.size(), std::size_t(1));
-    QCOMPARE(f.boxes[0].text, QStringLiteral("Settings saved to: quarnby.cfg"));
-    QCOMPARE(f.boxes[0].title, QStringLiteral("Save Settings"));
-    QCOMPARE(f.boxes[0].icon, Icon::Information);
+    QVERIFY(f.boxes.empty());
+    QCOMPARE(f.window->menu().statusBar()->currentMessage(),
+             QStringLiteral("Saved to ") + QDir(f.work).absoluteFilePath(QStringLiteral("quarnby.cfg")));
     QVERIFY(QFile::exists(f.work + QStringLiteral("/quarnby.cfg")));
 
     // Change them again, and the switches and a parameter the file does not hold.
@@ -219,7 +222,9 @@ class FormTest : public QObject {
     QTest::keyClicks(f.find<QLineEdit>("MaxFarmGrade"), "15");
 
     click(f, "ReloadConfig");
-    QCOMPARE(f.boxes.size(), std::size_t(1));
+    QVERIFY(f.boxes.empty());
+    QCOMPARE(f.window->menu().statusBar()->currentMessage(),
+             QStringLiteral("Loaded from ") + QDir(f.work).absoluteFilePath(QStringLiteral("quarnby.cfg")));
     auto reloaded = allShown(f);
     // The file does not hold MaxFarmGrade or the map option: they keep their values.
     QCOMPARE(reloaded.at("MaxFarmGrade"), std::string("15"));
@@ -336,10 +341,10 @@ class FormTest : public QObject {
     bool sawBusyCursor = false;
     f.onBox = [&](const GuiHost::Box&) {
       sawBusyCursor = QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor;
-      // A click on another button while "Save" runs is not taken.
+      // A click on another button while "Set Type" runs is not taken.
       QTest::mouseClick(f.find<QPushButton>("ToggleChecks"), Qt::LeftButton);
     };
-    click(f, "SaveConfig");
+    click(f, "Command1");
     QCOMPARE(f.boxes.size(), std::size_t(1));
     QVERIFY(sawBusyCursor);
     QCOMPARE(QApplication::overrideCursor(), nullptr);

@@ -1,10 +1,12 @@
 #include <QAbstractButton>
+#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -14,7 +16,9 @@
 #include "demo/demo_terrain.h"
 #include "gui/folder_picker.h"
 #include "gui/gui_host.h"
+#include "gui/main_menu.h"
 #include "gui/main_window.h"
+#include "gui/preview_window.h"
 #include "gui/qt_text.h"
 
 using namespace quarnby;
@@ -164,10 +168,13 @@ class OperationsTest : public QObject {
     QVERIFY(undo->isEnabled() && !redo->isEnabled());
     QVERIFY2(undo->toolTip().startsWith(QStringLiteral("Undo Set Type (Demo.typ) at ")), qPrintable(undo->toolTip()));
 
+    // Undo tells what it did on the status bar, with no box to dismiss; Edit names the step.
+    QCOMPARE(d.window->menu().undoAction()->text(), QStringLiteral("&Undo \u201CSet Type\u201D"));
     d.click("Undo");
-    QCOMPARE(d.boxes.size(), std::size_t(1));
-    QVERIFY2(d.boxes[0].text.startsWith(QStringLiteral("Undone: Set Type (Demo.typ) at ")),
-             qPrintable(d.boxes[0].text));
+    QVERIFY(d.boxes.empty());
+    const QString told = d.window->menu().statusBar()->currentMessage();
+    QVERIFY2(told.startsWith(QStringLiteral("Undone: Set Type (Demo.typ) at ")), qPrintable(told));
+    QCOMPARE(d.window->menu().redoAction()->text(), QStringLiteral("&Redo \u201CSet Type\u201D"));
     QVERIFY(!QFile::exists(typ));  // Set Type made it, so undoing removes it
     QVERIFY(redo->isEnabled());
     QVERIFY(redo->toolTip().startsWith(QStringLiteral("Redo Set Type (Demo.typ) at ")));
@@ -189,6 +196,15 @@ class OperationsTest : public QObject {
     QTest::keyClick(d.window.get(), Qt::Key_Z, Qt::ControlModifier);
     QTest::keyClick(d.window.get(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     QCOMPARE(bytes(typ), typed);
+
+    // The same keys in the preview.
+    d.window->showPreview();
+    QVERIFY(QTest::qWaitForWindowActive(d.window->preview()));
+    QTest::keyClick(d.window->preview(), Qt::Key_Z, Qt::ControlModifier);
+    QVERIFY(!QFile::exists(typ));
+    QTest::keyClick(d.window->preview(), Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(bytes(typ), typed);
+    d.window->preview()->close();
 
     // Another folder has a history of its own: here, none.
     QVERIFY(d.window->folderPicker().open(pathOf(d.parent.path())));
