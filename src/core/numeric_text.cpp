@@ -78,13 +78,18 @@ std::size_t decimalPrefix(const std::string& s, bool allowD) {
   return i;
 }
 
-}  // namespace
-
-double numericValue(std::string_view text) {
+std::string withoutIgnored(std::string_view text) {
   std::string s;
   s.reserve(text.size());
   for (char ch : text)
     if (!isIgnored(ch)) s.push_back(ch);
+  return s;
+}
+
+}  // namespace
+
+double numericValue(std::string_view text) {
+  const std::string s = withoutIgnored(text);
 
   if (s.size() >= 2 && s[0] == '&') {
     if (s[1] == 'H' || s[1] == 'h') return radixInteger(s, 2, 16);
@@ -96,6 +101,18 @@ double numericValue(std::string_view text) {
   for (char& ch : number)
     if (ch == 'd' || ch == 'D') ch = 'e';
   return toDouble(number);
+}
+
+bool isReadWhole(std::string_view text) {
+  const std::string s = withoutIgnored(text);
+  if (s.empty()) return true;
+  if (s.size() >= 2 && s[0] == '&' && (s[1] == 'H' || s[1] == 'h' || s[1] == 'O' || s[1] == 'o')) {
+    const int radix = s[1] == 'H' || s[1] == 'h' ? 16 : 8;
+    std::size_t i = 2;
+    while (i < s.size() && digitValue(s[i]) < radix) ++i;
+    return i == s.size() && i > 2;
+  }
+  return decimalPrefix(s, true) == s.size();
 }
 
 bool isWholeDecimalNumber(std::string_view text, double* value) {

@@ -13,6 +13,10 @@ double numericValue(std::string_view text);
 // True when, blanks aside, the whole text is one decimal number: optional sign,
 // digits with an optional fraction, optional E exponent. Used where a field must
 // be a number or be refused ("12abc" and "" are not numbers).
+// True when numericValue reads all of the text: nothing but its number (blanks aside), or
+// nothing at all. "12,000" and "abc" are not read whole (they read as 12 and 0).
+bool isReadWhole(std::string_view text);
+
 bool isWholeDecimalNumber(std::string_view text, double* value = nullptr);
 
 }  // namespace quarnby

@@ -7,6 +7,7 @@
 #include <QMouseEvent>
 #include <QRadioButton>
 
+#include "gui/number_mark.h"
 #include "gui/qt_text.h"
 
 namespace quarnby {
@@ -49,6 +50,7 @@ void ControlBindings::bind(const std::string& name, QWidget* w) {
   switch (params_.kind(name)) {
     case ControlKind::Text:
       if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+        new NumberMark(edit);
         connect(edit, &QLineEdit::textEdited, this, [this, name, edit](const QString& text) {
           if (showing_) return;
           params_.setText(name, fromQt(text));
@@ -104,10 +106,18 @@ void ControlBindings::bind(const std::string& name, QWidget* w) {
 }
 
 bool ControlBindings::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-    if (auto* box = qobject_cast<QComboBox*>(watched->parent()); box && box->isEnabled()) {
+  // The list opens on the release, not the press: opened on the press, it lies over the
+  // box (the current entry under the pointer) and the release would pick that entry and
+  // close it again, a guard Qt keeps only for the box's own arrow.
+  const QEvent::Type type = event->type();
+  if (type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease || type == QEvent::MouseButtonDblClick)
+    if (auto* box = qobject_cast<QComboBox*>(watched->parent());
+        box && box->isEnabled() && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
       box->setFocus(Qt::MouseFocusReason);
-      box->showPopup();
+      const auto* edit = static_cast<QWidget*>(watched);
+      if (type == QEvent::MouseButtonRelease &&
+          edit->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint()))
+        box->showPopup();
       return true;
     }
   return QObject::eventFilter(watched, event);

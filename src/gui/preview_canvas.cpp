@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gui/preview_legend.h"
 #include "gui/preview_symbols.h"
 #include "gui/qt_text.h"
 
@@ -106,7 +107,7 @@ void PreviewCanvas::paintEvent(QPaintEvent*) {
     painter.setFont(font);
     painter.setPen(QColor(225, 225, 230));
     const QRectF where = grid.intersected(QRectF(rect())).adjusted(12, 12, -12, -12);
-    painter.drawText(where, Qt::AlignCenter | Qt::TextWordWrap, emptyNote_);
+    painter.drawText(where, Qt::AlignCenter | Qt::TextWordWrap, breakableNote(emptyNote_));
     painter.setFont(QFont());
   }
   painter.setPen(QPen(QColor(0, 0, 0, 140), 1));

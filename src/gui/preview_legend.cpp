@@ -34,6 +34,13 @@ constexpr const char* kSharedCode = "Ports and supplies share the code GMS; a si
 
 }  // namespace
 
+QString breakableNote(QString note) {
+  // A file name has no blanks to wrap at: it may break after its separators.
+  for (const QChar mark : {QLatin1Char('_'), QLatin1Char('.'), QLatin1Char('/'), QLatin1Char('-')})
+    note.replace(mark, QString(mark) + QChar(0x200B));
+  return note;
+}
+
 int PreviewLegend::rowHeight() const { return std::max(fontMetrics().height() + 2, 16); }
 
 int PreviewLegend::baseColumnWidth() const {
@@ -55,7 +62,8 @@ QSize PreviewLegend::sizeHint() const {
   // the shared code (three lines at most) and a missing file's note under each heading.
   const int bands = static_cast<int>(preview::elevationBands().size());
   const int baseRows = 1 + bands;
-  const int layerRows = 1 + 3 + 1 + preview::kSiteKindCount + 3 + 2;
+  // Two more for a missing file's note over a long folder name, which wraps anywhere.
+  const int layerRows = 1 + 3 + 1 + preview::kSiteKindCount + 3 + 2 + 2;
   const int headings = 2 * 6;
   return QSize(baseColumnWidth() + kColumnGap + layerColumnWidth(),
                8 + std::max(baseRows, layerRows) * rowHeight() + headings);
@@ -88,7 +96,7 @@ void PreviewLegend::paintEvent(QPaintEvent*) {
     const QRectF room(x0 + 8, y, layerColumnWidth() - 8, 4 * row);
     painter.setPen(palette().color(QPalette::PlaceholderText));
     QRectF used;
-    painter.drawText(room, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, words, &used);
+    painter.drawText(room, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, breakableNote(words), &used);
     y += used.height() + 2;
   };
   const auto swatch = [&](QColor colour, const QString& label) {

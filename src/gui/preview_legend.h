@@ -4,6 +4,9 @@
 
 namespace quarnby {
 
+// A note that names files, able to wrap after a file name's separators ('_', '.', '/', '-').
+QString breakableNote(QString note);
+
 // The colour key beside the map, in two columns: the base layer's colours, and the
 // overlays' symbols (or what is missing of them).
 class PreviewLegend : public QWidget {

@@ -7,13 +7,16 @@
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLayout>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QSettings>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "core/host.h"
+#include "gui/elided_text.h"
 #include "gui/preview_canvas.h"
 #include "gui/preview_legend.h"
 #include "gui/qt_text.h"
@@ -37,7 +40,70 @@ QImage toImage(const preview::RgbImage& picture) {
   return image;
 }
 
+// Lays its items out in a row while they fit, then wraps them onto further rows.
+class FlowLayout : public QLayout {
+ public:
+  explicit FlowLayout(int spacing) { setSpacing(spacing); }
+  ~FlowLayout() override {
+    while (QLayoutItem* item = takeAt(0)) delete item;
+  }
+  void addItem(QLayoutItem* item) override { items_.append(item); }
+  int count() const override { return static_cast<int>(items_.size()); }
+  QLayoutItem* itemAt(int i) const override { return items_.value(i); }
+  QLayoutItem* takeAt(int i) override { return i >= 0 && i < items_.size() ? items_.takeAt(i) : nullptr; }
+  Qt::Orientations expandingDirections() const override { return {}; }
+  bool hasHeightForWidth() const override { return true; }
+  int heightForWidth(int width) const override { return arrange(QRect(0, 0, width, 0), false); }
+  QSize sizeHint() const override {
+    QSize row;
+    for (const QLayoutItem* item : items_) {
+      row.rwidth() += item->sizeHint().width() + (row.width() > 0 ? spacing() : 0);
+      row.setHeight(std::max(row.height(), item->sizeHint().height()));
+    }
+    return row;
+  }
+  // One item to a row at the least.
+  QSize minimumSize() const override {
+    QSize least;
+    for (const QLayoutItem* item : items_) least = least.expandedTo(item->sizeHint());
+    return least;
+  }
+  void setGeometry(const QRect& rect) override {
+    QLayout::setGeometry(rect);
+    arrange(rect, true);
+  }
+
+ private:
+  int arrange(const QRect& rect, bool apply) const {
+    int x = rect.x(), y = rect.y(), rowHeight = 0;
+    for (QLayoutItem* item : items_) {
+      const QSize size = item->sizeHint();
+      if (x > rect.x() && x + size.width() > rect.right() + 1) {
+        x = rect.x();
+        y += rowHeight + spacing();
+        rowHeight = 0;
+      }
+      if (apply) item->setGeometry(QRect(QPoint(x, y), size));
+      x += size.width() + spacing();
+      rowHeight = std::max(rowHeight, size.height());
+    }
+    return y + rowHeight - rect.y();
+  }
+  QList<QLayoutItem*> items_;
+};
+
+// A group of switches that stays on one row of the flow.
+QHBoxLayout* group(QLayout* flow) {
+  auto* holder = new QWidget;
+  auto* row = new QHBoxLayout(holder);
+  row->setContentsMargins(0, 0, 0, 0);
+  row->setSpacing(8);
+  flow->addWidget(holder);
+  return row;
+}
+
 constexpr QSize kWantedSize(860, 700);
+constexpr int kMargin = 8;
 // Where the user last left the preview (QSettings).
 constexpr const char* kPlaceKey = "Preview/geometry";
 constexpr const char* kTracksTip = "Roads, railways and rivers of the track file";
@@ -49,9 +115,9 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName("Preview");
   setWindowTitle(QString(kProgramName) + " Preview");
 
-  // The controls in one row that never folds: the window is never narrower than the row.
-  auto* bar = new QHBoxLayout;
-  bar->setSpacing(8);
+  // The switches in three groups that wrap onto further rows when the window is narrow.
+  switches_ = new FlowLayout(12);
+  QHBoxLayout* bar = group(switches_);
   bar->addWidget(new QLabel("Show:"));
   bases_ = new QButtonGroup(this);
   const std::pair<Base, const char*> bases[] = {
@@ -67,10 +133,7 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     bar->addWidget(button);
   }
   bases_->button(static_cast<int>(Base::Relief))->setChecked(true);
-  auto* separator = new QFrame;
-  separator->setFrameShape(QFrame::VLine);
-  separator->setFrameShadow(QFrame::Sunken);
-  bar->addWidget(separator);
+  bar = group(switches_);
   const auto checkBox = [&](const char* name, const char* label, const char* tip) {
     auto* box = new QCheckBox(label);
     box->setObjectName(name);
@@ -82,32 +145,34 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   tracksBox_ = checkBox("PreviewTracks", "&Tracks", kTracksTip);
   sitesBox_ = checkBox("PreviewObjects", "&Objects", kSitesTip);
   shadingBox_ = checkBox("PreviewShading", "&Hill shading", "Light the ground from the north-west");
-  bar->addStretch(1);
   auto* fitButton = new QPushButton("&Fit");
   fitButton->setObjectName("PreviewFit");
   fitButton->setToolTip("The whole grid in view (double click on the map, or 0)");
   auto* reloadButton = new QPushButton("Re&load");
   reloadButton->setObjectName("PreviewReload");
   reloadButton->setToolTip("Read the terrain folder again");
+  bar = group(switches_);
   bar->addWidget(fitButton);
   bar->addWidget(reloadButton);
 
   canvas_ = new PreviewCanvas;
   legend_ = new PreviewLegend;
-  auto* middle = new QHBoxLayout;
-  middle->addWidget(canvas_, 1);
-  middle->addWidget(legend_);
+  // The legend beside the map, or under it when the window is narrow.
+  middle_ = new QBoxLayout(QBoxLayout::LeftToRight);
+  middle_->addWidget(canvas_, 1);
+  middle_->addWidget(legend_, 0, Qt::AlignLeft | Qt::AlignTop);
 
-  status_ = new QLabel;
+  // A long folder name is shortened in the middle, never cut off at the end.
+  status_ = new ElidedLabel;
   status_->setObjectName("PreviewStatus");
-  status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
   status_->setMinimumWidth(100);
 
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(8, 8, 8, 6);
-  layout->addLayout(bar);
-  layout->addLayout(middle, 1);
+  layout->setContentsMargins(kMargin, kMargin, kMargin, 6);
+  layout->addLayout(switches_);
+  layout->addLayout(middle_, 1);
   layout->addWidget(status_);
+  arrange();
 
   connect(bases_, &QButtonGroup::idClicked, this, [this](int id) { setBase(static_cast<Base>(id)); });
   connect(tracksBox_, &QCheckBox::toggled, this, [this] { showLayers(); });
@@ -148,8 +213,32 @@ void PreviewWindow::release() {
   if (holds_ > 0 && --holds_ == 0) refresh();
 }
 
+QSize PreviewWindow::leastSize(int width) const {
+  const int besideWidth = canvas_->minimumWidth() + middle_->spacing() + legend_->sizeHint().width() + 2 * kMargin;
+  const int inner = std::max({legend_->sizeHint().width(), canvas_->minimumWidth(), switches_->minimumSize().width()});
+  const int spacing = layout()->spacing();
+  const int middle = width >= besideWidth
+                         ? std::max(canvas_->minimumHeight(), legend_->sizeHint().height())
+                         : canvas_->minimumHeight() + middle_->spacing() + legend_->sizeHint().height();
+  const int rows = switches_->heightForWidth(std::max(inner, width - 2 * kMargin));
+  return QSize(width >= besideWidth ? besideWidth : inner + 2 * kMargin,
+               kMargin + rows + spacing + middle + spacing + status_->sizeHint().height() + 6);
+}
+
+QSize PreviewWindow::narrowest() const { return leastSize(0); }
+
+void PreviewWindow::arrange() {
+  const QSize least = leastSize(width());
+  const bool beside = least.width() > narrowest().width();
+  const auto direction = beside ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom;
+  if (middle_->direction() != direction) middle_->setDirection(direction);
+  // Narrower than the legend beside the map needs, the window lets the legend go under it.
+  setMinimumSize(QSize(narrowest().width(), least.height()));
+}
+
 void PreviewWindow::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
+  arrange();
   remember();
 }
 
@@ -158,8 +247,23 @@ void PreviewWindow::moveEvent(QMoveEvent* event) {
   remember();
 }
 
+// The place kept is the frame's: what the window manager adds above and around the
+// window is part of what must lie on the screen.
 void PreviewWindow::remember() {
-  if (isVisible() && !isMinimized() && placed_) QSettings().setValue(kPlaceKey, geometry());
+  if (isVisible() && !isMinimized() && placed_) QSettings().setValue(kPlaceKey, frameGeometry());
+}
+
+void PreviewWindow::keepOnScreen() {
+  const QScreen* screen = this->screen() ? this->screen() : QApplication::primaryScreen();
+  if (!isVisible() || !screen) return;
+  const QRect frame = frameGeometry();
+  const QRect area = screen->availableGeometry();
+  if (area.contains(frame)) return;
+  const QSize extra = frame.size() - geometry().size();
+  if (const auto kept = restoredRect(frame, {area}, minimumSize() + extra)) {
+    resize(kept->size() - extra);
+    move(kept->topLeft());
+  }
 }
 
 void PreviewWindow::showEvent(QShowEvent* event) {
@@ -243,26 +347,39 @@ QString PreviewWindow::statusText() const { return status_->text(); }
 
 void PreviewWindow::showBeside(QWidget* mainWindow) {
   if (!isVisible()) {
+    // The frame the window manager puts around it: the main window's, until this one has
+    // been shown itself.
+    QSize extra = frameExtra_;
+    if (extra.isEmpty() && mainWindow) extra = mainWindow->frameGeometry().size() - mainWindow->geometry().size();
     // Where the user left it, when that is still on a screen; else beside the main window.
     QList<QRect> screens;
     for (const QScreen* screen : QApplication::screens()) screens << screen->availableGeometry();
     const QRect saved = QSettings().value(kPlaceKey).toRect();
-    const auto restored = saved.isValid() ? restoredRect(saved, screens, minimumSizeHint()) : std::nullopt;
+    const auto restored =
+        saved.isValid() ? restoredRect(saved, screens, leastSize(saved.width() - extra.width()) + extra) : std::nullopt;
+    QRect place;
     if (restored) {
-      setGeometry(*restored);
+      place = *restored;
     } else if (mainWindow) {
-      const QSize frameExtra = mainWindow->frameGeometry().size() - mainWindow->geometry().size();
       const QScreen* screen = mainWindow->screen() ? mainWindow->screen() : QApplication::primaryScreen();
-      const QRect place = besideRect(mainWindow->frameGeometry(), screen->availableGeometry(), kWantedSize + frameExtra,
-                                     minimumSizeHint() + frameExtra);
-      resize(place.size() - frameExtra);
-      move(place.topLeft());
+      // Narrowed down to its least width, it is taller: the legend goes under the map.
+      place = besideRect(mainWindow->frameGeometry(), screen->availableGeometry(),
+                         kWantedSize.expandedTo(narrowest()) + extra, narrowest() + extra);
+    }
+    if (place.isValid()) {
+      resize(place.size() - extra);
+      move(place.topLeft());  // a window's position is its frame's
     }
     placed_ = true;
   }
   show();
   raise();
   activateWindow();
+  // Once the window manager has framed it, the frame is known: keep it on the screen.
+  QTimer::singleShot(0, this, [this] {
+    if (frameGeometry().size() != geometry().size()) frameExtra_ = frameGeometry().size() - geometry().size();
+    keepOnScreen();
+  });
   // The map takes the keys at once, so + and - zoom without a click first.
   canvas_->setFocus(Qt::ActiveWindowFocusReason);
 }

@@ -10,12 +10,14 @@
 #include "gui/preview_legend.h"
 #include "maps/preview_terrain.h"
 
+class QBoxLayout;
 class QButtonGroup;
 class QCheckBox;
-class QLabel;
+class QLayout;
 
 namespace quarnby {
 
+class ElidedLabel;
 class PreviewCanvas;
 
 // The terrain preview: a window of its own beside the main window, showing the terrain
@@ -56,6 +58,16 @@ class PreviewWindow : public QWidget {
 
  private:
   void load();
+  // The legend beside the map where the window is wide enough, else under it.
+  void arrange();
+  // The least size at which the switches (wrapped), the map, the legend under it and the
+  // status line all show whole.
+  QSize narrowest() const;
+  // The least size at `width`: the legend beside the map when there is room for both,
+  // else under it; the switches wrapped to the width.
+  QSize leastSize(int width) const;
+  // Moves and shrinks the window so that it lies wholly on its screen, frame included.
+  void keepOnScreen();
   // Keeps the window's place and size for the next opening.
   void remember();
   void showLayers();
@@ -66,7 +78,9 @@ class PreviewWindow : public QWidget {
   preview::PreviewTerrain terrain_;
   bool loaded_ = false;
   bool stale_ = false;
-  bool placed_ = false;  // showBeside has placed it; from then on its moves are remembered
+  bool placed_ = false;
+  QSize frameExtra_;  // what the window manager's frame adds, once it has been seen  // showBeside has placed it; from
+                      // then on its moves are remembered
   int holds_ = 0;
   Base base_ = Base::Relief;
   bool shading_ = true;
@@ -78,7 +92,9 @@ class PreviewWindow : public QWidget {
   QCheckBox* tracksBox_ = nullptr;
   QCheckBox* sitesBox_ = nullptr;
   QCheckBox* shadingBox_ = nullptr;
-  QLabel* status_ = nullptr;
+  ElidedLabel* status_ = nullptr;
+  QLayout* switches_ = nullptr;
+  QBoxLayout* middle_ = nullptr;
 };
 
 }  // namespace quarnby

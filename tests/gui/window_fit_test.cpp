@@ -10,12 +10,14 @@
 #include <QScrollBar>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QStyleOptionFrame>
 #include <QTemporaryFile>
 #include <QToolTip>
 #include <QWindow>
 
 #include "gui/elided_text.h"
 #include "gui/folder_picker.h"
+#include "gui/preview_canvas.h"
 #include "gui/preview_legend.h"
 #include "gui/preview_window.h"
 #include "window_fixture.h"
@@ -156,6 +158,42 @@ class WindowFitTest : public QObject {
     }
   }
 
+  // On a laptop the preview lies beside the form, about 400 px wide, its switches wrapped
+  // and its legend under the map, covering no button of the form.
+  void thePreviewLiesBesideTheFormOnALaptop() {
+    WindowFixture f(QStringLiteral("Northern_Europe_1944_Campaign_Terrain_Version_2_of_the_Theatre"));
+    showOn(f, kSmall);
+    f.window->showPreview();
+    PreviewWindow* preview = f.window->preview();
+    QVERIFY(QTest::qWaitForWindowExposed(preview));
+    QApplication::processEvents();
+    const QRect place = preview->frameGeometry();
+    QVERIFY(kSmall.contains(place));
+    QVERIFY2(place.width() >= 380, qPrintable(QString::number(place.width())));
+    for (QPushButton* button : f.window->findChildren<QPushButton*>()) {
+      if (!button->isVisible() || button->window() != f.window.get()) continue;
+      const QRect shown(button->mapToGlobal(QPoint(0, 0)), button->size());
+      QVERIFY2(!place.intersects(shown), qPrintable(button->objectName()));
+    }
+    // The switches take two rows or more; everything named shows whole, the legend under the map.
+    auto* legend = preview->findChild<PreviewLegend*>();
+    auto* fit = preview->findChild<QPushButton*>("PreviewFit");
+    auto* relief = preview->findChild<QWidget*>("PreviewRelief");
+    QVERIFY(fit->mapTo(preview, QPoint(0, 0)).y() > relief->mapTo(preview, QPoint(0, 0)).y());
+    QVERIFY(legend->mapTo(preview, QPoint(0, 0)).y() >
+            preview->canvas()->mapTo(preview, QPoint(0, 0)).y() + preview->canvas()->height() - 1);
+    for (QWidget* w : preview->findChildren<QWidget*>())
+      if (w->isVisible() && !w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_")))
+        QVERIFY2(preview->rect().contains(QRect(w->mapTo(preview, QPoint(0, 0)), w->size())),
+                 qPrintable(w->objectName()));
+    // The folder's long name is shortened in the status line, not cut off.
+    auto* status = preview->findChild<ElidedLabel*>("PreviewStatus");
+    QVERIFY(status->shownText().contains(QChar(0x2026)));
+    const int shownWidth = status->fontMetrics().horizontalAdvance(status->shownText());
+    QVERIFY2(shownWidth <= status->width(),
+             qPrintable(QStringLiteral("%1 in %2").arg(shownWidth).arg(status->width())));
+  }
+
   void thePreviewReopensWhereItWasLeftButNeverOffTheScreens() {
     WindowFixture f;
     showOn(f, kLarge);
@@ -175,14 +213,68 @@ class WindowFitTest : public QObject {
     QVERIFY(kLarge.contains(preview->frameGeometry()));
   }
 
-  void aClickOnATypeChoiceOpensItsList() {
+  // A real press and release, through the window as the window system delivers them (the
+  // open list then takes the mouse): the list opens and stays open until an entry is picked.
+  void aClickOnATypeChoiceOpensItsListAndItStaysOpen() {
     WindowFixture f;
     showOn(f, kSmall);
-    for (const char* name : {"Combo12", "Combo25"}) {
-      auto* box = f.find<QComboBox>(QLatin1String(name));
-      QTest::mouseClick(box->lineEdit(), Qt::LeftButton, Qt::NoModifier, QPoint(10, box->lineEdit()->height() / 2));
-      QVERIFY2(box->view()->isVisible(), name);
-      box->hidePopup();
+    for (const bool throughTheWindow : {true, false}) {
+      for (const char* name : {"Combo12", "Combo25"}) {
+        auto* box = f.find<QComboBox>(QLatin1String(name));
+        QLineEdit* edit = box->lineEdit();
+        const QPoint at(10, edit->height() / 2);
+        if (throughTheWindow) {
+          QWindow* window = f.window->windowHandle();
+          const QPoint inWindow = edit->mapTo(f.window.get(), at);
+          QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, inWindow);
+          QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, inWindow);
+        } else {
+          QTest::mousePress(edit, Qt::LeftButton, Qt::NoModifier, at);
+          QTest::mouseRelease(edit, Qt::LeftButton, Qt::NoModifier, at);
+        }
+        QApplication::processEvents();
+        QVERIFY2(box->view()->isVisible(), name);
+        QTest::qWait(QApplication::doubleClickInterval() + 50);
+        QVERIFY2(box->view()->isVisible(), name);
+        // An entry picked with a click closes the list and is the box's choice.
+        const QRect rock = box->view()->visualRect(box->model()->index(4, 0));
+        QTest::mouseClick(box->view()->viewport(), Qt::LeftButton, Qt::NoModifier, rock.center());
+        QTRY_VERIFY2(!box->view()->isVisible(), name);
+        QCOMPARE(box->currentText(), QStringLiteral("Rock"));
+      }
+    }
+  }
+
+  // Every number field shows the widest value the tool writes into it whole, at the size
+  // the form lays it out (Import DEM's heights go up to the grid's 32767 ft).
+  void everyFieldShowsTheWidestValueWrittenIntoIt() {
+    WindowFixture f;
+    showOn(f, kSmall);
+    const std::pair<const char*, const char*> widest[] = {
+        {"MaxUnits", " 32767.999"}, {"MaxUnits", "-32768.000"}, {"MinUnits", "-32768.000"}, {"MinUnits", " 13710.117"},
+        {"MaxAlt", "32767.999"},    {"MaxAlt", "13710.117"},    {"slUnits", "-32768.000"},  {"unitExp", "1"},
+        {"Text14", " 32767"},       {"Text25", " 32767"},       {"Text4", " 32767"},        {"maxUbmp", " 255"},
+        {"minUbmp", " 255"}};
+    for (const auto& [name, text] : widest) {
+      f.window->params().setText(name, text);
+      QApplication::processEvents();
+      QWidget* w = f.find<QWidget>(QLatin1String(name));
+      const int needed = w->fontMetrics().horizontalAdvance(QLatin1String(text));
+      int room = 0;
+      if (auto* edit = qobject_cast<QLineEdit*>(w)) {
+        QStyleOptionFrame option;
+        option.initFrom(edit);
+        option.lineWidth =
+            edit->hasFrame() ? edit->style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, edit) : 0;
+        const QMargins margins = edit->textMargins();
+        // A line edit keeps two pixels between its frame and its text on either side.
+        room = edit->style()->subElementRect(QStyle::SE_LineEditContents, &option, edit).width() - margins.left() -
+               margins.right() - 4;
+      } else {
+        room = static_cast<QLabel*>(w)->contentsRect().width();
+      }
+      QVERIFY2(needed <= room,
+               qPrintable(QStringLiteral("%1 \"%2\": %3 px in %4").arg(name, text).arg(needed).arg(room)));
     }
   }
 };
