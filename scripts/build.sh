@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Configures and builds everything into build/ (build/quarnby, build/quarnby-batch, the tests).
+# With QUARNBY_TARGETS set, only those targets and what they need ("quarnby quarnby-batch").
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -13,4 +14,9 @@ if [ -f build/CMakeCache.txt ]; then
   fi
 fi
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
-cmake --build build --parallel
+if [ -n "${QUARNBY_TARGETS:-}" ]; then
+  # shellcheck disable=SC2086 # a list of target names
+  cmake --build build --parallel --target $QUARNBY_TARGETS
+else
+  cmake --build build --parallel
+fi

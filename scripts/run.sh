@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds everything, writes the demo terrain under build/demo once, and opens the window
-# on it. The window's working folder is build/demo, where the demo's quarnby.cfg lies.
+# Builds the window and quarnby-batch (not the tests), writes the demo terrain under
+# build/demo once, and opens the window on it. The window's working folder is build/demo,
+# where the demo's quarnby.cfg lies.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/build.sh
+QUARNBY_TARGETS="quarnby quarnby-batch" bash scripts/build.sh
 demo="$PWD/build/demo"
 if [ ! -f "$demo/Demo/Demo.oba" ]; then
   ./build/quarnby-batch --demo "$demo"

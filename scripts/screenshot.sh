@@ -7,7 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$(pwd)
-bash scripts/build.sh >/dev/null
+QUARNBY_TARGETS="quarnby-screenshot quarnby-dem-dialog-screenshot" bash scripts/build.sh >/dev/null
 
 scratch="${TMPDIR:-/tmp}/quarnby-screenshot"
 rm -rf "$scratch"

@@ -17,7 +17,7 @@ std::string theatreProjection(GeoPoint centre) {
 std::optional<std::string> centreProblem(GeoPoint centre) {
   if (!std::isfinite(centre.lat) || !std::isfinite(centre.lon))
     return std::string("The theatre centre must be a latitude and a longitude in degrees.");
-  if (std::fabs(centre.lat) > 80.0 || std::fabs(centre.lon) > 180.0)
+  if (std::fabs(centre.lat) > geo::kCentreLatitudeLimit || std::fabs(centre.lon) > 180.0)
     return "The theatre centre " + geoText(centre) +
            " lies out of range: its latitude must lie within -80 and 80 degrees, its longitude within -180 and 180.";
   return std::nullopt;

@@ -15,6 +15,9 @@ struct GeoPoint {
   double lon = 0.0;
 };
 
+// The theatre's centre lies within this many degrees of the equator.
+inline constexpr double kCentreLatitudeLimit = 80.0;
+
 // "LAT,LON" in degrees; nothing when it is not two numbers.
 std::optional<GeoPoint> parseGeoPoint(const std::string& text);
 // The same text back, every digit kept, so that parseGeoPoint gives the same point.

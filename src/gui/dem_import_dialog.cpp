@@ -16,15 +16,27 @@
 #include <QPainterPath>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
 #include <QVBoxLayout>
 
 #include <algorithm>
 #include <cmath>
+#include <thread>
 
 #include "gui/gui_host.h"
 #include "gui/qt_text.h"
 
 namespace quarnby {
+
+namespace {
+
+// The raster formats the import is mostly given; GDAL reads many more, so all files too.
+constexpr const char* kRasterFilter =
+    "Elevation rasters (*.tif *.tiff *.hgt *.asc *.vrt *.dem *.dt0 *.dt1 *.dt2 *.bil *.flt *.img *.grd *.nc *.adf "
+    "*.xyz *.zip);;All files (*)";
+constexpr const char* kSourcesKey = "ImportDem/sources";
+
+}  // namespace
 
 // The sources' footprints and the theatre square in latitude and longitude (longitude
 // shrunk by the cosine of the middle latitude, so shapes look as on the ground), north up.
@@ -95,7 +107,8 @@ DemImportDialog::DemImportDialog(const geo::GeoModule& module, Run run, QWidget*
   auto* add = new QPushButton(tr("Add..."), this);
   auto* remove = new QPushButton(tr("Remove"), this);
   connect(add, &QPushButton::clicked, this, [this] {
-    const QStringList names = QFileDialog::getOpenFileNames(this, tr("Elevation sources"));
+    const QString from = files_.empty() ? QString() : pathText(files_.back().parent_path());
+    const QStringList names = QFileDialog::getOpenFileNames(this, tr("Elevation sources"), from, tr(kRasterFilter));
     std::vector<std::filesystem::path> files;
     for (const QString& n : names) files.push_back(pathOf(n));
     addSources(files);
@@ -110,7 +123,9 @@ DemImportDialog::DemImportDialog(const geo::GeoModule& module, Run run, QWidget*
   sources->addLayout(sourceButtons);
 
   lat_ = new QDoubleSpinBox(this);
-  lat_->setRange(-80.0, 80.0);
+  // The whole range, so that a centre beyond the theatre's limit is shown and refused,
+  // never clipped to the limit without a word.
+  lat_->setRange(-90.0, 90.0);
   lon_ = new QDoubleSpinBox(this);
   lon_->setRange(-180.0, 180.0);
   for (QDoubleSpinBox* box : {lat_, lon_}) {
@@ -137,6 +152,12 @@ DemImportDialog::DemImportDialog(const geo::GeoModule& module, Run run, QWidget*
   form->addRow(tr("Theatre centre"), centre);
   form->addRow(tr("Resampling"), resampling_);
 
+  summary_ = new QLabel(this);
+  summary_->setObjectName(QStringLiteral("DemSummary"));
+  summary_->setWordWrap(true);
+  summary_->setTextFormat(Qt::PlainText);
+  form->addRow(summary_);
+
   view_ = new FootprintView(this);
   progress_ = new QProgressBar(this);
   progress_->setRange(0, 100);
@@ -159,25 +180,64 @@ DemImportDialog::DemImportDialog(const geo::GeoModule& module, Run run, QWidget*
 
 DemImportDialog::~DemImportDialog() = default;
 
+void DemImportDialog::setTarget(Target target) {
+  target_ = std::move(target);
+  sourcesChanged();
+}
+
 void DemImportDialog::addSources(const std::vector<std::filesystem::path>& files) {
   for (const auto& f : files) {
     if (std::find(files_.begin(), files_.end(), f) != files_.end()) continue;
     files_.push_back(f);
     // The file's name in the list, its whole path in the tooltip (with what is wrong).
-    auto* item = new QListWidgetItem(pathText(f.filename()), list_);
+    auto* item = new QListWidgetItem(pathText(f.filename()) + tr("  (reading...)"), list_);
     item->setData(Qt::UserRole, pathText(f));
     item->setToolTip(pathText(f));
-    std::string problem;
-    if (auto info = module_.describeSource(f, problem)) {
-      described_.push_back(std::move(*info));
-    } else {
-      item->setForeground(Qt::red);
-      item->setToolTip(displayText(problem));  // the whole path is part of the message
-    }
+    item->setForeground(palette().color(QPalette::PlaceholderText));
+    ++waiting_;
+    auto* description = new SourceDescription;
+    description->file = f;
+    // Queued to this thread; dropped if the dialog is gone by then.
+    connect(description, &SourceDescription::done, this, [this, description] { described(*description); });
+    connect(description, &SourceDescription::done, description, &QObject::deleteLater);
+    std::thread([description, &module = module_] {
+      description->info = module.describeSource(description->file, description->problem);
+      emit description->done();
+    }).detach();
   }
-  const bool first = described_.size() > 0 && lat_->value() == 0.0 && lon_->value() == 0.0;
-  if (first) centreOnSources();
   sourcesChanged();
+}
+
+QListWidgetItem* DemImportDialog::itemOf(const std::filesystem::path& file) const {
+  for (int i = 0; i < list_->count(); ++i)
+    if (pathOf(list_->item(i)->data(Qt::UserRole).toString()) == file) return list_->item(i);
+  return nullptr;
+}
+
+void DemImportDialog::described(const SourceDescription& description) {
+  --waiting_;
+  QListWidgetItem* item = itemOf(description.file);
+  if (!item) return sourcesChanged();  // removed while it was read
+  item->setText(pathText(description.file.filename()));
+  if (description.info) {
+    item->setForeground(palette().color(QPalette::Text));
+    described_.push_back(*description.info);
+    if (described_.size() == 1 && lat_->value() == 0.0 && lon_->value() == 0.0) centreOnSources();
+  } else {
+    item->setForeground(Qt::red);
+    item->setToolTip(displayText(description.problem));  // the whole path is part of the message
+    refused_.push_back(description.file);
+  }
+  sourcesChanged();
+}
+
+void DemImportDialog::addRememberedSources() {
+  std::vector<std::filesystem::path> files;
+  for (const QString& name : QSettings().value(kSourcesKey).toStringList()) {
+    std::error_code ec;
+    if (std::filesystem::exists(pathOf(name), ec)) files.push_back(pathOf(name));
+  }
+  addSources(files);
 }
 
 void DemImportDialog::removeSelected() {
@@ -187,6 +247,7 @@ void DemImportDialog::removeSelected() {
     described_.erase(
         std::remove_if(described_.begin(), described_.end(), [&](const geo::SourceInfo& s) { return s.path == file; }),
         described_.end());
+    refused_.erase(std::remove(refused_.begin(), refused_.end(), file), refused_.end());
     delete item;
   }
   sourcesChanged();
@@ -199,12 +260,39 @@ void DemImportDialog::centreOnSources() {
   lon_->setValue(c.lon);
 }
 
+bool DemImportDialog::centreInRange() const { return std::fabs(lat_->value()) <= geo::kCentreLatitudeLimit; }
+
+bool DemImportDialog::canImport() const {
+  return !files_.empty() && !running_ && waiting_ == 0 && refused_.empty() && centreInRange();
+}
+
+QString DemImportDialog::summary() const {
+  QStringList lines;
+  if (target_.field.empty()) {
+    lines << tr("No terrain folder is picked: pick one first.");
+  } else {
+    lines
+        << tr("Writes %1: the whole 512-mile theatre, 1025 x 1025 samples 2640 ft apart.").arg(pathText(target_.field));
+    // The 256-mile map is the theatre's middle: it is said, or a user expects half the import.
+    if (target_.map256) lines << tr("The 256-mile map chosen in the window uses its middle 256 miles.");
+  }
+  if (waiting_ > 0) lines << tr("Reading %n source(s)...", nullptr, waiting_);
+  if (!refused_.empty())
+    lines << tr("%n source(s) cannot be used (in red; the tooltip says why): remove them to import.", nullptr,
+                static_cast<int>(refused_.size()));
+  if (!centreInRange()) lines << tr("The latitude must lie within -%1 and %1 degrees.").arg(geo::kCentreLatitudeLimit);
+  return lines.join(QLatin1Char('\n'));
+}
+
 void DemImportDialog::sourcesChanged() {
   std::vector<std::vector<geo::GeoPoint>> outlines;
   for (const auto& s : described_) outlines.push_back(s.outline);
   const geo::GeoPoint centre{lat_->value(), lon_->value()};
-  view_->show(std::move(outlines), described_.empty() ? std::vector<geo::GeoPoint>{} : module_.theatreOutline(centre));
-  importButton_->setEnabled(!files_.empty() && !running_);
+  view_->show(std::move(outlines),
+              described_.empty() || !centreInRange() ? std::vector<geo::GeoPoint>{} : module_.theatreOutline(centre));
+  lat_->setStyleSheet(centreInRange() ? QString() : QStringLiteral("color: red"));
+  summary_->setText(summary());
+  importButton_->setEnabled(canImport());
 }
 
 DemImportRequest DemImportDialog::request() const {
@@ -216,7 +304,16 @@ DemImportRequest DemImportDialog::request() const {
 }
 
 void DemImportDialog::startImport() {
-  if (running_ || files_.empty()) return;
+  if (!canImport()) return;
+  // The same question as Export's, when there is a field to replace.
+  std::error_code ec;
+  if (target_.askToReplace && std::filesystem::exists(target_.field, ec) &&
+      !target_.askToReplace(
+          "This will replace the file:" + kCrLf + target_.field.string() + kCrLf + kCrLf + "Continue?", "Import DEM"))
+    return;
+  QStringList remembered;
+  for (const auto& f : files_) remembered << pathText(f);
+  QSettings().setValue(kSourcesKey, remembered);
   running_ = true;
   cancelled_ = false;
   importButton_->setEnabled(false);

@@ -3,6 +3,8 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "core/context.h"
@@ -10,13 +12,28 @@
 
 class QComboBox;
 class QDoubleSpinBox;
+class QLabel;
 class QListWidget;
+class QListWidgetItem;
 class QProgressBar;
 class QPushButton;
 
 namespace quarnby {
 
 class FootprintView;
+
+// One source described on a thread of its own: what the module said, handed back to the
+// dialog's thread by `done`. A source that blocks (a pipe, a host that never answers)
+// holds only its thread; the dialog stays live.
+class SourceDescription : public QObject {
+  Q_OBJECT
+ public:
+  std::filesystem::path file;
+  std::optional<geo::SourceInfo> info;
+  std::string problem;
+ signals:
+  void done();
+};
 
 // "Import DEM...": the elevation sources (added, removed, dropped in), the theatre centre,
 // GDAL's resampling and a picture of the sources' footprints under the theatre square.
@@ -30,9 +47,26 @@ class DemImportDialog : public QDialog {
   DemImportDialog(const geo::GeoModule& module, Run run, QWidget* parent = nullptr);
   ~DemImportDialog() override;
 
-  // The sources, in order, and what the dialog asks for.
+  // What the import will write, for the dialog to say: the terrain's Terragen file
+  // (empty: no terrain folder), whether the 256-mile map is chosen, and the question
+  // asked before a file that is there is replaced (true: go on).
+  struct Target {
+    std::filesystem::path field;
+    bool map256 = false;
+    std::function<bool(const std::string& text, const std::string& title)> askToReplace;
+  };
+  void setTarget(Target target);
+
+  // The sources, in order, and what the dialog asks for. Each is described off the
+  // dialog's thread; Import waits until every one is described and none is refused.
   void addSources(const std::vector<std::filesystem::path>& files);
   DemImportRequest request() const;
+  bool describing() const { return waiting_ > 0; }
+  // The sources of the last import that are still there, added again (QSettings).
+  void addRememberedSources();
+  // What the dialog says under the sources: the file written, the theatre, what is wrong.
+  QString summary() const;
+  bool canImport() const;
 
   // Import and Cancel, as the buttons do them (tests press them through these too).
   void startImport();
@@ -50,11 +84,19 @@ class DemImportDialog : public QDialog {
  private:
   void removeSelected();
   void sourcesChanged();
+  void described(const SourceDescription& description);
+  QListWidgetItem* itemOf(const std::filesystem::path& file) const;
+  // The centre's latitude lies where the theatre can be laid out.
+  bool centreInRange() const;
 
   const geo::GeoModule& module_;
   Run run_;
   std::vector<std::filesystem::path> files_;
   std::vector<geo::SourceInfo> described_;
+  std::vector<std::filesystem::path> refused_;
+  int waiting_ = 0;  // sources still being described
+  Target target_;
+  QLabel* summary_;
   QListWidget* list_;
   QDoubleSpinBox* lat_;
   QDoubleSpinBox* lon_;

@@ -1,6 +1,7 @@
 #include "gui/gui_host.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QProgressBar>
 #include <QWidget>
 
@@ -33,6 +34,18 @@ QString displayText(std::string_view text) {
   return shown;
 }
 
+void fitTitle(QMessageBox& box) {
+  auto* grid = qobject_cast<QGridLayout*>(box.layout());
+  if (!grid) return;
+  // The title bar's font is the window system's; the box's own, a little wider, stands in
+  // for it, and room is left for the frame's icon and buttons.
+  QFont bold = box.font();
+  bold.setBold(true);
+  const int wanted = QFontMetrics(bold).horizontalAdvance(box.windowTitle()) + 140;
+  grid->addItem(new QSpacerItem(wanted, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+                grid->columnCount());
+}
+
 GuiHost::GuiHost(QWidget* window, std::array<QProgressBar*, 3> bars) : window_(window), bars_(bars) {}
 
 void GuiHost::showMessage(const std::string& text, Icon icon, const std::string& title) {
@@ -62,6 +75,7 @@ bool GuiHost::present(const Box& box) {
   if (hook_) return hook_(box);
   QMessageBox message(boxIcon(box.icon), box.title, box.text,
                       box.question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, window_);
+  fitTitle(message);
   if (box.question) {
     message.setDefaultButton(QMessageBox::Yes);
     message.setEscapeButton(QMessageBox::No);

@@ -19,6 +19,10 @@ namespace quarnby {
 // a file name in it shows as the file system spells it.
 QString displayText(std::string_view text);
 
+// Widens a message box whose text is shorter than its title ("Done" under "Export
+// Greyscale Bitmap"), so that the window manager shows the whole title.
+void fitTitle(QMessageBox& box);
+
 // The window's Host: modal message boxes over the window, its three progress bars and
 // the input focus.
 class GuiHost : public Host {

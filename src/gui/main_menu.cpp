@@ -18,6 +18,8 @@
 #include "app/commands.h"
 #include "app/history.h"
 #include "core/version.h"
+#include "geo/geo_loader.h"
+#include "geo/geo_module.h"
 #include "gui/qt_text.h"
 
 namespace quarnby {
@@ -29,7 +31,8 @@ namespace {
 enum class Place { None, FileImports, FileSettings, Edit };
 
 Place placeOf(std::string_view name) {
-  if (name.starts_with("set-elevation-") || name.starts_with("export-")) return Place::FileImports;
+  if (name.starts_with("import-") || name.starts_with("set-elevation-") || name.starts_with("export-"))
+    return Place::FileImports;
   if (name.ends_with("-settings")) return Place::FileSettings;
   if (name == "undo" || name == "redo" || name == "history") return Place::Edit;
   return Place::None;
@@ -68,16 +71,17 @@ MainMenu::MainMenu(QWidget* window, Window actions)
   connect(recent_, &QMenu::aboutToShow, this, &MainMenu::fillRecent);
   fillRecent();
   file->addSeparator();
-  addButtonItem(file, tr("Import &DEM..."), "ImportDem", tr("Real elevation data into the Terragen field"));
   QMenu* edit = addMenu(tr("&Edit"), "EditMenu");
   bool settingsSeparated = false;
   for (const Command& command : commands()) {
     const Place place = placeOf(command.name);
     if (place == Place::None) continue;
     const QString tip = toQt(command.help);
-    // The imports and exports are told apart by the step they make ("Export (Greyscale)").
-    QString text =
-        command.changes && place == Place::FileImports ? toQt(command.changes({}).title) : captionOf(window_, command);
+    // The imports and exports are told apart by the step they make ("Export (Greyscale)");
+    // one that asks for more in a dialog keeps its button's "...".
+    QString text = captionOf(window_, command);
+    if (command.changes && place == Place::FileImports && !text.endsWith(QStringLiteral("...")))
+      text = toQt(command.changes({}).title);
     if (place == Place::FileSettings) {
       if (!settingsSeparated) file->addSeparator();
       settingsSeparated = true;
@@ -252,9 +256,12 @@ QString MainMenu::keys() {
 
 QString MainMenu::aboutText() {
   QString libraries = QStringLiteral("Qt %1").arg(QString::fromLatin1(qVersion()));
-#ifdef QUARNBY_WITH_DEM
-  libraries += tr(", GDAL, PROJ (Import DEM)");
-#endif
+  // GDAL comes with the geographic module, when it is installed.
+  if (!geo::geoModuleFile().empty()) {
+    std::string problem;
+    if (const geo::GeoModule* module = geo::geoModule(problem))
+      libraries += QStringLiteral(", ") + toQt(module->libraryVersions()) + tr(" (Import DEM)");
+  }
   return tr("<p><b>%1</b></p>"
             "<p>Builds the terrain of a flight-simulation theatre: elevation, types, objects, tracks and maps.</p>"
             "<p>Libraries: %2.</p>"

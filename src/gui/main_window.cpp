@@ -190,6 +190,15 @@ void MainWindow::askAndRun(const Command& command) {
         });
       },
       this);
+  // What the import writes, and where the window asks before it is replaced.
+  const std::filesystem::path& folder = picker_->folder();
+  dialog.setTarget(
+      {.field = baseName(folder).empty() ? std::filesystem::path() : terrainFile(folder, suffix::kTerragen),
+       .map256 = params_.option("MapSize256"),
+       .askToReplace = [this](const std::string& text, const std::string& title) {
+         return host_->askYesNo(text, title, Icon::None);
+       }});
+  dialog.addRememberedSources();
   dialog.exec();
 }
 

@@ -1,14 +1,20 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QDoubleSpinBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QTest>
 #include <QTimer>
 
 #include <cmath>
+#include <condition_variable>
+#include <mutex>
 
 #include "dem/dem_sources.h"
 #include "dem/import_dem.h"
@@ -22,6 +28,50 @@
 using namespace quarnby;
 
 namespace {
+
+// A module whose sources are described only when the test lets them: a source that
+// blocks (a pipe, a silent host) without a clock.
+class HeldModule : public geo::GeoModule {
+ public:
+  explicit HeldModule(const geo::GeoModule& real) : real_(real) {}
+  Outcome importDem(Context& cx, const DemImportRequest& r) const override { return real_.importDem(cx, r); }
+  std::optional<geo::SourceInfo> describeSource(const std::filesystem::path& file,
+                                                std::string& problem) const override {
+    std::unique_lock lock(mutex_);
+    ++entered_;
+    changed_.notify_all();
+    changed_.wait(lock, [this] { return released_; });
+    auto info = real_.describeSource(file, problem);
+    ++left_;
+    changed_.notify_all();
+    return info;
+  }
+  geo::GeoPoint centreOfSources(std::span<const geo::SourceInfo> s) const override { return real_.centreOfSources(s); }
+  std::vector<geo::GeoPoint> theatreOutline(geo::GeoPoint c) const override { return real_.theatreOutline(c); }
+  std::string libraryVersions() const override { return real_.libraryVersions(); }
+
+  void waitUntilEntered(int count) const {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return entered_ >= count; });
+  }
+  void waitUntilLeft(int count) const {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [&] { return left_ >= count; });
+  }
+  void release() const {
+    std::lock_guard lock(mutex_);
+    released_ = true;
+    changed_.notify_all();
+  }
+
+ private:
+  const geo::GeoModule& real_;
+  mutable std::mutex mutex_;
+  mutable std::condition_variable changed_;
+  mutable int entered_ = 0;
+  mutable int left_ = 0;
+  mutable bool released_ = false;
+};
 
 // The geographic module the window loads, built beside the test.
 const geo::GeoModule& module() {
@@ -45,6 +95,8 @@ class DemDialogTest : public QObject {
 
  private slots:
   void initTestCase() {
+    QStandardPaths::setTestModeEnabled(true);
+    QSettings().clear();
     testing::writeRaster(source, testing::geographicLayout(46.0, 7.0, 48.0, 10.0, 0.02),
                          [](dem::GeoPoint p) { return 500.0 + 100.0 * (p.lat - 47.0); });
     testing::writeText(tmp.path() / "notes.txt", "not heights");
@@ -73,6 +125,7 @@ class DemDialogTest : public QObject {
         if (!dialog) return;
         opened = true;
         dialog->addSources({source});
+        QTRY_VERIFY(!dialog->describing());
         dialog->startImport();
       });
       auto* button = window.findChild<QPushButton*>(QStringLiteral("ImportDem"));
@@ -111,6 +164,10 @@ class DemDialogTest : public QObject {
     });
     dialog.addSources({source, tmp.path() / "notes.txt"});
     QCOMPARE(dialog.sourceList()->count(), 2);
+    QTRY_VERIFY(!dialog.describing());
+    // A refused source holds Import back until it is removed.
+    QVERIFY(!dialog.canImport());
+    QVERIFY(dialog.summary().contains(QStringLiteral("1 source(s) cannot be used")));
     QCOMPARE(dialog.sourceList()->item(0)->text(), QStringLiteral("geo.tif"));
     QCOMPARE(dialog.sourceList()->item(0)->toolTip(), pathText(source));
     QCOMPARE(dialog.sourceList()->item(1)->foreground().color(), QColor(Qt::red));
@@ -122,6 +179,7 @@ class DemDialogTest : public QObject {
     for (QPushButton* b : dialog.findChildren<QPushButton*>())
       if (b->text() == "Remove") b->click();
     QCOMPARE(dialog.sourceList()->count(), 1);
+    QVERIFY(dialog.canImport());
 
     dialog.startImport();
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -143,10 +201,86 @@ class DemDialogTest : public QObject {
     });
     open = &dialog;
     dialog.addSources({source});
+    QTRY_VERIFY(!dialog.describing());
     dialog.startImport();
     QVERIFY(dialog.result() != int(QDialog::Accepted));
     QVERIFY(!std::filesystem::exists(folder / "Alps.ter"));
     QVERIFY(h.host.messages.back().text.find("cancelled") != std::string::npos);
+  }
+
+  // A source that does not answer holds its own thread only: the dialog adds it at once,
+  // keeps Import off while it waits, and closes on Cancel; the answer, when it comes,
+  // fills the list, or finds the dialog gone.
+  void aSourceThatBlocksNeverFreezesTheDialog() {
+    for (const bool cancelFirst : {false, true}) {
+      // It outlives the thread that reads from it, as the loaded module does.
+      const HeldModule& held = *new HeldModule(module());
+      auto dialog = std::make_unique<DemImportDialog>(held, [](const DemImportRequest&) { return Outcome::Completed; });
+      dialog->addSources({source});
+      held.waitUntilEntered(1);
+      QVERIFY(dialog->describing());
+      QVERIFY(!dialog->canImport());
+      QVERIFY(dialog->summary().contains(QStringLiteral("Reading 1 source(s)")));
+      QApplication::processEvents();  // the dialog's thread is free
+      if (cancelFirst) {
+        dialog->cancel();
+        QCOMPARE(dialog->result(), int(QDialog::Rejected));
+        dialog.reset();
+        held.release();
+        held.waitUntilLeft(1);
+        QApplication::processEvents();  // the late answer finds the dialog gone
+        continue;
+      }
+      held.release();
+      QTRY_VERIFY(!dialog->describing());
+      QCOMPARE(dialog->sourceList()->item(0)->text(), QStringLiteral("geo.tif"));
+      QVERIFY(dialog->canImport());
+      QVERIFY(std::fabs(dialog->request().centre->lat - 47.0) < 1e-6);
+    }
+  }
+
+  // The dialog says what it will write and for which theatre, asks before a field is
+  // replaced, refuses a latitude beyond the limit in view, and remembers its sources.
+  void theDialogSaysWhatItWillDo() {
+    const auto field = folder / "Alps.ter";
+    testing::writeText(field, "old");
+    std::vector<std::string> asked;
+    bool answer = false;
+    int runs = 0;
+    DemImportDialog dialog(module(), [&](const DemImportRequest&) {
+      ++runs;
+      return Outcome::Completed;
+    });
+    dialog.setTarget({field, true, [&](const std::string& text, const std::string&) {
+                        asked.push_back(text);
+                        return answer;
+                      }});
+    QVERIFY(dialog.summary().contains(pathText(field) + QStringLiteral(": the whole 512-mile theatre")));
+    QVERIFY(dialog.summary().contains(QStringLiteral("256-mile map")));
+    dialog.addSources({source});
+    QTRY_VERIFY(!dialog.describing());
+
+    auto* lat = dialog.findChildren<QDoubleSpinBox*>().at(0);
+    lat->setValue(85.0);
+    QCOMPARE(lat->value(), 85.0);  // shown as given, not clipped
+    QVERIFY(!dialog.canImport());
+    QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("DemSummary"))->text().contains(QStringLiteral("latitude")));
+    lat->setValue(47.0);
+    QVERIFY(dialog.canImport());
+
+    dialog.startImport();  // No: nothing runs
+    QCOMPARE(asked.size(), std::size_t(1));
+    QCOMPARE(asked[0], "This will replace the file:\r\n" + field.string() + "\r\n\r\nContinue?");
+    QCOMPARE(runs, 0);
+    answer = true;
+    dialog.startImport();
+    QCOMPARE(runs, 1);
+
+    DemImportDialog again(module(), [](const DemImportRequest&) { return Outcome::Completed; });
+    again.addRememberedSources();
+    QCOMPARE(again.sourceList()->count(), 1);
+    QCOMPARE(again.request().sources.at(0), source);
+    QTRY_VERIFY(!again.describing());
   }
 };
 

@@ -17,6 +17,8 @@ struct Seen {
   QString title;
   QString text;
   int buttons = 0;
+  int width = 0;
+  int titleWidth = 0;  // of the title in the box's own bold font
 };
 
 // Answers the next modal box with `button` once it shows, remembering what it showed.
@@ -24,7 +26,11 @@ void answerNextBox(Seen& seen, QMessageBox::StandardButton button) {
   QTimer::singleShot(0, [&seen, button] {
     auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
     if (!box) return;
-    seen = Seen{box->icon(), box->windowTitle(), box->text(), static_cast<int>(box->standardButtons())};
+    QFont bold = box->font();
+    bold.setBold(true);
+    seen = Seen{box->icon(),  box->windowTitle(),
+                box->text(),  static_cast<int>(box->standardButtons()),
+                box->width(), QFontMetrics(bold).horizontalAdvance(box->windowTitle())};
     box->button(button)->click();
   });
 }
@@ -72,6 +78,9 @@ class HostTest : public QObject {
     answerNextBox(seen, QMessageBox::Yes);
     QVERIFY(host.askYesNo("Overwrite?", "Export Greyscale Bitmap", Icon::None));
     QCOMPARE(seen.title, QStringLiteral("Export Greyscale Bitmap"));
+    // A one-word box is wide enough for its title and the frame's buttons beside it.
+    QVERIFY2(seen.width >= seen.titleWidth + 100,
+             qPrintable(QStringLiteral("%1 for %2").arg(seen.width).arg(seen.titleWidth)));
     QCOMPARE(seen.buttons, int(QMessageBox::Yes | QMessageBox::No));
     answerNextBox(seen, QMessageBox::No);
     QVERIFY(!host.askYesNo("Overwrite?", "Export Greyscale Bitmap", Icon::None));

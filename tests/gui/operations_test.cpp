@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
@@ -67,7 +68,10 @@ class OperationsTest : public QObject {
 
  private slots:
   // The undo history goes to the test's own folder, never to the user's.
-  void initTestCase() { qputenv("XDG_STATE_HOME", state_.path().toLocal8Bit()); }
+  void initTestCase() {
+    qputenv("XDG_STATE_HOME", state_.path().toLocal8Bit());
+    QStandardPaths::setTestModeEnabled(true);
+  }
 
   void theImportWorksFromTheButtons() {
     DemoWindow d;

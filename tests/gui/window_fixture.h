@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -26,6 +27,8 @@ namespace quarnby::testing {
 class WindowFixture {
  public:
   explicit WindowFixture(const QString& terrain = QStringLiteral("Europe")) : previous_(QDir::currentPath()) {
+    // Recent folders and remembered places go to a test's own settings, never the user's.
+    QStandardPaths::setTestModeEnabled(true);
     QDir(root_.path()).mkpath(QStringLiteral("work"));
     QDir(root_.path()).mkpath(QStringLiteral("Terrains/") + terrain);
     work = root_.filePath(QStringLiteral("work"));
