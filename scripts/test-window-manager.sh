@@ -4,6 +4,7 @@
 #   bash scripts/test-window-manager.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh openbox
 QUARNBY_TARGETS="window_frame_test" bash scripts/build.sh >/dev/null
 display=":${QUARNBY_TEST_DISPLAY:-99}"
 Xvfb "$display" -screen 0 1366x768x24 -nolisten tcp &

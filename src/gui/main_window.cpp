@@ -117,6 +117,8 @@ QSize MainWindow::sizeHint() const {
 void MainWindow::startUp() {
   Context cx{params_, picker_->folder(), *host_, random_};
   Form_Load(cx);
+  // Where the settings came from, as Re-Load says it.
+  menu_->showStatus(MainMenu::resultText("reload-settings", Outcome::Completed, {}, cx.settingsFile));
   host_->releaseMessages();
 }
 

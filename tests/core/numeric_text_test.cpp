@@ -34,6 +34,15 @@ TEST(NumericText, TakesTheLeadingNumber) {
     for (const Case& c : cases) EXPECT_EQ(numericValue(c.text), c.value) << group << ": '" << c.text << "'";
 }
 
+// Whether the leading number is all the text: what a number field marks when it is not.
+TEST(NumericText, ReadWholeOrNot) {
+  const std::vector<std::pair<std::string_view, bool>> cases = {
+      {"12000", true}, {" 1 000 ", true}, {"1D2", true},  {"-2.5e-1", true}, {"", true},      {"&HFF", true},
+      {"&o17", true},  {"12,000", false}, {"abc", false}, {"1E", false},     {"-", false},    {"&H", false},
+      {"&HFG", false}, {"&O18", false},   {"5.", true},   {"3$", false},     {"1e5ft", false}};
+  for (const auto& [text, whole] : cases) EXPECT_EQ(isReadWhole(text), whole) << "'" << text << "'";
+}
+
 TEST(NumericText, WholeDecimalNumbersOnly) {
   struct Case {
     std::string_view text;

@@ -58,6 +58,9 @@ class FormTest : public QObject {
     // The title names the terrain folder, then the program and its version.
     QCOMPARE(f.window->windowTitle(), QStringLiteral("Europe - Quarnby 2.4"));
     QVERIFY(f.boxes.empty());
+    QCOMPARE(f.window->menu().statusBar()->currentMessage(),
+             QStringLiteral("No settings file at %1: the defaults are set")
+                 .arg(QDir(f.work).absoluteFilePath(QStringLiteral("quarnby.cfg"))));
 
     // Every control is a widget of its kind's class, showing what the parameter holds.
     const ParameterSet& p = f.window->params();
