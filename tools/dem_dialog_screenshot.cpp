@@ -67,7 +67,10 @@ int main(int argc, char** argv) {
   }
   quarnby::DemImportDialog dialog(*module,
                                   [](const quarnby::DemImportRequest&) { return quarnby::Outcome::Completed; });
+  dialog.setTarget({.field = tiles.front().parent_path() / "Alps" / "Alps.ter", .map256 = false, .askToReplace = {}});
   dialog.addSources(tiles);
+  // Each source is read on a thread of its own; the picture waits for all of them.
+  while (dialog.describing()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
   dialog.centreOnSources();
   dialog.show();
   QApplication::processEvents();

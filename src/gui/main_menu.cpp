@@ -61,6 +61,9 @@ MainMenu::MainMenu(QWidget* window, Window actions)
   bar_->setObjectName(QStringLiteral("MenuBar"));
   status_->setObjectName(QStringLiteral("StatusBar"));
   status_->setSizeGripEnabled(false);
+  // The bar lays itself out only once it is shown or holds a widget; an empty one now, so
+  // that its height is known when the window first takes the form's size.
+  status_->addPermanentWidget(new QWidget(status_));
 
   QMenu* file = addMenu(tr("&File"), "FileMenu");
   addItem(file, tr("&Open Terrain Folder..."), "OpenFolderItem", [this] {

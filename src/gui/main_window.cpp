@@ -114,6 +114,17 @@ QSize MainWindow::sizeHint() const {
   return screen ? form.boundedTo(screen->availableGeometry().size()) : form;
 }
 
+void MainWindow::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (shown_) return;
+  shown_ = true;
+  const QSize lacking = (form_->size() - scroll_->viewport()->size()).expandedTo(QSize(0, 0));
+  const QScreen* screen = this->screen();
+  const QSize wanted = size() + lacking;
+  if (lacking.width() > 0 || lacking.height() > 0)
+    resize(screen ? wanted.boundedTo(screen->availableGeometry().size()) : wanted);
+}
+
 void MainWindow::startUp() {
   Context cx{params_, picker_->folder(), *host_, random_};
   Form_Load(cx);

@@ -58,6 +58,9 @@ class MainWindow : public QWidget {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
+  // On the first showing the bars have their real heights: the window grows by what the
+  // form still lacks, within the screen.
+  void showEvent(QShowEvent* event) override;
 
  private:
   // The title, the recent folders and the history after the folder changed.
@@ -81,7 +84,8 @@ class MainWindow : public QWidget {
   FolderPicker* picker_ = nullptr;
   PreviewWindow* preview_ = nullptr;
   MainMenu* menu_ = nullptr;
-  bool busy_ = false;  // an operation is running: the window takes no input
+  bool busy_ = false;
+  bool shown_ = false;  // an operation is running: the window takes no input
 };
 
 }  // namespace quarnby

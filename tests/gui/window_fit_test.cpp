@@ -84,6 +84,17 @@ class WindowFitTest : public QObject {
     QCOMPARE(label->shownText(), label->text());
   }
 
+  // At its own size, the menu bar and the status bar included, the form needs no scrolling.
+  void theWholeFormShowsWithItsBarsOnALaptop() {
+    for (const QRect& screen : {kSmall, kLarge}) {
+      WindowFixture f;
+      showOn(f, screen);
+      auto* scroll = f.find<QScrollArea>("Form1Scroll");
+      QCOMPARE(scroll->verticalScrollBar()->maximum(), 0);
+      QCOMPARE(scroll->horizontalScrollBar()->maximum(), 0);
+    }
+  }
+
   void resizingKeepsEveryBlockTogether() {
     WindowFixture f;
     showOn(f, kSmall);

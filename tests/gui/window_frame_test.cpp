@@ -5,6 +5,7 @@
 #include <QScreen>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QTemporaryFile>
 
 #include "gui/preview_window.h"
 #include "window_fixture.h"
@@ -57,6 +58,15 @@ class WindowFrameTest : public QObject {
 };
 
 int main(int argc, char** argv) {
+  // Offscreen, the laptop's screen the window is laid out for; under a window manager, its own.
+  QTemporaryFile screens(QDir::tempPath() + QStringLiteral("/screens-XXXXXX.json"));
+  if (qgetenv("QT_QPA_PLATFORM") == "offscreen") {
+    if (!screens.open()) return 1;
+    screens.write(
+        R"({"screens": [{"name": "laptop", "x": 0, "y": 0, "width": 1366, "height": 768, "logicalDpi": 96}]})");
+    screens.flush();
+    qputenv("QT_QPA_PLATFORM", "offscreen:configfile=" + screens.fileName().toUtf8());
+  }
   QStandardPaths::setTestModeEnabled(true);
   QApplication app(argc, argv);
   WindowFrameTest test;
