@@ -78,7 +78,9 @@ MainMenu::MainMenu(QWidget* window, Window actions)
   bool settingsSeparated = false;
   for (const Command& command : commands()) {
     const Place place = placeOf(command.name);
-    if (place == Place::None) continue;
+    // An import the window has no button for (its options asked in no dialog yet) stays
+    // with the batch program.
+    if (place == Place::None || (place == Place::FileImports && command.button.empty())) continue;
     const QString tip = toQt(command.help);
     // The imports and exports are told apart by the step they make ("Export (Greyscale)");
     // one that asks for more in a dialog keeps its button's "...".

@@ -49,6 +49,7 @@ class HeldModule : public geo::GeoModule {
   geo::GeoPoint centreOfSources(std::span<const geo::SourceInfo> s) const override { return real_.centreOfSources(s); }
   std::vector<geo::GeoPoint> theatreOutline(geo::GeoPoint c) const override { return real_.theatreOutline(c); }
   std::string libraryVersions() const override { return real_.libraryVersions(); }
+  LandCoverResult landCover(const LandCoverRequest& r) const override { return real_.landCover(r); }
 
   void waitUntilEntered(int count) const {
     std::unique_lock lock(mutex_);
