@@ -7,7 +7,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$(pwd)
-QUARNBY_TARGETS="quarnby-screenshot quarnby-dem-dialog-screenshot" bash scripts/build.sh >/dev/null
+QUARNBY_TARGETS="quarnby-screenshot" bash scripts/build.sh >/dev/null
+# The dialog's picture program is there only in a build with GDAL.
+cmake --build build --target quarnby-dem-dialog-screenshot >/dev/null 2>&1 || true
 
 scratch="${TMPDIR:-/tmp}/quarnby-screenshot"
 rm -rf "$scratch"
