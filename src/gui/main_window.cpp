@@ -31,6 +31,7 @@
 #include "gui/recent_folders.h"
 #include "gui/window_placement.h"
 #include "terrain/terrain_folder.h"
+#include "terrain/theatre_frame.h"
 #include "ui_form1.h"
 
 namespace quarnby {
@@ -67,6 +68,10 @@ MainWindow::MainWindow(const std::filesystem::path& startFolder, QWidget* parent
   menu_->offerRecentIn(ui_->FolderPath);
   outer->setMenuBar(menu_->menuBar());
   outer->addWidget(menu_->statusBar());
+  // Where the theatre lies on the Earth, when the folder keeps its frame.
+  theatre_ = new QLabel(this);
+  theatre_->setObjectName(QStringLiteral("TheatreFrame"));
+  menu_->statusBar()->addPermanentWidget(theatre_);
   // A start folder that cannot be read is reported once start-up runs.
   host_->holdMessages();
   picker_ = new FolderPicker(ui_->Drive1, ui_->Dir1, ui_->FolderPath, *host_, this);
@@ -166,6 +171,21 @@ void MainWindow::folderShown() {
   setWindowTitle(MainMenu::titleFor(baseName(folder)));
   if (looksLikeTerrain(folder)) rememberFolder(folder);
   showHistory();
+  showTheatre();
+}
+
+void MainWindow::showTheatre() {
+  std::string error;
+  bool missing = false;
+  const auto frame = readTheatreFrame(picker_->folder(), error, &missing);
+  if (frame) {
+    theatre_->setText(toQt(theatreCentreText(*frame)));
+    theatre_->setToolTip(toQt(frame->projection));
+  } else {
+    theatre_->setText(missing ? tr("No theatre frame") : tr("Theatre frame unreadable"));
+    theatre_->setToolTip(missing ? tr("Import DEM... records where the theatre lies on the Earth in gis/")
+                                 : toQt(error));
+  }
 }
 
 Outcome MainWindow::runOperation(const std::function<Outcome(Context&)>& operation) {
@@ -182,6 +202,7 @@ Outcome MainWindow::runOperation(const std::function<Outcome(Context&)>& operati
   busy_ = false;
   if (preview_) preview_->release();
   showHistory();
+  showTheatre();
   return outcome;
 }
 

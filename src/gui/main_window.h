@@ -9,6 +9,7 @@
 #include "core/parameter_set.h"
 #include "core/random_source.h"
 
+class QLabel;
 class QScrollArea;
 
 namespace Ui {
@@ -65,6 +66,8 @@ class MainWindow : public QWidget {
  private:
   // The title, the recent folders and the history after the folder changed.
   void folderShown();
+  // The theatre centre from the folder's frame, at the right of the status bar.
+  void showTheatre();
   // Undo and Redo: enabled when the folder's history has a step for them, which their
   // tooltips name.
   void showHistory();
@@ -84,6 +87,7 @@ class MainWindow : public QWidget {
   FolderPicker* picker_ = nullptr;
   PreviewWindow* preview_ = nullptr;
   MainMenu* menu_ = nullptr;
+  QLabel* theatre_ = nullptr;
   bool busy_ = false;
   bool shown_ = false;  // an operation is running: the window takes no input
 };

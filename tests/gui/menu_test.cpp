@@ -117,6 +117,24 @@ class MenuTest : public QObject {
     QCOMPARE(f.window->folder(), second);
   }
 
+  // The status bar names the theatre centre of a folder that keeps its frame, and says
+  // when there is none.
+  void theStatusBarNamesTheTheatreCentre() {
+    WindowFixture f(QStringLiteral("Alps"));
+    auto* theatre = f.window->findChild<QLabel*>(QStringLiteral("TheatreFrame"));
+    QVERIFY(theatre);
+    QCOMPARE(theatre->text(), QStringLiteral("No theatre frame"));
+    QVERIFY(QDir(f.terrainFolder).mkpath(QStringLiteral("gis")));
+    QFile frame(f.terrainFolder + QStringLiteral("/gis/Alps_theatre.txt"));
+    QVERIFY(frame.open(QIODevice::WriteOnly));
+    frame.write("centre = 46.5,-8.25\r\nprojection = +proj=aeqd +lat_0=46.5 +lon_0=-8.25\r\n");
+    frame.close();
+    QVERIFY(f.window->folderPicker().open(pathOf(f.path(QStringLiteral("Terrains")))) &&
+            f.window->folderPicker().open(pathOf(f.terrainFolder)));
+    QCOMPARE(theatre->text(), QStringLiteral("Theatre centre 46.50000 N, 8.25000 W"));
+    QVERIFY(theatre->toolTip().startsWith(QStringLiteral("+proj=aeqd")));
+  }
+
   // "12,000" in Max Alt reads as 12: the field says so before anything runs, and the
   // value read stays what the numeric-text rule gives.
   void aNumberFieldShowsHowItReadsItsText() {
