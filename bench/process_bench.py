@@ -35,9 +35,9 @@ CASES = [
 ]
 
 
-def program(spec):
+def program(given):
     """LABEL=[NAME=VALUE ]BATCH: the label, the environment and the program."""
-    label, _, rest = spec.partition("=")
+    label, _, rest = given.partition("=")
     env = dict(os.environ)
     words = rest.split()
     while "=" in words[0]:

@@ -98,10 +98,10 @@ const Grammar& batchGrammar() {
         {"--version", "", "the program's name and version", takeVersion},
     };
     for (const Command& c : commands()) {
-      CommandSpec spec{c.name, c.help, {}};
+      CommandSpec entry{c.name, c.help, {}};
       for (const CommandOption& o : c.options)
-        spec.options.push_back({o.name, o.value, o.help, keepForCommand, o.check});
-      g.commands.push_back(std::move(spec));
+        entry.options.push_back({o.name, o.value, o.help, keepForCommand, o.check});
+      g.commands.push_back(std::move(entry));
     }
     g.commands.push_back({"show-params", "print every control as NAME=VALUE", {}});
     return g;
