@@ -7,6 +7,7 @@
 #include "dem/dem_source.h"
 #include "dem/import_dem.h"
 #include "dem/land_cover.h"
+#include "dem/theatre_map.h"
 
 namespace quarnby::geo {
 namespace {
@@ -23,6 +24,23 @@ class Module final : public GeoModule {
   std::vector<GeoPoint> theatreOutline(GeoPoint centre) const override { return dem::theatreOutline(centre); }
   std::string libraryVersions() const override { return std::string("GDAL ") + GDALVersionInfo("RELEASE_NAME"); }
   LandCoverResult landCover(const LandCoverRequest& request) const override { return dem::landCover(request); }
+  bool toGeographic(const std::string& projection, std::span<const WorldPoint> in, std::span<GeoPoint> out,
+                    std::string& problem) const override {
+    return dem::toGeographic(projection, in, out, problem);
+  }
+  bool toWorld(const std::string& projection, std::span<const GeoPoint> in, std::span<WorldPoint> out,
+               std::string& problem) const override {
+    return dem::toWorld(projection, in, out, problem);
+  }
+  std::optional<ReferenceLayer> readReference(const std::filesystem::path&, const std::string&,
+                                              std::string& problem) const override {
+    problem = "Reference layers are not read yet.";
+    return std::nullopt;
+  }
+  Outcome exportGis(Context& cx, const std::filesystem::path&) const override {
+    cx.host.showMessage("Export GIS is not built yet.", Icon::Critical);
+    return Outcome::EndedEarly;
+  }
 };
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "core/context.h"
 #include "geo/geo_types.h"
 #include "geo/land_cover_request.h"
+#include "geo/theatre_map.h"
 
 // The geographic module: everything that needs GDAL, in a shared library of its own that
 // the program loads the first time a command needs it (geo_loader.h), so that a run which
@@ -32,6 +33,21 @@ class GeoModule {
   // sieved away; writes nothing.
   virtual LandCoverResult landCover(const LandCoverRequest& request) const = 0;
 
+  // The theatre on the map. `projection` is the PROJ text of the folder's theatre frame.
+  // World positions to WGS84 degrees and back, in place of `out` (the same length as `in`);
+  // false, with the reason in `problem`, when the projection or a point cannot be used.
+  virtual bool toGeographic(const std::string& projection, std::span<const WorldPoint> in, std::span<GeoPoint> out,
+                            std::string& problem) const = 0;
+  virtual bool toWorld(const std::string& projection, std::span<const GeoPoint> in, std::span<WorldPoint> out,
+                       std::string& problem) const = 0;
+  // A vector file OGR reads, as the preview's reference overlay in the world frame;
+  // nothing, with the message for the user in `problem`, when it cannot be shown.
+  virtual std::optional<ReferenceLayer> readReference(const std::filesystem::path& file, const std::string& projection,
+                                                      std::string& problem) const = 0;
+  // "export-gis FILE.gpkg": the object file's sites and the track file's tracks as a
+  // GeoPackage in the theatre's projection.
+  virtual Outcome exportGis(Context& cx, const std::filesystem::path& file) const = 0;
+
  protected:
   ~GeoModule() = default;
 };
@@ -39,7 +55,7 @@ class GeoModule {
 // The module's one exported function: its GeoModule when it was built for `interface`
 // (kGeoModuleInterface of the program that loads it), else nothing.
 inline constexpr const char* kGeoModuleEntry = "quarnby_geo_module";
-inline constexpr int kGeoModuleInterface = 2;
+inline constexpr int kGeoModuleInterface = 3;
 using GeoModuleEntry = const GeoModule* (*)(int interface);
 
 }  // namespace quarnby::geo

@@ -50,6 +50,19 @@ class HeldModule : public geo::GeoModule {
   std::vector<geo::GeoPoint> theatreOutline(geo::GeoPoint c) const override { return real_.theatreOutline(c); }
   std::string libraryVersions() const override { return real_.libraryVersions(); }
   LandCoverResult landCover(const LandCoverRequest& r) const override { return real_.landCover(r); }
+  bool toGeographic(const std::string& p, std::span<const geo::WorldPoint> in, std::span<geo::GeoPoint> out,
+                    std::string& problem) const override {
+    return real_.toGeographic(p, in, out, problem);
+  }
+  bool toWorld(const std::string& p, std::span<const geo::GeoPoint> in, std::span<geo::WorldPoint> out,
+               std::string& problem) const override {
+    return real_.toWorld(p, in, out, problem);
+  }
+  std::optional<geo::ReferenceLayer> readReference(const std::filesystem::path& f, const std::string& p,
+                                                   std::string& problem) const override {
+    return real_.readReference(f, p, problem);
+  }
+  Outcome exportGis(Context& cx, const std::filesystem::path& f) const override { return real_.exportGis(cx, f); }
 
   void waitUntilEntered(int count) const {
     std::unique_lock lock(mutex_);
