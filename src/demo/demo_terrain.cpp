@@ -238,14 +238,15 @@ std::optional<std::string> writeDemoTerrain(const std::filesystem::path& parent,
     }
 
   // The settings for the demo: the whole 512-mile map, heights up to 12,000 feet on a
-  // straight scale with sea level at 0 units and grey level 0.
+  // straight scale with sea level at 0 units and grey level 0; river tracks as long as the
+  // railways, so that the ports' barge routes show on the preview.
   const std::string settings =
       "0,1,5,1,5,3,2,1,5,3,1,5,1,5,1,5,1,2,5,2,5,2,4,6,1,2\r\n"
       "\" 307\",\" 404\",\" 868\",\" 1002\",\" 1595\",\" 1757\",\" 2097\",\" 2274\",\" 2833\",\" 3640\",\" 3852\","
       "\" 4288\",\" 5205\",\" 5686\",\" 6688\",\" 6946\",\" 7209\",\" 8014\",\" 8289\",\" 9131\",\" 9708\",\" 11200\"\r\n"
       "\"5\",\"1\",\"4\",\"1\",\"4\",\"1\",\"2\",\"1\",\"3\",\"4\",\"1\",\"2\",\"4\",\"2\",\"4\",\"1\",\"1\",\"3\",\"1\","
       "\"3\",\"2\",\"5\"\r\n"
-      "\"1.5\",1,#FALSE#,#TRUE#,\"0\",\"0\",\"0\",\"12000\",\"1\",\"3000\",\"8\",\"10\",\"3\",\"0\",1,\"255\",\"0\"\r\n";
+      "\"1.5\",1,#FALSE#,#TRUE#,\"0\",\"0\",\"0\",\"12000\",\"1\",\"3000\",\"8\",\"10\",\"10\",\"0\",1,\"255\",\"0\"\r\n";
 
   struct Output {
     std::filesystem::path file;

@@ -5,6 +5,7 @@
 #include <sys/resource.h>
 #endif
 
+#include <cmath>
 #include <csignal>
 
 #include <map>
@@ -16,6 +17,7 @@
 #include "support/terrain_fixture.h"
 #include "support/without_write_access.h"
 #include "terrain/terrain_folder.h"
+#include "terrain/track_file.h"
 
 namespace quarnby {
 namespace {
@@ -80,6 +82,23 @@ TEST_F(PipelineTest, EveryButtonInOrderWorksOnTheDemoTerrain) {
     EXPECT_EQ(std::filesystem::file_size(file), size) << name;
   }
   EXPECT_GT(std::filesystem::file_size(folder / "Demo.tra"), 1000u);
+
+  // Every side's port gets a barge route as long as its railways, long enough to be seen.
+  std::string error;
+  const auto records = readTrackRecords(folder / "Demo.tra", error);
+  ASSERT_TRUE(records) << error;
+  int rivers = 0;
+  for (const auto& record : *records) {
+    if (record.kind != kRiver) continue;
+    ++rivers;
+    double samples = 0;
+    for (std::size_t i = 1; i < record.points.size(); ++i)
+      samples += (std::fabs(record.points[i].x - record.points[i - 1].x) +
+                  std::fabs(record.points[i].z - record.points[i - 1].z)) /
+                 kSampleSpacing;
+    EXPECT_GE(samples, 20) << "river " << rivers;
+  }
+  EXPECT_EQ(rivers, 3);
 }
 
 TEST_F(PipelineTest, AFolderThatCannotBeWrittenKeepsEveryFile) {
