@@ -4,7 +4,10 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionFrame>
+#include <QToolButton>
 #include <QToolTip>
+
+#include <algorithm>
 
 namespace quarnby {
 
@@ -48,9 +51,18 @@ QRect PathField::textRect() const {
   initStyleOption(&option);
   const QMargins margins = textMargins();
   // A line edit keeps two pixels between its frame and its text.
-  return style()
-      ->subElementRect(QStyle::SE_LineEditContents, &option, this)
-      .adjusted(margins.left() + 2, margins.top(), -margins.right() - 2, -margins.bottom());
+  QRect room = style()
+                   ->subElementRect(QStyle::SE_LineEditContents, &option, this)
+                   .adjusted(margins.left() + 2, margins.top(), -margins.right() - 2, -margins.bottom());
+  // The field's own buttons (the recent folders' arrow) sit inside it: the text stops
+  // short of them, as the line edit's own text does.
+  for (const QToolButton* button : findChildren<QToolButton*>(Qt::FindDirectChildrenOnly)) {
+    if (!button->isVisibleTo(this)) continue;
+    if (button->geometry().center().x() > width() / 2)
+      room.setRight(std::min(room.right(), button->geometry().left() - 2));
+    else room.setLeft(std::max(room.left(), button->geometry().right() + 2));
+  }
+  return room;
 }
 
 QString PathField::shownText() const {

@@ -29,13 +29,12 @@ class PathField : public QLineEdit {
  public:
   explicit PathField(QWidget* parent = nullptr);
   QString shownText() const;
+  // Where the shortened text is drawn: inside the frame, clear of the field's own buttons.
+  QRect textRect() const;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   bool event(QEvent* event) override;
-
- private:
-  QRect textRect() const;
 };
 
 }  // namespace quarnby

@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 #include <QStyleOptionFrame>
 #include <QTemporaryFile>
+#include <QToolButton>
 #include <QToolTip>
 #include <QWindow>
 
@@ -75,6 +76,14 @@ class WindowFitTest : public QObject {
     QVERIFY(f.find<ElidedLabel>("LabelBmp")->shownText().endsWith(QStringLiteral("_elv.bmp'")));
     auto* path = f.find<PathField>("FolderPath");
     QVERIFY(path->shownText().contains(QChar(0x2026)) && path->shownText().endsWith(QStringLiteral("_Theatre")));
+    // The shortened path ends before the recent folders' arrow inside the field.
+    int arrows = 0;
+    for (const QToolButton* arrow : path->findChildren<QToolButton*>()) {
+      if (!arrow->isVisible()) continue;
+      ++arrows;
+      QVERIFY(path->textRect().right() < arrow->geometry().left());
+    }
+    QCOMPARE(arrows, 1);
 
     // Back to a short name: still the same size, and the band table has not moved.
     QVERIFY(f.window->folderPicker().open(pathOf(f.terrainFolder)));
