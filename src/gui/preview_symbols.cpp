@@ -38,7 +38,11 @@ void paintTrack(QPainter& painter, const QPolygonF& line, int kind, double width
       draw(ties);
       break;
     }
-    case kRiver: draw(pen(QColor(28, 110, 225), width + 0.5)); break;
+    case kRiver:
+      // A barge route runs over water: a light casing keeps it apart from the sea's blue.
+      draw(pen(QColor(255, 255, 255, 210), width + 2.5));
+      draw(pen(QColor(18, 64, 170), width + 0.5));
+      break;
     default: draw(pen(QColor(110, 110, 110), width, Qt::DashLine)); break;
   }
 }
