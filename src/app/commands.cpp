@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/geo_commands.h"
+#include "app/gis_files.h"
 #include "app/land_cover_import.h"
 #include "app/settings_file.h"
 #include "app/undo.h"
@@ -56,6 +57,10 @@ const std::vector<Command>& commands() {
        [](P) { return FileChanges{"Import DEM", {suffix::kTerragen}}; }, importDemOptions()},
       {"import-land-cover", "", ImportLandCover_Click, "the land cover layer from class rasters (GDAL), then set-type",
        [](P) { return FileChanges{"Import Land Cover", {suffix::kCover, suffix::kType}}; }, importLandCoverOptions()},
+      {"export-gis", "ExportGis", ExportGis_Click, "the sites and tracks as a GeoPackage in the theatre's projection (GDAL)",
+       nullptr, exportGisOptions()},
+      {"locate", "", Locate_Click, "where a point falls on the grids and the Earth, as NAME=VALUE lines (GDAL)",
+       nullptr, locateOptions()},
       {"find-units-terragen", "FindMaxMinUnits", FindMaxMinUnits_Click, "the lowest and highest Terragen height"},
       {"set-elevation-terragen", "SetElv", SetElv_Click, "the elevation grid from the Terragen file",
        [](P) { return FileChanges{"Set Elevation (Terragen)", {suffix::kElevation}}; }},
@@ -125,9 +130,18 @@ Outcome runOperation(Context& cx, const FileChanges& changes, const std::functio
     removeLeftoverTemps(cx.folder);
     recoverHistory(cx);
   }
-  if (changes.suffixes.empty()) return runGuarded(cx, operation);
-  return runRecorded(cx, changes.title, changes.suffixes,
-                     [&operation](Context& inner) { return runGuarded(inner, operation); });
+  const Outcome outcome = changes.suffixes.empty()
+                              ? runGuarded(cx, operation)
+                              : runRecorded(cx, changes.title, changes.suffixes,
+                                            [&operation](Context& inner) { return runGuarded(inner, operation); });
+  // Whatever the operation wrote (or undo put back), the GIS views follow it, still under
+  // the lock, so that no other run sees them half-way.
+  if (lock)
+    if (auto problem = refreshGisFiles(cx.folder))
+      cx.host.showMessage(
+          "The GIS files of the terrain folder could not be brought up to date:" + std::string(kCrLf) + *problem,
+          Icon::Exclamation);
+  return outcome;
 }
 
 }  // namespace quarnby

@@ -17,4 +17,14 @@ std::vector<CommandOption> importDemOptions();
 DemImportRequest demImportRequest(const CommandRequest& request);
 CommandRequest commandRequest(const DemImportRequest& request);
 
+// "Export GIS...": the object file's sites and the track file's tracks as a GeoPackage
+// (its one option, FILE.gpkg, the file written).
+Outcome ExportGis_Click(Context& cx);
+std::vector<CommandOption> exportGisOptions();
+
+// quarnby-batch's locate: where a latitude, longitude (or --world X,Z) falls on the grids,
+// one NAME=VALUE a line.
+Outcome Locate_Click(Context& cx);
+std::vector<CommandOption> locateOptions();
+
 }  // namespace quarnby

@@ -61,6 +61,23 @@ const OptionSpec* findOption(const std::vector<OptionSpec>& options, std::string
   return nullptr;
 }
 
+// An operand of a command: an option of its own whose name is no option name ("FILE.gpkg").
+bool isOperand(const OptionSpec& o) { return !o.name.starts_with("-"); }
+
+const OptionSpec* operandOf(const CommandSpec& command) {
+  for (const OptionSpec& o : command.options)
+    if (isOperand(o)) return &o;
+  return nullptr;
+}
+
+// "FILE.gpkg", or "LAT,LON or --world X,Z" for a command with options besides its operand.
+std::string operandChoices(const CommandSpec& command) {
+  std::string text;
+  for (const OptionSpec& o : command.options)
+    text += (text.empty() ? "" : " or ") + std::string(o.name) + (o.value.empty() ? "" : " " + std::string(o.value));
+  return text;
+}
+
 // "  NAME VALUE" and the help from a fixed column, its further lines under the first.
 void addItem(std::string& out, std::size_t indent, std::size_t column, const OptionSpec& o) {
   std::string label = std::string(indent, ' ') + std::string(o.name);
@@ -133,6 +150,12 @@ Parsed parseArguments(const std::vector<std::string>& args, const Grammar& gramm
     } else if (!haveFolder) {
       o.folder = a;
       haveFolder = true;
+    } else if (const OptionSpec* operand = current ? operandOf(*current) : nullptr;
+               operand && o.commands.back().options.empty()) {
+      // The operand comes right after its command; anything later is the next command.
+      if (operand->check)
+        if (std::string error = operand->check(a); !error.empty()) return {o, error};
+      keepForCommand(o, operand->name, a);
     } else {
       o.commands.push_back({a, {}});
       current = grammar.findCommand(a);
@@ -149,8 +172,11 @@ Parsed parseArguments(const std::vector<std::string>& args, const Grammar& gramm
   const ParameterSet controls;
   for (const auto& [name, value] : o.sets)
     if (!controls.has(name)) return {o, "unknown control '" + name + "'"};
-  for (const CommandCall& call : o.commands)
-    if (!grammar.findCommand(call.name)) return {o, "unknown command '" + call.name + "'"};
+  for (const CommandCall& call : o.commands) {
+    const CommandSpec* command = grammar.findCommand(call.name);
+    if (!command) return {o, "unknown command '" + call.name + "'"};
+    if (operandOf(*command) && call.options.empty()) return {o, call.name + " needs " + operandChoices(*command)};
+  }
   ParameterSet scratch;  // whether a value fits its control does not depend on the others
   for (const auto& [name, value] : o.sets)
     if (!scratch.setFromText(name, value)) return {o, "bad value '" + value + "' for " + name};

@@ -5,6 +5,7 @@
 #include <gdal.h>
 
 #include "dem/dem_source.h"
+#include "dem/gis_export.h"
 #include "dem/import_dem.h"
 #include "dem/land_cover.h"
 #include "dem/theatre_map.h"
@@ -37,10 +38,7 @@ class Module final : public GeoModule {
     problem = "Reference layers are not read yet.";
     return std::nullopt;
   }
-  Outcome exportGis(Context& cx, const std::filesystem::path&) const override {
-    cx.host.showMessage("Export GIS is not built yet.", Icon::Critical);
-    return Outcome::EndedEarly;
-  }
+  Outcome exportGis(Context& cx, const std::filesystem::path& file) const override { return dem::exportGis(cx, file); }
 };
 
 }  // namespace

@@ -65,4 +65,18 @@ Outcome reportInputFailure(Host& host, std::string_view kindLine, const std::fil
   return reportFileFailure(host, kindLine, file, error, advised);
 }
 
+std::optional<TheatreFrame> requireTheatreFrame(Context& cx, std::string_view operation) {
+  std::string error;
+  bool missing = false;
+  auto frame = readTheatreFrame(cx.folder, error, &missing);
+  if (frame) return frame;
+  if (missing)
+    cx.host.showMessage(std::string(operation) +
+                            " needs the theatre's place on the Earth: the folder has no theatre frame (" +
+                            theatreFrameFile(cx.folder).string() + ", which Import DEM writes).",
+                        Icon::Critical);
+  else reportFileFailure(cx.host, "Can't read the theatre frame:", theatreFrameFile(cx.folder), error);
+  return std::nullopt;
+}
+
 }  // namespace quarnby

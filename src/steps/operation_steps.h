@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "core/context.h"
+#include "terrain/theatre_frame.h"
 
 // The steps that every operation takes the same way and that end in a message: checking
 // the terrain folder, stopping at a file that cannot be opened or written.
@@ -42,5 +43,10 @@ std::string missingFileAdvice(const std::filesystem::path& file, bool wholePath)
 // folder is, the message ends with one more line, missingFileAdvice.
 Outcome reportInputFailure(Host& host, std::string_view kindLine, const std::filesystem::path& file,
                            const std::string& error, const FileMessageLayout& layout = {});
+
+// The folder's theatre frame for an operation that places the terrain on the Earth
+// (`operation` names it in the message); nothing after telling the user that the folder
+// has none, or that it cannot be read.
+std::optional<TheatreFrame> requireTheatreFrame(Context& cx, std::string_view operation);
 
 }  // namespace quarnby

@@ -66,6 +66,7 @@ std::optional<TerragenFile> TerragenFile::parse(std::vector<std::uint8_t> bytes,
     return std::nullopt;
   }
   long sizeValue = -1, xPoints = -1, yPoints = -1;
+  std::optional<float> metresPerUnit;
   std::size_t pos = kHeader.size();
   for (;;) {
     if (pos + 4 > size) {
@@ -100,6 +101,9 @@ std::optional<TerragenFile> TerragenFile::parse(std::vector<std::uint8_t> bytes,
     if (marker == "SIZE") sizeValue = u16At(bytes, pos + 4);
     if (marker == "XPTS") xPoints = u16At(bytes, pos + 4);
     if (marker == "YPTS") yPoints = u16At(bytes, pos + 4);
+    if (marker == "SCAL")
+      metresPerUnit =
+          std::bit_cast<float>(u16At(bytes, pos + 12) | static_cast<std::uint32_t>(u16At(bytes, pos + 14)) << 16);
     pos += length;
   }
 
@@ -124,7 +128,9 @@ std::optional<TerragenFile> TerragenFile::parse(std::vector<std::uint8_t> bytes,
               " height samples are missing (the file ends at byte " + std::to_string(size) + ").";
     return std::nullopt;
   }
-  return TerragenFile(std::move(bytes), pos);
+  TerragenFile field(std::move(bytes), pos);
+  field.metresPerUnit_ = metresPerUnit;
+  return field;
 }
 
 TerragenEncoding TerragenEncoding::forRange(double lowest, double highest) {

@@ -25,6 +25,8 @@ class TerragenFile {
   std::int16_t baseHeight() const { return baseHeight_; }
   // Byte offset of the first sample (80 for the usual chunk sequence).
   std::size_t sampleOffset() const { return samples_; }
+  // SCAL's metres per height unit; nothing when the file has no SCAL chunk.
+  std::optional<float> metresPerUnit() const { return metresPerUnit_; }
 
   // The raw sample of row r, column c (0..1024).
   std::int16_t rawSample(int r, int c) const {
@@ -46,6 +48,7 @@ class TerragenFile {
   std::size_t samples_ = 0;
   std::int32_t heightScale_ = 0;
   std::int16_t baseHeight_ = 0;
+  std::optional<float> metresPerUnit_;
 };
 
 // How heights in the user's units are stored in 16-bit samples: units = base + raw x

@@ -124,6 +124,7 @@ std::vector<TrackRecord> parseTrackRecords(std::string_view text) {
     next += kHeaderLines + 1;
     const double count = std::floor(numericValue(countLine.substr(0, countLine.find(','))));
     TrackRecord track;
+    track.title = std::string(lines[next - 2]);
     if (double kind = 0; isWholeDecimalNumber(kindLine.substr(0, kindLine.find(',')), &kind)) {
       kind = std::floor(kind);
       if (kind >= -1 && kind <= kRiver) track.kind = static_cast<int>(kind);

@@ -90,6 +90,7 @@ std::vector<TrackPolyline> parseTrackFile(std::string_view text);
 inline constexpr int kUnknownTrackKind = -2;
 struct TrackRecord {
   int kind = kUnknownTrackKind;
+  std::string title;  // the record's eighth line, as it stands
   TrackPolyline points;
 };
 std::vector<TrackRecord> parseTrackRecords(std::string_view text);
