@@ -101,6 +101,8 @@ MainWindow::MainWindow(const std::filesystem::path& startFolder, QWidget* parent
   // The geographic module is loaded when it is first used, never before the window shows.
   if (geo::geoModuleFile().empty()) ui_->ImportDem->setToolTip(tr("This installation has no GDAL, so no DEM import"));
   else ui_->ImportDem->setEnabled(true);
+  if (geo::geoModuleFile().empty()) ui_->ExportGis->setToolTip(tr("This installation has no GDAL, so no GIS export"));
+  else ui_->ExportGis->setEnabled(true);
 
   folderShown();
 
@@ -208,6 +210,20 @@ Outcome MainWindow::runOperation(const std::function<Outcome(Context&)>& operati
 
 void MainWindow::askAndRun(const Command& command) {
   if (busy_) return;
+  if (command.name == "export-gis") {
+    // The GeoPackage's name is the command's one option; the dialog asks before replacing.
+    QString file =
+        QFileDialog::getSaveFileName(this, tr("Export GIS"), pathText(picker_->folder()), tr("GeoPackage (*.gpkg)"));
+    if (file.isEmpty()) return;
+    if (!file.endsWith(QStringLiteral(".gpkg"), Qt::CaseInsensitive)) file += QStringLiteral(".gpkg");
+    CommandRequest request;
+    request.options.emplace_back("FILE.gpkg", QFile::encodeName(file).toStdString());
+    runOperation([&](Context& cx) {
+      cx.request = &request;
+      return runCommand(command, cx);
+    });
+    return;
+  }
   std::string problem;
   const geo::GeoModule* module = geo::geoModule(problem);
   if (!module) {
