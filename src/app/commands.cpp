@@ -137,7 +137,7 @@ Outcome runOperation(Context& cx, const FileChanges& changes, const std::functio
   // Whatever the operation wrote (or undo put back), the GIS views follow it, still under
   // the lock, so that no other run sees them half-way.
   if (lock)
-    if (auto problem = refreshGisFiles(cx.folder))
+    if (auto problem = refreshGisFiles(cx.folder, cx.params.switchValue("InvFileOrder") == 1))
       cx.host.showMessage(
           "The GIS files of the terrain folder could not be brought up to date:" + std::string(kCrLf) + *problem,
           Icon::Exclamation);

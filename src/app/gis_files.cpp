@@ -72,9 +72,8 @@ struct BandStyle {
   std::optional<std::pair<double, double>> scaleOffset = {};  // values x scale + offset
 };
 
-std::string vrtText(const std::string& source, const TheatreFrame& frame, const RawLayout& raw,
-                    const BandStyle& style) {
-  const GeoTransform gt = sampleGeoTransform(raw.size);
+std::string vrtText(const std::string& source, const TheatreFrame& frame, const RawLayout& raw, const BandStyle& style,
+                    const GeoTransform& gt) {
   const std::string size = std::to_string(raw.size);
   std::string text = "<VRTDataset rasterXSize=\"" + size + "\" rasterYSize=\"" + size + "\">\n";
   text += "  <SRS dataAxisToSRSAxisMapping=\"1,2\">" + xmlEscaped(frame.projection) + "</SRS>\n";
@@ -150,12 +149,15 @@ std::string bitmapVrt(const std::filesystem::path& file, const TheatreFrame& fra
   if (!bytes) return {};
   const auto layout = bitmapLayout(*bytes, size);
   if (!layout) return {};
-  return vrtText(file.filename().string(), frame, layout->first, {description, "", layout->second});
+  return vrtText(file.filename().string(), frame, layout->first, {description, "", layout->second},
+                 sampleGeoTransform(size));
 }
 
 // Feet from a raw Terragen sample: units = base + raw x scale / 65536, and SCAL's metres
-// per unit. Only a whole 1025 x 1025 field with a SCAL chunk is described.
-std::string terragenVrt(const std::filesystem::path& file, const TheatreFrame& frame) {
+// per unit. Only a whole 1025 x 1025 field with a SCAL chunk is described. Its rows lie as
+// Set Elevation takes them: south first, or north first when `northFirst` (the Terragen
+// column's "Invert" switch), the spare row then south of the grid.
+std::string terragenVrt(const std::filesystem::path& file, const TheatreFrame& frame, bool northFirst) {
   auto bytes = bytesOf(file);
   if (!bytes) return {};
   std::string problem;
@@ -168,8 +170,14 @@ std::string terragenVrt(const std::filesystem::path& file, const TheatreFrame& f
   const double scale = field->heightScale() / 65536.0 * feetPerUnit;
   const double offset = field->baseHeight() * feetPerUnit;
   constexpr int kPoints = TerragenFile::kPoints;
-  return vrtText(file.filename().string(), frame, southFirst("Int16", kPoints, field->sampleOffset(), 2 * kPoints, 2),
-                 {"Terragen height field (feet)", "ft", {}, {}, std::pair{scale, offset}});
+  GeoTransform gt = sampleGeoTransform(kPoints);
+  RawLayout raw = southFirst("Int16", kPoints, field->sampleOffset(), 2 * kPoints, 2);
+  if (northFirst) {
+    gt.north += gt.pixelHeight;
+    raw = {"Int16", kPoints, field->sampleOffset(), 2 * kPoints, 2};
+  }
+  return vrtText(file.filename().string(), frame, raw,
+                 {"Terragen height field (feet)", "ft", {}, {}, std::pair{scale, offset}}, gt);
 }
 
 // A grid shorter than its layout is padded with zeros by the operations, which GDAL
@@ -215,7 +223,7 @@ GeoTransform sampleGeoTransform(int size) {
   return {west, spacing, west + size * spacing, -spacing};
 }
 
-std::vector<GisFile> gisFiles(const std::filesystem::path& folder, const TheatreFrame& frame) {
+std::vector<GisFile> gisFiles(const std::filesystem::path& folder, const TheatreFrame& frame, bool terragenNorthFirst) {
   const auto gis = theatreFrameFile(folder).parent_path();
   const std::string base = baseName(folder);
   auto in = [&](std::string_view suffix) { return terrainFile(folder, suffix); };
@@ -226,21 +234,21 @@ std::vector<GisFile> gisFiles(const std::filesystem::path& folder, const Theatre
   std::string elevation, types, subTypes;
   if (wholeGrid(in(suffix::kElevation), kElevBytes))
     elevation = vrtText(name(suffix::kElevation), frame, southFirst("Int16", kElevSize, 0, 2 * kElevSize, 2),
-                        {"Elevation (feet)", "ft"});
+                        {"Elevation (feet)", "ft"}, sampleGeoTransform(kElevSize));
   if (wholeGrid(in(suffix::kType), kTypeBytes))
     types = vrtText(name(suffix::kType), frame, southFirst("Byte", kTypeSize, 0, kTypeSize, 1),
-                    {"Terrain type", "", typeColours(), typeNames()});
+                    {"Terrain type", "", typeColours(), typeNames()}, sampleGeoTransform(kTypeSize));
   if (wholeGrid(in(suffix::kSubType), kTypeBytes)) {
     std::vector<preview::Rgb> ramp;
     for (int s = 0; s < 256; ++s) ramp.push_back(preview::subTypeColour(s));
     subTypes = vrtText(name(suffix::kSubType), frame, southFirst("Byte", kTypeSize, 0, kTypeSize, 1),
-                       {"Tile sub-type", "", ramp});
+                       {"Tile sub-type", "", ramp}, sampleGeoTransform(kTypeSize));
   }
   files.push_back({out("_elevation.vrt"), elevation});
   files.push_back({out("_types.vrt"), types});
   files.push_back({out("_types.qml"), types.empty() ? std::string() : typeStyle()});
   files.push_back({out("_subtypes.vrt"), subTypes});
-  files.push_back({out("_terragen.vrt"), terragenVrt(in(suffix::kTerragen), frame)});
+  files.push_back({out("_terragen.vrt"), terragenVrt(in(suffix::kTerragen), frame, terragenNorthFirst)});
 
   struct Bitmap {
     std::string_view suffix;
@@ -261,12 +269,12 @@ std::vector<GisFile> gisFiles(const std::filesystem::path& folder, const Theatre
   return files;
 }
 
-std::optional<std::string> refreshGisFiles(const std::filesystem::path& folder) {
+std::optional<std::string> refreshGisFiles(const std::filesystem::path& folder, bool terragenNorthFirst) {
   std::string error;
   bool missing = false;
   const auto frame = readTheatreFrame(folder, error, &missing);
   if (!frame) return missing ? std::nullopt : std::optional(theatreFrameFile(folder).string() + ": " + error);
-  const auto files = gisFiles(folder, *frame);
+  const auto files = gisFiles(folder, *frame, terragenNorthFirst);
   std::vector<Replacement> changes;
   for (const GisFile& f : files) {
     std::string ignored;

@@ -17,13 +17,16 @@ struct GisFile {
   std::string text;  // empty: the file is not to be there (its terrain file is missing or unreadable)
 };
 
-// Every GIS file of the folder with what it should hold for the terrain files as they are.
-std::vector<GisFile> gisFiles(const std::filesystem::path& folder, const TheatreFrame& frame);
+// Every GIS file of the folder with what it should hold for the terrain files as they are;
+// `terragenNorthFirst`: the Terragen field's rows run north first, as "Invert '*.ter'
+// order" (InvFileOrder) has Set Elevation read them.
+std::vector<GisFile> gisFiles(const std::filesystem::path& folder, const TheatreFrame& frame,
+                              bool terragenNorthFirst = false);
 
 // Brings the GIS files of a folder that has a theatre frame up to date: a file whose text
 // differs (GDAL or QGIS added statistics to it) is replaced, one whose terrain file is gone
 // removed. Nothing happens without a frame. The reason, when a file could not be written.
-std::optional<std::string> refreshGisFiles(const std::filesystem::path& folder);
+std::optional<std::string> refreshGisFiles(const std::filesystem::path& folder, bool terragenNorthFirst = false);
 
 // The GeoTransform of the 1024 x 1024 sample views (1025 for the Terragen field, 512 for
 // the cells) in the theatre projection's metres, as the VRTs carry it.

@@ -5,7 +5,8 @@
 namespace quarnby::batch {
 namespace {
 
-// The program's own options, and two commands: one with options of its own, one without.
+// The program's own options, and three commands: one with options of its own, one
+// without, one with an operand (an option named without dashes) right after its name.
 const Grammar& testGrammar() {
   static const Grammar g = [] {
     Grammar t;
@@ -14,7 +15,10 @@ const Grammar& testGrammar() {
         {"import",
          "reads the files",
          {{"--source", "FILE", "a file to read", keepForCommand}, {"--fast", "", "take a short cut", keepForCommand}}},
-        {"plain", "does the usual", {}}};
+        {"plain", "does the usual", {}},
+        {"find",
+         "finds a point",
+         {{"AT", "", "the point", keepForCommand}, {"--near", "N", "the point by number", keepForCommand}}}};
     return t;
   }();
   return g;
@@ -58,6 +62,12 @@ TEST(Arguments, CommandsTakeTheirOwnOptionsUpToTheNextCommand) {
       {{"--seed", "-1", "--demo", "D"}, "--seed needs a whole number, got '-1'", ""},
       {{"--seed", "", "--demo", "D"}, "--seed needs a whole number, got ''", ""},
       {{"--demo", "D", "F"}, "--demo takes no folder or command", ""},
+      {{"F", "find", "x,y", "plain", "find", "--near", "3", "find", "plain"}, "",
+       "find[AT=x,y] plain[] find[--near=3] find[AT=plain]"},
+      {{"F", "find", "--near", "3", "plain"}, "", "find[--near=3] plain[]"},
+      {{"F", "find", "x", "--near", "3"}, "", "find[AT=x,--near=3]"},
+      {{"F", "find"}, "find needs AT or --near N", ""},
+      {{"F", "find", "--yes"}, "find needs AT or --near N", ""},
       {{"F"}, "no command given", ""},
       {{}, "no terrain folder given", ""},
   };

@@ -169,6 +169,20 @@ TEST_F(GisTest, EveryViewLiesWhereTheWorldFrameSaysAndReadsTheFilesBytes) {
   }
   OSRDestroySpatialReference(frame);
 
+  // A field whose rows run north first ("Invert '*.ter' order") has its first row on top,
+  // the spare row south of the grid.
+  ASSERT_EQ(refreshGisFiles(folder, true), std::nullopt);
+  GDALDatasetH inverted = GDALOpen(gis("_terragen.vrt").string().c_str(), GA_ReadOnly);
+  ASSERT_NE(inverted, nullptr);
+  double gt[6];
+  ASSERT_EQ(GDALGetGeoTransform(inverted, gt), CE_None);
+  EXPECT_NEAR(gt[3], north, 1e-6);
+  std::int16_t top[2];
+  ASSERT_EQ(GDALRasterIO(GDALGetRasterBand(inverted, 1), GF_Read, 1024, 0, 1, 2, top, 1, 2, GDT_Int16, 0, 0), CE_None);
+  EXPECT_EQ(top[0], raw(0, 1024));
+  EXPECT_EQ(top[1], raw(1, 1024));
+  GDALClose(inverted);
+
   // The type view names and colours the types as the preview does.
   GDALDatasetH types = GDALOpen(gis("_types.vrt").string().c_str(), GA_ReadOnly);
   GDALRasterBandH band = GDALGetRasterBand(types, 1);
