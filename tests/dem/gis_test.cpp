@@ -305,6 +305,22 @@ TEST_F(GisTest, LocateFindsTheSampleBothWaysAndRefusesWhatItCannotPlace) {
     EXPECT_NEAR(std::stod(valueOf(out, "longitude")), lon, 1e-8);
   }
 
+  // The theatre's corner samples and its centre, on the Earth where PROJ puts them.
+  struct Corner {
+    int row, column;
+  };
+  for (const Corner& k : {Corner{0, 0}, {0, 1023}, {1023, 0}, {1023, 1023}, {512, 512}}) {
+    const double x = (k.column - 512) * 2640.0, z = (k.row - 512) * 2640.0;
+    const auto r = batch({"locate", "--world", std::to_string(x) + "," + std::to_string(z)});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto [kLon, kLat] = degreesOf(x * kFoot, z * kFoot);
+    EXPECT_EQ(valueOf(r.out, "row"), std::to_string(k.row));
+    EXPECT_EQ(valueOf(r.out, "column"), std::to_string(k.column));
+    EXPECT_NEAR(std::stod(valueOf(r.out, "latitude")), kLat, 1e-8) << k.row << "," << k.column;
+    EXPECT_NEAR(std::stod(valueOf(r.out, "longitude")), kLon, 1e-8) << k.row << "," << k.column;
+  }
+  EXPECT_EQ(valueOf(batch({"locate", "--world", "0,0"}).out, "latitude"), "46.50000000");
+
   struct Case {
     const char* name;
     std::vector<std::string> args;
