@@ -47,10 +47,22 @@ struct Placed {
   std::size_t leftOut = 0;
 };
 
-void addField(OGRLayerH layer, const char* name, OGRFieldType type) {
-  OGRFieldDefnH field = OGR_Fld_Create(name, type);
-  OGR_L_CreateField(layer, field, TRUE);
-  OGR_Fld_Destroy(field);
+struct FieldSpec {
+  std::string name;
+  OGRFieldType type;
+};
+
+// A layer with its fields; nothing when the driver refused it.
+OGRLayerH createLayer(GDALDatasetH ds, const char* name, OGRSpatialReferenceH srs, OGRwkbGeometryType shape,
+                      const std::vector<FieldSpec>& fields) {
+  OGRLayerH layer = GDALDatasetCreateLayer(ds, name, srs, shape, nullptr);
+  for (const FieldSpec& f : fields) {
+    if (!layer) break;
+    OGRFieldDefnH field = OGR_Fld_Create(f.name.c_str(), f.type);
+    if (OGR_L_CreateField(layer, field, TRUE) != OGRERR_NONE) layer = nullptr;
+    OGR_Fld_Destroy(field);
+  }
+  return layer;
 }
 
 // A feature with its geometry; false when the driver refused it.
@@ -62,19 +74,14 @@ bool addFeature(OGRLayerH layer, OGRFeatureH feature, OGRGeometryH geometry) {
 }
 
 bool writeSites(GDALDatasetH ds, OGRSpatialReferenceH srs, const std::vector<ObjectRecord>& records, Placed& placed) {
-  OGRLayerH layer = GDALDatasetCreateLayer(ds, "sites", srs, wkbPoint, nullptr);
-  if (!layer) return false;
-  addField(layer, "code", OFTString);
-  addField(layer, "lead", OFTString);
-  addField(layer, "name", OFTString);
-  addField(layer, "side", OFTString);
-  addField(layer, "x_ft", OFTReal);
-  addField(layer, "z_ft", OFTReal);
-  addField(layer, "row", OFTInteger);
-  addField(layer, "column", OFTInteger);
+  std::vector<FieldSpec> fields = {{"code", OFTString}, {"lead", OFTString},   {"name", OFTString},
+                                   {"side", OFTString}, {"x_ft", OFTReal},     {"z_ft", OFTReal},
+                                   {"row", OFTInteger}, {"column", OFTInteger}};
   // The fields as read, numbered as in the file: 3 is Y, 7 the rotation.
   for (std::size_t n = 3; n < kSiteFields; ++n)
-    if (n != 4) addField(layer, ("field_" + std::to_string(n)).c_str(), OFTString);
+    if (n != 4) fields.push_back({"field_" + std::to_string(n), OFTString});
+  OGRLayerH layer = createLayer(ds, "sites", srs, wkbPoint, fields);
+  if (!layer) return false;
   for (const ObjectRecord& r : records) {
     const auto x = r.number(2), z = r.number(4);
     const auto sample = x && z ? sampleAt(*x, *z) : std::nullopt;
@@ -103,12 +110,10 @@ bool writeSites(GDALDatasetH ds, OGRSpatialReferenceH srs, const std::vector<Obj
 }
 
 bool writeTracks(GDALDatasetH ds, OGRSpatialReferenceH srs, const std::vector<TrackRecord>& tracks, Placed& placed) {
-  OGRLayerH layer = GDALDatasetCreateLayer(ds, "tracks", srs, wkbLineString, nullptr);
+  OGRLayerH layer =
+      createLayer(ds, "tracks", srs, wkbLineString,
+                  {{"kind", OFTInteger}, {"kind_name", OFTString}, {"title", OFTString}, {"points", OFTInteger}});
   if (!layer) return false;
-  addField(layer, "kind", OFTInteger);
-  addField(layer, "kind_name", OFTString);
-  addField(layer, "title", OFTString);
-  addField(layer, "points", OFTInteger);
   for (const TrackRecord& t : tracks) {
     // A track is drawn whole or not at all: a point without a number or off the grid
     // leaves it out.
