@@ -125,7 +125,7 @@ std::optional<std::pair<RawLayout, std::vector<preview::Rgb>>> bitmapLayout(std:
   if (b.size() < 54 || b[0] != 'B' || b[1] != 'M') return std::nullopt;
   const std::uint32_t pixels = le(b, 10, 4), infoSize = le(b, 14, 4);
   const auto width = static_cast<std::int32_t>(le(b, 18, 4)), height = static_cast<std::int32_t>(le(b, 22, 4));
-  if (infoSize < 40 || le(b, 28, 2) != 8 || le(b, 30, 4) != 0 || width != size || std::abs(height) != size)
+  if (infoSize < 40 || le(b, 28, 2) != 8 || le(b, 30, 4) != 0 || width != size || (height != size && height != -size))
     return std::nullopt;
   const std::size_t stride = static_cast<std::size_t>(size + 3) / 4 * 4;
   if (pixels + stride * static_cast<std::size_t>(size) > b.size()) return std::nullopt;

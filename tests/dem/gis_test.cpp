@@ -9,6 +9,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <sstream>
 #include <string>
@@ -62,6 +63,14 @@ struct GisTest : testing::TerrainFixture {
     for (std::size_t i = 0; i < cover.size(); ++i) cover[i] = static_cast<std::uint8_t>(i % kCoverEntries);
     testing::writeBytes(file(suffix::kColourMap), mapBitmapFile(false, map));
     testing::writeBytes(file(suffix::kRoadMap), mapBitmapFile(true, map));
+    // The object dots as a paint program may save them: top-down, the north row first.
+    auto topDown = mapBitmapFile(true, map);
+    const std::int32_t negative = -kMapSize;
+    std::memcpy(topDown.data() + 22, &negative, 4);
+    for (int r = 0; r < kMapSize; ++r)
+      std::memcpy(topDown.data() + kMapPixelOffset + static_cast<std::size_t>(kMapSize - 1 - r) * kMapSize,
+                  map.data() + mapPixel(r, 0), kMapSize);
+    testing::writeBytes(file(suffix::kObjectDots), topDown);
     writeGreyscale(map);
     testing::writeBytes(file(suffix::kCover), coverBitmapFile(std::span<const std::uint8_t, kCoverPixelCount>(cover)));
     writeFrame();
@@ -132,6 +141,7 @@ TEST_F(GisTest, EveryViewLiesWhereTheWorldFrameSaysAndReadsTheFilesBytes) {
        [&](int r, int c) { return (-40 + raw(r, c) * 512 / 65536.0) * 30 / 0.3048; }},
       {"_colormap.vrt", 1024, 2640 * foot, north, pixelAt},
       {"_roadmap.vrt", 1024, 2640 * foot, north, pixelAt},
+      {"_objdots.vrt", 1024, 2640 * foot, north, pixelAt},
       {"_elv.vrt", 1024, 2640 * foot, north, pixelAt},
       {"_cover.vrt", 512, 5280 * foot, north, [](int r, int c) { return (r * 512 + c) % kCoverEntries; }},
   };
