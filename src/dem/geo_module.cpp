@@ -8,6 +8,7 @@
 #include "dem/gis_export.h"
 #include "dem/import_dem.h"
 #include "dem/land_cover.h"
+#include "dem/reference_layer.h"
 #include "dem/theatre_map.h"
 
 namespace quarnby::geo {
@@ -33,10 +34,9 @@ class Module final : public GeoModule {
                std::string& problem) const override {
     return dem::toWorld(projection, in, out, problem);
   }
-  std::optional<ReferenceLayer> readReference(const std::filesystem::path&, const std::string&,
+  std::optional<ReferenceLayer> readReference(const std::filesystem::path& file, const std::string& projection,
                                               std::string& problem) const override {
-    problem = "Reference layers are not read yet.";
-    return std::nullopt;
+    return dem::readReference(file, projection, problem);
   }
   Outcome exportGis(Context& cx, const std::filesystem::path& file) const override { return dem::exportGis(cx, file); }
 };

@@ -8,15 +8,10 @@
 #include <system_error>
 
 namespace quarnby::dem {
-namespace {
 
-// How deep VRTs within VRTs are followed to check their members.
-constexpr int kMemberDepth = 8;
-constexpr const char* kWaits = "not a regular file (a named pipe, a device or a socket).";
-
-// Would GDAL wait on `name` for ever when it opens it? Something other than a regular file
-// or a folder (a folder can be a raster, an Arc/Info grid, and opening one never waits). A
-// missing file is left for GDAL to report, GDAL's virtual file systems (/vsicurl/, ...) too.
+// Something other than a regular file or a folder (a folder can be a raster, an Arc/Info
+// grid, or a vector layer, and opening one never waits). A missing file is left for GDAL
+// to report, GDAL's virtual file systems (/vsicurl/, ...) too.
 bool waitsOnOpen(const std::string& name) {
   if (name.rfind("/vsi", 0) == 0) return false;
   std::error_code ec;
@@ -24,6 +19,12 @@ bool waitsOnOpen(const std::string& name) {
   if (ec || status.type() == std::filesystem::file_type::not_found) return false;
   return !std::filesystem::is_regular_file(status) && !std::filesystem::is_directory(status);
 }
+
+namespace {
+
+// How deep VRTs within VRTs are followed to check their members.
+constexpr int kMemberDepth = 8;
+constexpr const char* kWaits = kWaitsOnOpen;
 
 bool isVrt(const std::string& name) {
   std::string ext = std::filesystem::path(name).extension().string();

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "gui/preview_geo.h"
 #include "gui/preview_legend.h"
 #include "gui/preview_symbols.h"
 #include "gui/qt_text.h"
@@ -43,6 +44,16 @@ void PreviewCanvas::setPicture(const QImage& picture, const QString& emptyNote) 
 void PreviewCanvas::setOverlays(const std::vector<TrackLine>* tracks, const std::vector<Site>* sites) {
   tracks_ = tracks;
   sites_ = sites;
+  update();
+}
+
+void PreviewCanvas::setReference(const ReferenceShapes* reference) {
+  reference_ = reference;
+  update();
+}
+
+void PreviewCanvas::setMarker(std::optional<geo::WorldPoint> spot) {
+  marker_ = spot;
   update();
 }
 
@@ -117,6 +128,9 @@ void PreviewCanvas::paintEvent(QPaintEvent*) {
   painter.setRenderHint(QPainter::Antialiasing);
   if (tracks_) paintTracks(painter);
   if (sites_) paintSites(painter);
+  if (reference_)
+    paintReference(painter, *reference_, QTransform(scale_, 0, 0, scale_, offset_.x(), offset_.y()), scale_);
+  if (marker_) paintMarker(painter);
   if (hoveredSample_ && scale_ >= 6) {
     const QPointF centre = viewPointOf(hoveredSample_->first, hoveredSample_->second);
     painter.setPen(QPen(QColor(255, 255, 255, 220), 1.5));
@@ -158,6 +172,18 @@ void PreviewCanvas::paintSites(QPainter& painter) const {
   for (const Site& site : *sites_)
     if (site.kind == preview::SiteKind::Headquarters) paint(site);
   painter.setFont(QFont());
+}
+
+// Cross hairs in a ring, open in the middle so the spot itself shows.
+void PreviewCanvas::paintMarker(QPainter& painter) const {
+  const QPointF at = viewOf(mapPointOfWorld(*marker_));
+  for (const auto& [width, colour] : {std::pair{4.0, QColor(20, 20, 24, 200)}, std::pair{2.0, QColor(255, 230, 0)}}) {
+    painter.setPen(QPen(colour, width));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawEllipse(at, 9, 9);
+    for (const QPointF& d : {QPointF(1, 0), QPointF(-1, 0), QPointF(0, 1), QPointF(0, -1)})
+      painter.drawLine(at + d * 4, at + d * 15);
+  }
 }
 
 void PreviewCanvas::paintScaleBar(QPainter& painter) const {

@@ -7,9 +7,12 @@
 #include <utility>
 #include <vector>
 
+#include "geo/theatre_map.h"
 #include "maps/preview_terrain.h"
 
 namespace quarnby {
+
+struct ReferenceShapes;
 
 // The map view of the preview: one base picture (one pixel per sample, north up) with
 // the tracks and the sites drawn over it. The wheel zooms around the cursor, a drag
@@ -25,6 +28,10 @@ class PreviewCanvas : public QWidget {
   const QString& emptyNote() const { return emptyNote_; }
   // What is drawn over it; nothing for a layer switched off or empty.
   void setOverlays(const std::vector<preview::TrackLine>* tracks, const std::vector<preview::Site>* sites);
+  // A reference layer over everything else, and a marker on a spot; nothing for none.
+  void setReference(const ReferenceShapes* reference);
+  void setMarker(std::optional<geo::WorldPoint> spot);
+  const std::optional<geo::WorldPoint>& marker() const { return marker_; }
 
   // View pixels per sample.
   double scale() const { return scale_; }
@@ -65,12 +72,15 @@ class PreviewCanvas : public QWidget {
   void paintTracks(QPainter& painter) const;
   void paintSites(QPainter& painter) const;
   void paintScaleBar(QPainter& painter) const;
+  void paintMarker(QPainter& painter) const;
   void reportHover(QPointF viewPoint);
 
   QPixmap picture_;
   QString emptyNote_;
   const std::vector<preview::TrackLine>* tracks_ = nullptr;
   const std::vector<preview::Site>* sites_ = nullptr;
+  const ReferenceShapes* reference_ = nullptr;
+  std::optional<geo::WorldPoint> marker_;
   double scale_ = 0.5;
   QPointF offset_;
   bool fitted_ = true;  // the view follows the widget's size until the user zooms or pans

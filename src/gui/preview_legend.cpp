@@ -5,6 +5,7 @@
 
 #include <algorithm>
 
+#include "gui/preview_geo.h"
 #include "gui/preview_symbols.h"
 #include "gui/qt_text.h"
 #include "maps/preview_render.h"
@@ -23,6 +24,11 @@ void PreviewLegend::setContent(Base base, const Layer& tracks, const Layer& site
   base_ = base;
   tracks_ = tracks;
   sites_ = sites;
+  update();
+}
+
+void PreviewLegend::setReference(const QString& name) {
+  reference_ = name;
   update();
 }
 
@@ -161,6 +167,12 @@ void PreviewLegend::paintEvent(QPaintEvent*) {
       text(kSymbolWidth, toQt(preview::siteKindName(kind)));
     }
     note(kSharedCode);
+  }
+  if (!reference_.isEmpty()) {
+    heading("Reference");
+    painter.setPen(QPen(referenceColour(), 2.4));
+    painter.drawLine(QPointF(x0 + 9, y + row / 2.0), QPointF(x0 + 29, y + row / 2.0));
+    text(kSymbolWidth, metrics.elidedText(reference_, Qt::ElideMiddle, layerColumnWidth() - kSymbolWidth));
   }
 }
 

@@ -20,6 +20,8 @@ class PreviewLegend : public QWidget {
   };
   explicit PreviewLegend(QWidget* parent = nullptr);
   void setContent(Base base, const Layer& tracks, const Layer& sites);
+  // The reference layer's file name under the overlays; "" for none.
+  void setReference(const QString& name);
   // The same for every content, so the window does not change size with the layers.
   QSize sizeHint() const override;
   QSize minimumSizeHint() const override { return sizeHint(); }
@@ -35,6 +37,7 @@ class PreviewLegend : public QWidget {
   Base base_ = Base::Relief;
   Layer tracks_;
   Layer sites_;
+  QString reference_;
 };
 
 }  // namespace quarnby

@@ -18,6 +18,7 @@
 #include "core/host.h"
 #include "gui/elided_text.h"
 #include "gui/preview_canvas.h"
+#include "gui/preview_geo.h"
 #include "gui/preview_legend.h"
 #include "gui/qt_text.h"
 #include "gui/window_placement.h"
@@ -157,6 +158,10 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
 
   canvas_ = new PreviewCanvas;
   legend_ = new PreviewLegend;
+  // Go to and the reference layer, when the folder keeps its theatre frame.
+  geo_ = new PreviewGeo(canvas_, this);
+  switches_->addWidget(geo_->goToGroup());
+  switches_->addWidget(geo_->referenceGroup());
   // The legend beside the map, or under it when the window is narrow.
   middle_ = new QBoxLayout(QBoxLayout::LeftToRight);
   middle_->addWidget(canvas_, 1);
@@ -170,6 +175,7 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(kMargin, kMargin, kMargin, 6);
   layout->addLayout(switches_);
+  layout->addWidget(geo_->line());
   layout->addLayout(middle_, 1);
   layout->addWidget(status_);
   arrange();
@@ -185,6 +191,7 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   connect(fitButton, &QPushButton::clicked, canvas_, &PreviewCanvas::fit);
   connect(reloadButton, &QPushButton::clicked, this, &PreviewWindow::refresh);
   connect(canvas_, &PreviewCanvas::hovered, this, &PreviewWindow::showHover);
+  connect(geo_, &PreviewGeo::referenceChanged, this, [this] { legend_->setReference(geo_->referenceName()); });
   connect(canvas_, &PreviewCanvas::left, this, [this] { status_->setText(idleStatus()); });
 
   resize(kWantedSize);
@@ -222,7 +229,8 @@ QSize PreviewWindow::leastSize(int width) const {
                          : canvas_->minimumHeight() + middle_->spacing() + legend_->sizeHint().height();
   const int rows = switches_->heightForWidth(std::max(inner, width - 2 * kMargin));
   return QSize(width >= besideWidth ? besideWidth : inner + 2 * kMargin,
-               kMargin + rows + spacing + middle + spacing + status_->sizeHint().height() + 6);
+               kMargin + rows + spacing + geo_->line()->sizeHint().height() + spacing + middle + spacing +
+                   status_->sizeHint().height() + 6);
 }
 
 QSize PreviewWindow::narrowest() const { return leastSize(0); }
@@ -276,6 +284,7 @@ void PreviewWindow::load() {
   loaded_ = true;
   stale_ = false;
   pictures_ = {};
+  geo_->load(folder_);
   const QString base = fileText(terrain_.baseName);
   setWindowTitle(QString(kProgramName) + " Preview" + (base.isEmpty() ? QString() : " - " + base));
   showLayers();
@@ -340,7 +349,7 @@ QString PreviewWindow::idleStatus() const {
 }
 
 void PreviewWindow::showHover(int row, int column, const preview::Site* site) {
-  status_->setText(toQt(preview::readout(terrain_, row, column, site)));
+  status_->setText(toQt(preview::readout(terrain_, row, column, site)) + geo_->readoutOf(row, column));
 }
 
 QString PreviewWindow::statusText() const { return status_->text(); }

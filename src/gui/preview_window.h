@@ -19,6 +19,7 @@ namespace quarnby {
 
 class ElidedLabel;
 class PreviewCanvas;
+class PreviewGeo;
 
 // The terrain preview: a window of its own beside the main window, showing the terrain
 // folder as pictures. It reads the folder only when told to (after an operation has
@@ -48,6 +49,7 @@ class PreviewWindow : public QWidget {
   void setShading(bool on);
 
   PreviewCanvas* canvas() const { return canvas_; }
+  PreviewGeo* geo() const { return geo_; }
   QString statusText() const;
   const preview::PreviewTerrain& terrain() const { return terrain_; }
 
@@ -88,6 +90,7 @@ class PreviewWindow : public QWidget {
 
   PreviewCanvas* canvas_ = nullptr;
   PreviewLegend* legend_ = nullptr;
+  PreviewGeo* geo_ = nullptr;
   QButtonGroup* bases_ = nullptr;
   QCheckBox* tracksBox_ = nullptr;
   QCheckBox* sitesBox_ = nullptr;

@@ -84,11 +84,15 @@ std::optional<TheatreFrame> readTheatreFrame(const std::filesystem::path& folder
   return parseTheatreFrame(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()), error);
 }
 
-std::string theatreCentreText(const TheatreFrame& frame) {
-  char text[96];
-  std::snprintf(text, sizeof text, "Theatre centre %.5f %c, %.5f %c", std::fabs(frame.lat), frame.lat < 0 ? 'S' : 'N',
-                std::fabs(frame.lon), frame.lon < 0 ? 'W' : 'E');
+std::string geoPointText(double lat, double lon) {
+  char text[80];
+  std::snprintf(text, sizeof text, "%.5f %c, %.5f %c", std::fabs(lat), lat < 0 ? 'S' : 'N', std::fabs(lon),
+                lon < 0 ? 'W' : 'E');
   return text;
+}
+
+std::string theatreCentreText(const TheatreFrame& frame) {
+  return "Theatre centre " + geoPointText(frame.lat, frame.lon);
 }
 
 }  // namespace quarnby

@@ -27,6 +27,8 @@ std::optional<TheatreFrame> parseTheatreFrame(std::string_view text, std::string
 std::optional<TheatreFrame> readTheatreFrame(const std::filesystem::path& folder, std::string& error,
                                              bool* missing = nullptr);
 
+// A point in degrees, five decimals and the hemisphere: "46.51234 N, 8.00321 E".
+std::string geoPointText(double lat, double lon);
 // "Theatre centre 46.50000 N, 8.00000 E".
 std::string theatreCentreText(const TheatreFrame& frame);
 
