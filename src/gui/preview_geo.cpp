@@ -12,7 +12,6 @@
 #include <cmath>
 
 #include "geo/geo_loader.h"
-#include "gui/elided_text.h"
 #include "gui/preview_canvas.h"
 #include "gui/preview_symbols.h"
 #include "gui/qt_text.h"
@@ -148,10 +147,6 @@ PreviewGeo::PreviewGeo(PreviewCanvas* canvas, QObject* parent) : QObject(parent)
   referenceRow->addWidget(referenceButton_);
   referenceRow->addWidget(clearButton_);
 
-  line_ = new ElidedLabel;
-  line_->setObjectName("PreviewGeoLine");
-  line_->setMinimumWidth(100);
-
   connect(kind_, &QComboBox::currentIndexChanged, this,
           [this](int world) { field_->setPlaceholderText(world ? "-559680, 496320" : "46.5, 8.0"); });
   connect(field_, &QLineEdit::returnPressed, this, [this] { goTo(field_->text(), kind_->currentIndex() == 1); });
@@ -199,15 +194,16 @@ void PreviewGeo::load(const std::filesystem::path& folder) {
   showIdle();
 }
 
+bool PreviewGeo::say(const QString& note) {
+  note_ = note;
+  emit noteChanged();
+  return false;
+}
+
 void PreviewGeo::showIdle() {
-  if (!frame_) {
-    line_->setText(field_->toolTip());
-  } else if (reference_) {
-    line_->setText("Reference " + pathText(referenceFile_.filename()) +
-                   (referenceNote_.isEmpty() ? QString() : "    " + QString(referenceNote_).replace('\n', "  ")));
-  } else {
-    line_->setText(toQt(theatreCentreText(*frame_)));
-  }
+  say(reference_ ? "Reference " + pathText(referenceFile_.filename()) +
+                       (referenceNote_.isEmpty() ? QString() : "    " + QString(referenceNote_).replace('\n', "  "))
+                 : QString());
 }
 
 QString PreviewGeo::readoutOf(int row, int column) {
@@ -228,10 +224,7 @@ QString PreviewGeo::readoutOf(int row, int column) {
 }
 
 bool PreviewGeo::goTo(const QString& text, bool world) {
-  const auto fail = [this](const QString& why) {
-    line_->setText(why);
-    return false;
-  };
+  const auto fail = [this](const QString& why) { return say(why); };
   if (!projection_) return fail(field_->toolTip());
   const auto numbers = twoNumbers(text);
   if (!numbers)
@@ -255,7 +248,7 @@ bool PreviewGeo::goTo(const QString& text, bool world) {
   }
   canvas_->setMarker(spot);
   canvas_->centreOn(static_cast<int>(*row), static_cast<int>(*column), std::max(canvas_->scale(), kGoToScale));
-  line_->setText("Row " + QString::number(*row) + ", column " + QString::number(*column) + "    " + where);
+  say("Row " + QString::number(*row) + ", column " + QString::number(*column) + "    " + where);
   return true;
 }
 
@@ -266,18 +259,12 @@ void PreviewGeo::pickReference() {
 }
 
 bool PreviewGeo::showReference(const std::filesystem::path& file) {
-  if (!projection_) {
-    line_->setText(field_->toolTip());
-    return false;
-  }
+  if (!projection_) return say(field_->toolTip());
   std::string problem;
   QApplication::setOverrideCursor(Qt::WaitCursor);
   const auto layer = module_->readReference(file, *projection_, problem);
   QApplication::restoreOverrideCursor();
-  if (!layer) {
-    line_->setText(shownText(problem));
-    return false;
-  }
+  if (!layer) return say(shownText(problem));
   referenceFile_ = file;
   reference_ = referenceShapes(*layer);
   referenceNote_ = shownText(layer->note);

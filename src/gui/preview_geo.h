@@ -23,7 +23,6 @@ class QWidget;
 
 namespace quarnby {
 
-class ElidedLabel;
 class PreviewCanvas;
 namespace geo {
 class GeoModule;
@@ -61,11 +60,12 @@ class PreviewGeo : public QObject {
  public:
   PreviewGeo(PreviewCanvas* canvas, QObject* parent);
 
-  // The controls the window lays out: Go to (its kind and its field), Reference and Clear,
-  // and the line under them that tells where Go to went and what the reference holds.
+  // The controls the window lays out: Go to (its kind and its field), Reference and Clear.
   QWidget* goToGroup() const { return goToGroup_; }
   QWidget* referenceGroup() const { return referenceGroup_; }
-  ElidedLabel* line() const { return line_; }
+  // What the status line says while the cursor is off the map: where Go to went, why it
+  // did not, what the reference layer holds; "" for nothing.
+  const QString& note() const { return note_; }
 
   // Reads the folder's frame, and loads the module when there is one. A reference layer
   // shown stays, read again when the projection changed.
@@ -75,9 +75,9 @@ class PreviewGeo : public QObject {
   QString readoutOf(int row, int column);
 
   // Go to: "LAT,LON" in degrees, or world "X,Z" in feet when `world`; false with the
-  // reason on the line when the text is no point or the point lies off the theatre.
+  // reason in the note when the text is no point or the point lies off the theatre.
   bool goTo(const QString& text, bool world);
-  // Reads a vector file as the reference layer; false with the reason on the line.
+  // Reads a vector file as the reference layer; false with the reason in the note.
   bool showReference(const std::filesystem::path& file);
   void clearReference();
   // The reference shown: its file's name ("" when none), for the legend.
@@ -85,11 +85,13 @@ class PreviewGeo : public QObject {
 
  signals:
   void referenceChanged();
+  void noteChanged();
 
  private:
   void setEnabled(bool on, const QString& why);
   void pickReference();
   void showIdle();
+  bool say(const QString& note);
 
   PreviewCanvas* canvas_;
   const geo::GeoModule* module_ = nullptr;
@@ -100,6 +102,7 @@ class PreviewGeo : public QObject {
   std::filesystem::path referenceFile_;
   std::optional<ReferenceShapes> reference_;
   QString referenceNote_;
+  QString note_;
 
   QWidget* goToGroup_ = nullptr;
   QWidget* referenceGroup_ = nullptr;
@@ -107,7 +110,6 @@ class PreviewGeo : public QObject {
   QLineEdit* field_ = nullptr;
   QPushButton* referenceButton_ = nullptr;
   QPushButton* clearButton_ = nullptr;
-  ElidedLabel* line_ = nullptr;
 };
 
 }  // namespace quarnby

@@ -116,7 +116,12 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName("Preview");
   setWindowTitle(QString(kProgramName) + " Preview");
 
-  // The switches in three groups that wrap onto further rows when the window is narrow.
+  canvas_ = new PreviewCanvas;
+  legend_ = new PreviewLegend;
+  // Go to and the reference layer, when the folder keeps its theatre frame.
+  geo_ = new PreviewGeo(canvas_, this);
+
+  // The switches in groups that wrap onto further rows when the window is narrow.
   switches_ = new FlowLayout(12);
   QHBoxLayout* bar = group(switches_);
   bar->addWidget(new QLabel("Show:"));
@@ -155,13 +160,9 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   bar = group(switches_);
   bar->addWidget(fitButton);
   bar->addWidget(reloadButton);
-
-  canvas_ = new PreviewCanvas;
-  legend_ = new PreviewLegend;
-  // Go to and the reference layer, when the folder keeps its theatre frame.
-  geo_ = new PreviewGeo(canvas_, this);
+  bar->addWidget(geo_->referenceGroup());
   switches_->addWidget(geo_->goToGroup());
-  switches_->addWidget(geo_->referenceGroup());
+
   // The legend beside the map, or under it when the window is narrow.
   middle_ = new QBoxLayout(QBoxLayout::LeftToRight);
   middle_->addWidget(canvas_, 1);
@@ -175,7 +176,6 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(kMargin, kMargin, kMargin, 6);
   layout->addLayout(switches_);
-  layout->addWidget(geo_->line());
   layout->addLayout(middle_, 1);
   layout->addWidget(status_);
   arrange();
@@ -192,6 +192,7 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   connect(reloadButton, &QPushButton::clicked, this, &PreviewWindow::refresh);
   connect(canvas_, &PreviewCanvas::hovered, this, &PreviewWindow::showHover);
   connect(geo_, &PreviewGeo::referenceChanged, this, [this] { legend_->setReference(geo_->referenceName()); });
+  connect(geo_, &PreviewGeo::noteChanged, this, [this] { status_->setText(idleStatus()); });
   connect(canvas_, &PreviewCanvas::left, this, [this] { status_->setText(idleStatus()); });
 
   resize(kWantedSize);
@@ -229,8 +230,7 @@ QSize PreviewWindow::leastSize(int width) const {
                          : canvas_->minimumHeight() + middle_->spacing() + legend_->sizeHint().height();
   const int rows = switches_->heightForWidth(std::max(inner, width - 2 * kMargin));
   return QSize(width >= besideWidth ? besideWidth : inner + 2 * kMargin,
-               kMargin + rows + spacing + geo_->line()->sizeHint().height() + spacing + middle + spacing +
-                   status_->sizeHint().height() + 6);
+               kMargin + rows + spacing + middle + spacing + status_->sizeHint().height() + 6);
 }
 
 QSize PreviewWindow::narrowest() const { return leastSize(0); }
@@ -345,6 +345,7 @@ void PreviewWindow::showLayers() {
 
 QString PreviewWindow::idleStatus() const {
   if (!loaded_ || terrain_.baseName.empty()) return "No terrain folder";
+  if (!geo_->note().isEmpty()) return geo_->note();
   return pathText(terrain_.folder) + "    " + "Wheel: zoom, drag: pan, double click: whole grid";
 }
 

@@ -15,7 +15,6 @@
 #include <numbers>
 
 #include "demo/demo_terrain.h"
-#include "gui/elided_text.h"
 #include "gui/preview_canvas.h"
 #include "gui/preview_geo.h"
 #include "gui/preview_window.h"
@@ -122,11 +121,10 @@ void PreviewGeoTest::goesToAPointOrSaysWhyNot() {
   QVERIFY(field && kind);
   QVERIFY(field->isEnabled());
   PreviewCanvas& canvas = *window->canvas();
-  const ElidedLabel& line = *window->geo()->line();
   struct Case {
     int kind;
     const char* text;
-    QString line;     // what the line starts with
+    QString status;   // what the status line starts with
     int row, column;  // where the view is centred; -1: not moved, no marker
   };
   const double x = (10.5 - kCentreLon) * std::numbers::pi / 180 * kA / 0.3048;
@@ -148,7 +146,7 @@ void PreviewGeoTest::goesToAPointOrSaysWhyNot() {
     field->clear();
     QTest::keyClicks(field, c.text);
     QTest::keyClick(field, Qt::Key_Return);
-    QVERIFY2(line.text().startsWith(c.line), qPrintable(QString(c.text) + ": " + line.text()));
+    QVERIFY2(window->statusText().startsWith(c.status), qPrintable(QString(c.text) + ": " + window->statusText()));
     if (c.row < 0) {
       QVERIFY2(!canvas.marker(), c.text);
       continue;
@@ -157,12 +155,12 @@ void PreviewGeoTest::goesToAPointOrSaysWhyNot() {
     const QPointF middle(canvas.width() / 2.0, canvas.height() / 2.0);
     QVERIFY2((canvas.viewPointOf(c.row, c.column) - middle).manhattanLength() < 1, c.text);
   }
-  // Off the theatre the line says so.
+  // Off the theatre the status line says so.
   kind->setCurrentIndex(0);
   field->clear();
   QTest::keyClicks(field, "0, 20");
   QTest::keyClick(field, Qt::Key_Return);
-  QVERIFY2(line.text().endsWith("lies off the theatre"), qPrintable(line.text()));
+  QVERIFY2(window->statusText().endsWith("lies off the theatre"), qPrintable(window->statusText()));
 }
 
 void PreviewGeoTest::drawsAReferenceLayerUntilCleared() {
@@ -180,8 +178,8 @@ void PreviewGeoTest::drawsAReferenceLayerUntilCleared() {
   const QRgb before = pixelAt(*window, town);
   QVERIFY(window->geo()->showReference(file));
   QCOMPARE(pixelAt(*window, town), referenceColour().rgb() & 0xFFFFFF);
-  const QString line = window->geo()->line()->text();
-  QVERIFY2(line.contains("towns.geojson") && line.contains("1 feature lies off the theatre"), qPrintable(line));
+  const QString status = window->statusText();
+  QVERIFY2(status.contains("towns.geojson") && status.contains("1 feature lies off the theatre"), qPrintable(status));
   QCOMPARE(window->geo()->referenceName(), QString("towns.geojson"));
 
   auto* clear = window->findChild<QPushButton*>("PreviewReferenceClear");
@@ -191,12 +189,12 @@ void PreviewGeoTest::drawsAReferenceLayerUntilCleared() {
   QVERIFY(!clear->isEnabled());
   QVERIFY(window->geo()->referenceName().isEmpty());
 
-  // A file that is no vector layer: the line says why, the map stays as it was.
+  // A file that is no vector layer: the status line says why, the map stays as it was.
   const auto notes = std::filesystem::path(dir_.path().toStdString()) / "notes.txt";
   writeFile(notes, "no features here");
   QVERIFY(!window->geo()->showReference(notes));
-  QVERIFY2(window->geo()->line()->text().startsWith("notes.txt cannot be shown as a reference layer: "),
-           qPrintable(window->geo()->line()->text()));
+  QVERIFY2(window->statusText().startsWith("notes.txt cannot be shown as a reference layer: "),
+           qPrintable(window->statusText()));
   QCOMPARE(pixelAt(*window, town), before);
 }
 
@@ -215,7 +213,7 @@ void PreviewGeoTest::isOffWithoutAFrame() {
   QTest::mouseMove(&canvas, canvas.viewPointOf(512, 512).toPoint());
   QVERIFY2(!window->statusText().contains(" N, "), qPrintable(window->statusText()));
   QVERIFY(!window->geo()->goTo("0, 10", false));
-  QCOMPARE(window->geo()->line()->text(), why);
+  QCOMPARE(window->statusText(), why);
 
   // The frame written later is found when the preview reads the folder again.
   writeFile(theatreFrameFile(unframed()),
