@@ -1,7 +1,8 @@
 // quarnby-preview-screenshot [--base relief|types|sub-types] [--zoom ROW,COLUMN,SCALE]
-//                            FILE.png [FOLDER]
+//                            [--frame THEATRE.txt --reference LAYER] FILE.png [FOLDER]
 // The terrain preview as a picture, on the base layer chosen and, with --zoom, centred
-// on a sample at SCALE pixels per sample. Without
+// on a sample at SCALE pixels per sample. --frame puts a theatre frame into the folder
+// (as Import DEM writes it) and --reference draws a vector file over the map. Without
 // FOLDER it writes the demo terrain into a temporary folder and runs the buttons a new
 // user presses first (Find Units, Set Elevation, Set Type, Set Sub-Types, and Modify
 // Terrain and Make Tracks where this program has them), then shows that folder.
@@ -19,7 +20,9 @@
 #include "core/host.h"
 #include "demo/demo_terrain.h"
 #include "gui/preview_canvas.h"
+#include "gui/preview_geo.h"
 #include "gui/preview_window.h"
+#include "terrain/theatre_frame.h"
 
 namespace {
 
@@ -60,17 +63,20 @@ int main(int argc, char** argv) {
   args.removeFirst();
   auto base = quarnby::PreviewWindow::Base::Relief;
   QStringList zoom;
+  QString frame, reference;
   while (args.size() >= 2 && args.front().startsWith("--")) {
     const QString option = args.takeFirst();
     const QString value = args.takeFirst();
     if (option == "--base" && value == "types") base = quarnby::PreviewWindow::Base::Types;
     else if (option == "--base" && value == "sub-types") base = quarnby::PreviewWindow::Base::SubTypes;
     else if (option == "--zoom") zoom = value.split(',');
+    else if (option == "--frame") frame = value;
+    else if (option == "--reference") reference = value;
   }
   if (args.empty() || args.size() > 2 || (!zoom.empty() && zoom.size() != 3)) {
-    std::fprintf(
-        stderr,
-        "Usage: quarnby-preview-screenshot [--base relief|types|sub-types] [--zoom ROW,COLUMN,SCALE] FILE.png [FOLDER]\n");
+    std::fprintf(stderr,
+                 "Usage: quarnby-preview-screenshot [--base relief|types|sub-types] [--zoom ROW,COLUMN,SCALE]\n"
+                 "                                  [--frame THEATRE.txt --reference LAYER] FILE.png [FOLDER]\n");
     return 2;
   }
   QTemporaryDir scratch;
@@ -81,6 +87,11 @@ int main(int argc, char** argv) {
     if (!scratch.isValid() || !prepareDemo(scratch.path().toStdString())) return 1;
     folder = std::filesystem::path(scratch.path().toStdString()) / "Demo";
   }
+  if (!frame.isEmpty()) {
+    const auto target = quarnby::theatreFrameFile(folder);
+    std::filesystem::create_directories(target.parent_path());
+    std::filesystem::copy_file(frame.toStdString(), target, std::filesystem::copy_options::overwrite_existing);
+  }
   quarnby::PreviewWindow window;
   window.setFolder(std::filesystem::absolute(folder));
   window.resize(980, 760);
@@ -88,6 +99,10 @@ int main(int argc, char** argv) {
   window.show();
   QApplication::processEvents();
   if (!zoom.empty()) window.canvas()->centreOn(zoom[0].toInt(), zoom[1].toInt(), zoom[2].toDouble());
+  if (!reference.isEmpty() && !window.geo()->showReference(reference.toStdString())) {
+    std::fprintf(stderr, "%s\n", window.geo()->note().toLocal8Bit().constData());
+    return 1;
+  }
   // The cursor on the highest sample, so that the status line reads it out.
   if (const auto& elevation = window.terrain().elevation.data) {
     int row = 0, column = 0;
