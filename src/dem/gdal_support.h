@@ -3,6 +3,7 @@
 // handles, and catching GDAL's error messages to show them to the user.
 #include <cpl_error.h>
 #include <gdal.h>
+#include <ogr_api.h>
 #include <ogr_srs_api.h>
 
 #include <memory>
@@ -33,6 +34,20 @@ struct TransformCloser {
   }
 };
 using CoordinateTransform = std::unique_ptr<std::remove_pointer_t<OGRCoordinateTransformationH>, TransformCloser>;
+
+struct FeatureCloser {
+  void operator()(OGRFeatureH f) const {
+    if (f) OGR_F_Destroy(f);
+  }
+};
+using Feature = std::unique_ptr<std::remove_pointer_t<OGRFeatureH>, FeatureCloser>;
+
+struct GeometryCloser {
+  void operator()(OGRGeometryH g) const {
+    if (g) OGR_G_DestroyGeometry(g);
+  }
+};
+using Geometry = std::unique_ptr<std::remove_pointer_t<OGRGeometryH>, GeometryCloser>;
 
 // A coordinate system from PROJ text or EPSG:n, with longitude before latitude whatever
 // the authority says.

@@ -25,19 +25,6 @@ const double kEdgeFeet = kTheatreEdgeMetres / kMetresPerFoot;
 // A whole country's extract would hold the window for minutes: the rest is said, not drawn.
 constexpr std::size_t kMostFeatures = 200000;
 
-struct FeatureCloser {
-  void operator()(OGRFeatureH f) const {
-    if (f) OGR_F_Destroy(f);
-  }
-};
-using Feature = std::unique_ptr<std::remove_pointer_t<OGRFeatureH>, FeatureCloser>;
-struct GeometryCloser {
-  void operator()(OGRGeometryH g) const {
-    if (g) OGR_G_DestroyGeometry(g);
-  }
-};
-using Geometry = std::unique_ptr<std::remove_pointer_t<OGRGeometryH>, GeometryCloser>;
-
 std::string lowered(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(), [](unsigned char ch) { return std::tolower(ch); });
   return text;
