@@ -22,7 +22,8 @@ namespace {
 
 constexpr const char* kNoFrame = "No theatre frame: Import DEM records one";
 constexpr const char* kGoToTip =
-    "Centre the map on a spot: latitude and longitude in degrees, or world X and Z in feet";
+    "Centre the map on a spot: latitude and longitude in degrees (46.5, 8.0 or 46.5 N, 8.0 E), or world X and Z in feet";
+constexpr const char* kKindTip = "Latitude and longitude in degrees, or world X and Z in feet from the theatre centre";
 constexpr const char* kReferenceTip =
     "Draw a vector file (GeoPackage, shapefile, GeoJSON, OpenStreetMap...) over the map";
 constexpr const char* kFileFilter =
@@ -36,13 +37,22 @@ std::string worldText(geo::WorldPoint p) {
          " ft";
 }
 
-// Two numbers with a comma between them; blanks anywhere are ignored.
-std::optional<geo::GeoPoint> twoNumbers(const QString& text) {
-  QString packed = text;
-  packed.remove(QChar(' ')).remove(QChar('\t'));
-  const auto point = geo::parseGeoPoint(packed.toStdString());
+// Two numbers with a comma between them; blanks anywhere are ignored. With `hemispheres`
+// each may end in its letter, as the read-out writes them: "46.51234 N, 8.00321 E".
+std::optional<geo::GeoPoint> twoNumbers(const QString& text, bool hemispheres) {
+  QStringList parts = text.simplified().remove(' ').toUpper().split(',');
+  if (parts.size() != 2) return std::nullopt;
+  double sign[2] = {1, 1};
+  for (int i = 0; i < 2 && hemispheres; ++i) {
+    const QString letters = i == 0 ? "NS" : "EW";
+    if (!parts[i].isEmpty() && letters.contains(parts[i].back())) {
+      if (parts[i].back() == letters[1]) sign[i] = -1;
+      parts[i].chop(1);
+    }
+  }
+  const auto point = geo::parseGeoPoint(parts.join(',').toStdString());
   if (!point || !std::isfinite(point->lat) || !std::isfinite(point->lon)) return std::nullopt;
-  return point;
+  return geo::GeoPoint{point->lat * sign[0], point->lon * sign[1]};
 }
 
 }  // namespace
@@ -123,7 +133,6 @@ PreviewGeo::PreviewGeo(PreviewCanvas* canvas, QObject* parent) : QObject(parent)
   kind_ = new QComboBox;
   kind_->setObjectName("PreviewGoToKind");
   kind_->addItems({"Lat, Lon", "X, Z ft"});
-  kind_->setToolTip("Latitude and longitude in degrees, or world X and Z in feet from the theatre centre");
   field_ = new QLineEdit;
   field_->setObjectName("PreviewGoTo");
   field_->setPlaceholderText("46.5, 8.0");
@@ -159,7 +168,7 @@ void PreviewGeo::setEnabled(bool on, const QString& why) {
   for (QWidget* control :
        {static_cast<QWidget*>(kind_), static_cast<QWidget*>(field_), static_cast<QWidget*>(referenceButton_)})
     control->setEnabled(on);
-  kind_->setToolTip(on ? "Latitude and longitude in degrees, or world X and Z in feet from the theatre centre" : why);
+  kind_->setToolTip(on ? kKindTip : why);
   field_->setToolTip(on ? kGoToTip : why);
   referenceButton_->setToolTip(on ? (referenceNote_.isEmpty() ? QString(kReferenceTip) : referenceNote_) : why);
   clearButton_->setEnabled(on && reference_.has_value());
@@ -170,7 +179,6 @@ void PreviewGeo::load(const std::filesystem::path& folder) {
   bool missing = false;
   const auto frame = folder.empty() ? std::nullopt : readTheatreFrame(folder, error, &missing);
   const std::optional<std::string> before = projection_;
-  frame_ = frame;
   projection_.reset();
   rows_.assign(kElevSize, {});
   canvas_->setMarker(std::nullopt);
@@ -179,8 +187,13 @@ void PreviewGeo::load(const std::filesystem::path& folder) {
   } else {
     std::string problem;
     module_ = geo::geoModule(problem);
+    // A projection the module cannot use is found here, not at the first move of the cursor.
+    const geo::WorldPoint centre;
+    geo::GeoPoint degrees;
     if (!module_) {
       setEnabled(false, shownText(geo::missingModuleText("The map's latitude and longitude", problem)));
+    } else if (!module_->toGeographic(frame->projection, {&centre, 1}, {&degrees, 1}, problem)) {
+      setEnabled(false, shownText(problem));
     } else {
       projection_ = frame->projection;
       setEnabled(true, {});
@@ -226,7 +239,7 @@ QString PreviewGeo::readoutOf(int row, int column) {
 bool PreviewGeo::goTo(const QString& text, bool world) {
   const auto fail = [this](const QString& why) { return say(why); };
   if (!projection_) return fail(field_->toolTip());
-  const auto numbers = twoNumbers(text);
+  const auto numbers = twoNumbers(text, !world);
   if (!numbers)
     return fail(world ? "Type world X and Z in feet, as -559680, 496320"
                       : "Type latitude and longitude in degrees, as 46.5, 8.0");

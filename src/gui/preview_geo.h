@@ -96,7 +96,6 @@ class PreviewGeo : public QObject {
   PreviewCanvas* canvas_;
   const geo::GeoModule* module_ = nullptr;
   std::optional<std::string> projection_;  // the frame's, when the module can use it
-  std::optional<TheatreFrame> frame_;
   // Latitude and longitude of the samples, a row at a time as the cursor reaches it.
   std::vector<std::vector<geo::GeoPoint>> rows_;
   std::filesystem::path referenceFile_;

@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 
 #include <numbers>
+#include <tuple>
 
 #include "dem/gdal_support.h"
 #include "dem/theatre.h"
@@ -108,21 +109,19 @@ TEST_F(ReferenceLayerTest, FeaturesLieWhereTheEllipsoidPutsThem) {
     ASSERT_TRUE(layer) << problem;
     EXPECT_EQ(layer->name, "towns");
     ASSERT_EQ(layer->features.size(), 3u);
-    const auto& town = labelled(*layer, "Arlen");
-    EXPECT_EQ(town.shape, geo::ReferenceFeature::Shape::Point);
-    ASSERT_EQ(town.parts.size(), 1u);
-    EXPECT_NEAR(town.parts[0][0].x, feetEastOnTheEquator(10.5), 0.01);
-    EXPECT_NEAR(town.parts[0][0].z, 0.0, 0.01);
-    const auto& river = labelled(*layer, "Esk");
-    EXPECT_EQ(river.shape, geo::ReferenceFeature::Shape::Line);
-    ASSERT_EQ(river.parts.size(), 1u);
-    ASSERT_EQ(river.parts[0].size(), 2u);
-    EXPECT_NEAR(river.parts[0][0].x, feetEastOnTheEquator(9.8), 0.01);
-    EXPECT_NEAR(river.parts[0][1].x, feetEastOnTheEquator(10.2), 0.01);
-    const auto& mere = labelled(*layer, "Mere");
-    EXPECT_EQ(mere.shape, geo::ReferenceFeature::Shape::Area);
-    ASSERT_EQ(mere.parts.size(), 1u);
-    EXPECT_EQ(mere.parts[0].size(), 4u);
+    using Shape = geo::ReferenceFeature::Shape;
+    // Each feature's shape, its first part's length and that part's first and last points.
+    const std::tuple<const char*, Shape, std::size_t, double, double> expected[] = {
+        {"Arlen", Shape::Point, 1, 10.5, 10.5}, {"Esk", Shape::Line, 2, 9.8, 10.2}, {"Mere", Shape::Area, 4, 9.9, 9.9}};
+    for (const auto& [label, shape, size, first, last] : expected) {
+      const auto& feature = labelled(*layer, label);
+      EXPECT_EQ(feature.shape, shape) << label;
+      ASSERT_EQ(feature.parts.size(), 1u) << label;
+      ASSERT_EQ(feature.parts[0].size(), size) << label;
+      EXPECT_NEAR(feature.parts[0].front().x, feetEastOnTheEquator(first), 0.01) << label;
+      EXPECT_NEAR(feature.parts[0].back().x, feetEastOnTheEquator(last), 0.01) << label;
+      EXPECT_NEAR(feature.parts[0].front().z, 0.0, 0.01) << label;
+    }
     // 30 degrees east lies some 2,000 miles beyond the theatre's edge.
     EXPECT_EQ(layer->note, "1 feature lies off the theatre and is not shown.");
   }
