@@ -85,10 +85,15 @@ std::optional<TheatreFrame> readTheatreFrame(const std::filesystem::path& folder
 }
 
 std::string geoPointText(double lat, double lon) {
-  char text[80];
-  std::snprintf(text, sizeof text, "%.5f %c, %.5f %c", std::fabs(lat), lat < 0 ? 'S' : 'N', std::fabs(lon),
-                lon < 0 ? 'W' : 'E');
-  return text;
+  // A value that shows as 0.00000 lies on the equator or the prime meridian: N or E, never
+  // "0.00000 S" for a hair below zero.
+  const auto part = [](double v, char below, char above) {
+    char digits[40];
+    std::snprintf(digits, sizeof digits, "%.5f", std::fabs(v));
+    const bool zero = std::string_view(digits) == "0.00000";
+    return std::string(digits) + ' ' + (v < 0 && !zero ? below : above);
+  };
+  return part(lat, 'S', 'N') + ", " + part(lon, 'W', 'E');
 }
 
 std::string theatreCentreText(const TheatreFrame& frame) {

@@ -25,6 +25,7 @@ TEST(TheatreFrame, IsKeptInTheGisFolderAndReadsBackExactly) {
   EXPECT_EQ(read->projection, frame.projection);
   EXPECT_EQ(theatreCentreText(*read), "Theatre centre 46.50000 N, 8.12346 E");
   EXPECT_EQ(theatreCentreText({-33.9, -70.65, ""}), "Theatre centre 33.90000 S, 70.65000 W");
+  EXPECT_EQ(theatreCentreText({-1e-9, -4e-6, ""}), "Theatre centre 0.00000 N, 0.00000 E");
 
   EXPECT_FALSE(readTheatreFrame(tmp.terrain("Other"), error, &missing));
   EXPECT_TRUE(missing);
