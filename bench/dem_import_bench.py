@@ -1,29 +1,32 @@
 #!/usr/bin/env python3
 """Import DEM against gdalwarp on the same synthetic tiles and the same theatre grid.
 
-Writes four 1-arc-second SRTM tiles (3601 x 3601, N46E007 to N47E008, a few no-data
-holes), then times `quarnby-batch FOLDER import-dem` and `gdalwarp` onto the theatre
-grid (1025 x 1025 samples 804.672 m apart, azimuthal equidistant on the centre) with the
-same resampling, warp memory and threads, each several times, and prints the best wall
-time and the peak resident memory of each. The import of one tile is measured too, to
-show that memory does not grow with the sources.
+Writes COLSxROWS 1-arc-second SRTM tiles (3601 x 3601 each, around 47 N 8 E, a few no-data
+holes), then, each round, times `quarnby-batch FOLDER import-dem` with the automatic
+resampling (the average, for sources finer than the theatre), the same with
+`--resampling average` (GDAL's warper), and `gdalwarp -r average` onto the theatre grid
+(1025 x 1025 samples 804.672 m apart, azimuthal equidistant on the centre) with the same
+warp memory and threads. It prints the median and spread of each one's wall time, their
+ratios, the peak resident memory, and the RMS and largest difference in metres between the
+automatic import's heights and gdalwarp's. The import of one tile is measured too, to show
+that memory does not grow with the sources.
 
-Usage: dem_import_bench.py QUARNBY_BATCH [RUNS]
+usage: dem_import_bench.py QUARNBY_BATCH [RUNS] [--tiles COLSxROWS]
 """
+import argparse
 import array
 import math
 import os
 import shutil
+import struct
 import subprocess
-import sys
 import tempfile
-import time
+
+from bench_runs import best, side_by_side, spread
 
 SIZE = 3601
-TILES = [(46, 7), (46, 8), (47, 7), (47, 8)]
-CENTRE = (47.0, 8.0)
 EDGE = 512.5 * 804.672
-RESAMPLING = "average"
+POINTS = 1025
 
 
 def write_tile(path, lat, lon):
@@ -41,59 +44,82 @@ def write_tile(path, lat, lon):
             out.write(row.tobytes())
 
 
-def measure(command):
-    """Wall time in seconds and peak resident memory in MiB of one run."""
-    start = time.perf_counter()
-    proc = subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
-    _, status, usage = os.wait4(proc.pid, 0)
-    elapsed = time.perf_counter() - start
-    if status != 0:
-        sys.exit("failed: " + " ".join(command) + "\n" + proc.stderr.read().decode())
-    return elapsed, usage.ru_maxrss / 1024.0
+def terragen_metres(path):
+    """The heights of a Terragen field written by Import DEM, rows from the south, in metres."""
+    with open(path, "rb") as f:
+        data = f.read()
+    scale_m = struct.unpack_from("<f", data, data.index(b"SCAL") + 12)[0]
+    height_scale, base = struct.unpack_from("<hh", data, 76)
+    samples = array.array("h", data[80:80 + 2 * POINTS * POINTS])
+    return [(base + s * height_scale / 65536.0) * scale_m for s in samples]
 
 
-def best(command, runs):
-    results = [measure(command) for _ in range(runs)]
-    return min(t for t, _ in results), max(m for _, m in results)
+def gdal_metres(path):
+    """gdalwarp's heights (ENVI raw float32), rows turned to run from the south; None for no data."""
+    values = array.array("f")
+    with open(path, "rb") as f:
+        values.frombytes(f.read())
+    rows = [values[r * POINTS:(r + 1) * POINTS] for r in range(POINTS)]
+    return [None if v == -32768 else v for row in reversed(rows) for v in row]
 
 
 def main():
-    batch = os.path.abspath(sys.argv[1])
-    runs = int(sys.argv[2]) if len(sys.argv) > 2 else 3
+    parser = argparse.ArgumentParser()
+    parser.add_argument("batch")
+    parser.add_argument("runs", nargs="?", type=int, default=3)
+    parser.add_argument("--tiles", default="2x2", help="COLSxROWS one-degree tiles")
+    a = parser.parse_args()
+    cols, rows = (int(v) for v in a.tiles.split("x"))
+    batch = os.path.abspath(a.batch)
+    centre = (47.0 - (rows % 2) * 0.5, 8.0 - (cols % 2) * 0.5)
     work = tempfile.mkdtemp(prefix="quarnby-dem-bench-")
     try:
         tiles = []
-        for lat, lon in TILES:
-            path = os.path.join(work, "N%02dE%03d.hgt" % (lat, lon))
-            write_tile(path, lat, lon)
-            tiles.append(path)
+        for lat in range(int(centre[0] - rows / 2), int(centre[0] - rows / 2) + rows):
+            for lon in range(int(centre[1] - cols / 2), int(centre[1] - cols / 2) + cols):
+                path = os.path.join(work, "N%02dE%03d.hgt" % (lat, lon))
+                write_tile(path, lat, lon)
+                tiles.append(path)
         folder = os.path.join(work, "Alps")
         os.mkdir(folder)
         config = os.path.join(work, "none.cfg")
-        centre = "%g,%g" % CENTRE
-        projection = "+proj=aeqd +lat_0=%g +lon_0=%g +datum=WGS84 +units=m +no_defs" % CENTRE
+        projection = "+proj=aeqd +lat_0=%g +lon_0=%g +datum=WGS84 +units=m +no_defs" % centre
 
-        def importing(sources):
-            command = [batch, "--config", config, folder, "import-dem", "--centre", centre, "--resampling", RESAMPLING]
+        def importing(sources, *options):
+            command = [batch, "--config", config, folder, "import-dem", "--centre", "%g,%g" % centre] + list(options)
             for s in sources:
                 command += ["--source", s]
             return command
 
-        gdalwarp = ["gdalwarp", "-q", "-overwrite", "-t_srs", projection,
-                    "-te", str(-EDGE), str(-EDGE), str(EDGE), str(EDGE), "-ts", "1025", "1025",
-                    "-r", RESAMPLING, "-ot", "Float32", "-dstnodata", "-32768",
-                    "-wm", "64", "-multi", "-wo", "NUM_THREADS=ALL_CPUS"] + tiles + [os.path.join(work, "warped.tif")]
+        warped = os.path.join(work, "warped.bin")
+        gdalwarp = ["gdalwarp", "-q", "-overwrite", "-of", "ENVI", "-t_srs", projection,
+                    "-te", str(-EDGE), str(-EDGE), str(EDGE), str(EDGE), "-ts", str(POINTS), str(POINTS),
+                    "-r", "average", "-ot", "Float32", "-dstnodata", "-32768",
+                    "-wm", "64", "-multi", "-wo", "NUM_THREADS=ALL_CPUS"] + tiles + [warped]
+        commands = [importing(tiles), importing(tiles, "--resampling", "average"), gdalwarp]
+        results = side_by_side(commands, a.runs)
 
-        rows = [
-            ("quarnby-batch import-dem, 4 tiles", best(importing(tiles), runs)),
-            ("gdalwarp, 4 tiles", best(gdalwarp, runs)),
-            ("quarnby-batch import-dem, 1 tile", best(importing(tiles[:1]), runs)),
-        ]
-        print("| Run | Best of %d (s) | Peak memory (MiB) |" % runs)
+        # The automatic import's heights against gdalwarp's exact average.
+        subprocess.run(commands[0], check=True, stdout=subprocess.DEVNULL)
+        ours = terragen_metres(os.path.join(folder, "Alps.ter"))
+        exact = gdal_metres(warped)
+        diffs = [o - e for o, e in zip(ours, exact) if e is not None]
+        rms = math.sqrt(sum(d * d for d in diffs) / len(diffs))
+
+        print("%d x %d tiles of 3601 x 3601, %d runs side by side" % (cols, rows, a.runs))
+        print("| Run | Time, median (min-max) (s) | Peak memory (MiB) |")
         print("|---|---:|---:|")
-        for name, (seconds, mib) in rows:
-            print("| %s | %.2f | %.0f |" % (name, seconds, mib))
-        print("\nimport / gdalwarp: %.2f" % (rows[0][1][0] / rows[1][1][0]))
+        names = ["quarnby-batch import-dem (automatic: average)", "quarnby-batch import-dem --resampling average",
+                 "gdalwarp -r average"]
+        for name, runs in zip(names, results):
+            print("| %s | %s | %.0f |" % (name, spread([t for t, _ in runs]), max(m for _, m in runs)))
+        seconds, mib = best(importing(tiles[:1]), a.runs)
+        print("| quarnby-batch import-dem, 1 tile (best) | %.2f | %.0f |" % (seconds, mib))
+        for name, runs in zip(names[:2], results[:2]):
+            ratios = [q / g for (q, _), (g, _) in zip(runs, results[2])]
+            print("\n%s / gdalwarp, run by run: %s" % (name, spread(ratios)), end="")
+        print("\n\nautomatic import - gdalwarp -r average over %d samples: RMS %.3f m, largest %.3f m" %
+              (len(diffs), rms, max(abs(d) for d in diffs)))
     finally:
         shutil.rmtree(work, ignore_errors=True)
 

@@ -1,16 +1,14 @@
 #include "dem/land_cover.h"
 
 #include <gdal_alg.h>
-#include <gdal_utils.h>
 
 #include <algorithm>
 #include <array>
 #include <climits>
-#include <cstdio>
-#include <memory>
 
 #include "core/host.h"
 #include "dem/gdal_support.h"
+#include "dem/grid_sampling.h"
 #include "dem/theatre.h"
 #include "dem/theatre_warp.h"
 #include "terrain/cover_bitmap.h"
@@ -21,10 +19,6 @@ namespace {
 constexpr int kPerCell = 4;                     // sub-samples along each side of a type cell
 constexpr int kPoints = kCoverSize * kPerCell;  // sub-samples along the theatre
 constexpr std::int32_t kNoClass = INT32_MIN;    // a sub-sample no source gave a class
-
-struct WarpOptionsCloser {
-  void operator()(GDALWarpAppOptions* o) const { GDALWarpAppOptionsFree(o); }
-};
 
 // The sub-sample grid in memory, in the theatre's projection. Cell tc spans samples
 // 2tc - 0.5 to 2tc + 1.5 east of sample 0, which lies 512 samples west of the centre;
@@ -101,32 +95,18 @@ LandCoverResult landCover(const LandCoverRequest& request) {
 
   const Dataset grid = subSampleDataset(request.centre, GDT_Int32, kPoints);
   if (!grid) return refused("GDAL could not make the land cover grid in memory: " + errors.last("no reason given."));
-  GDALRasterBandH band = GDALGetRasterBand(grid.get(), 1);
-  GDALSetRasterNoDataValue(band, kNoClass);
-  std::vector<std::int32_t> classes(static_cast<std::size_t>(kPoints) * kPoints, kNoClass), warped(classes.size());
-  char noClass[32];
-  std::snprintf(noClass, sizeof noClass, "%d", kNoClass);
+  std::vector<std::int32_t> classes(static_cast<std::size_t>(kPoints) * kPoints, kNoClass);
   for (std::size_t i = 0; i < sources.size(); ++i) {
     if (request.progress && !request.progress(static_cast<int>(80 * i / sources.size()))) {
       LandCoverResult r;
       r.status = LandCoverResult::Status::Cancelled;
       return r;
     }
-    GDALFillRaster(band, kNoClass, 0.0);
-    // Nearest source cell only, and no overviews, which GDAL may have built by averaging.
-    const char* args[] = {"-r",         "near",  "-ovr", "NONE", "-wm", "64", "-wo", "SKIP_NOSOURCE=YES",
-                          "-dstnodata", noClass, nullptr};
-    std::unique_ptr<GDALWarpAppOptions, WarpOptionsCloser> options(
-        GDALWarpAppOptionsNew(const_cast<char**>(args), nullptr));
-    GDALDatasetH handle = sources[i].get();
-    int usageError = 0;
-    if (!GDALWarp(nullptr, grid.get(), 1, &handle, options.get(), &usageError) ||
-        GDALRasterIO(band, GF_Read, 0, 0, kPoints, kPoints, warped.data(), kPoints, kPoints, GDT_Int32, 0, 0) !=
-            CE_None)
+    // A later source overwrites the sub-samples where it has data.
+    std::string problem;
+    if (!sampleNearest(sources[i].get(), grid.get(), classes, problem))
       return refused(fileMessage("GDAL could not sample the land cover source onto the theatre:", request.sources[i],
-                                 errors.last("no reason given.")));
-    for (std::size_t k = 0; k < classes.size(); ++k)
-      if (warped[k] != kNoClass) classes[k] = warped[k];
+                                 errors.last(problem)));
   }
 
   LandCoverResult result;

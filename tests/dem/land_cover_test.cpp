@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -26,27 +27,45 @@ constexpr int kFirst = 100, kCells = 32;  // the sources cover cells 100..131 ea
 // A class code for sub-sample (sx, sy) of type cell (tc, tr), both counted from the south-west.
 using Pattern = std::function<double(int tc, int tr, int sx, int sy)>;
 
-// Writes a class raster in the theatre's own projection, one pixel per sub-sample, over
-// cells 100..131 each way; `srs` "" writes it without a coordinate system.
+// The theatre's west and south edges, those of type cell 0.
+constexpr double kEdge = -512.5 * dem::kSampleMetres;
+
+// Writes a class raster over cells 100..131 each way: in the theatre's own projection one
+// pixel per sub-sample; in another system (`cellSize` > 0) a grid of cells that size around
+// them, each pixel taking the sub-sample its centre lies in. `srs` "" writes it without a
+// coordinate system.
 void writeClasses(const std::filesystem::path& file, const Pattern& code, int bands = 1,
-                  const std::string& srs = dem::theatreProjection(kCentre)) {
+                  const std::string& srs = dem::theatreProjection(kCentre), double cellSize = 0) {
   testing::RasterLayout layout;
   layout.srs = srs;  // "": none
   layout.width = layout.height = 4 * kCells;
-  const double west = (2 * kFirst - 512.5) * dem::kSampleMetres, south = west;
+  const double west = kEdge + 2 * kFirst * dem::kSampleMetres, south = west;
   layout.geoTransform = {west, kHalfSample, 0.0, south + layout.height * kHalfSample, 0.0, -kHalfSample};
+  const auto theatre = dem::spatialRef(dem::theatreProjection(kCentre));
+  if (cellSize > 0) {
+    const auto target = dem::spatialRef(srs);
+    dem::CoordinateTransform toTarget(OCTNewCoordinateTransformation(theatre.get(), target.get()));
+    const double east = west + 2 * kCells * dem::kSampleMetres;
+    double x[4] = {west, east, east, west}, y[4] = {south, south, east, east};
+    OCTTransform(toTarget.get(), 4, x, y, nullptr);
+    const double x0 = *std::min_element(x, x + 4) - cellSize, x1 = *std::max_element(x, x + 4) + cellSize;
+    const double y0 = *std::min_element(y, y + 4) - cellSize, y1 = *std::max_element(y, y + 4) + cellSize;
+    layout.width = static_cast<int>(std::ceil((x1 - x0) / cellSize));
+    layout.height = static_cast<int>(std::ceil((y1 - y0) / cellSize));
+    layout.geoTransform = {x0, cellSize, 0.0, y1, 0.0, -cellSize};
+  }
   layout.bands = bands;
   layout.noData = 255;
-  const auto theatre = dem::spatialRef(dem::theatreProjection(kCentre));
   const auto wgs84 = dem::geographicWgs84();
   dem::CoordinateTransform toTheatre(OCTNewCoordinateTransformation(wgs84.get(), theatre.get()));
   testing::writeRaster(file, layout, [&](dem::GeoPoint p) {
     if (srs.empty()) return code(kFirst, kFirst, 0, 0);  // cells not on the Earth
     double x = p.lon, y = p.lat;
     OCTTransform(toTheatre.get(), 1, &x, &y, nullptr);
-    const int px = static_cast<int>(std::floor((x - west) / kHalfSample)),
-              py = static_cast<int>(std::floor((y - south) / kHalfSample));
-    return code(kFirst + px / 4, kFirst + py / 4, px % 4, py % 4);
+    const int gx = static_cast<int>(std::floor((x - kEdge) / kHalfSample)),
+              gy = static_cast<int>(std::floor((y - kEdge) / kHalfSample));
+    if (gx < 4 * kFirst || gy < 4 * kFirst || gx >= 4 * (kFirst + kCells) || gy >= 4 * (kFirst + kCells)) return kNone;
+    return code(gx / 4, gy / 4, gx % 4, gy % 4);
   });
 }
 
@@ -108,6 +127,61 @@ TEST_F(LandCover, EachCellCountsItsSixteenSubSamples) {
   ASSERT_EQ(both.status, LandCoverResult::Status::Done) << both.problem;
   EXPECT_EQ(both.cells[120 * kCoverSize + 105], 5);
   EXPECT_EQ(both.cells[110 * kCoverSize + 104], kCoverWater);
+}
+
+// The same mixes of sub-samples, cell by cell, from a source in the theatre's own projection,
+// in latitude and longitude, and in another projection: each cell's entry is known from its mix.
+TEST_F(LandCover, EveryCellAgreesFromSourcesInAnyCoordinateSystem) {
+  struct Mix {
+    const char* what;
+    double (*code)(int k);  // the code of sub-sample k = 4 sy + sx
+    int entry;
+  };
+  static const Mix kMixes[] = {
+      {"trees", [](int) { return 10.0; }, 5},
+      {"water in the south half", [](int k) { return k < 8 ? 80.0 : 10.0; }, kCoverWater},
+      {"water in the west half", [](int k) { return k % 4 < 2 ? 80.0 : 40.0; }, kCoverWater},
+      {"seven water", [](int k) { return k < 7 ? 80.0 : 40.0; }, 3},
+      {"no data in the north half", [](int k) { return k >= 8 ? kNone : 60.0; }, kNoLandCover},
+      {"bare ahead of trees and crops", [](int k) { return k < 6    ? 60.0
+                                                           : k < 11 ? 10.0
+                                                                    : 40.0; }, kCoverBare},
+      {"an unknown code", [](int) { return 77.0; }, kNoLandCover},
+  };
+  auto mixOf = [](int tc, int tr) -> const Mix& { return kMixes[(tc * 3 + tr * 5) % std::size(kMixes)]; };
+  const Pattern pattern = [&](int tc, int tr, int sx, int sy) { return mixOf(tc, tr).code(sy * 4 + sx); };
+  struct Case {
+    const char* what;
+    std::string srs;
+    double cellSize;  // 0: one pixel per sub-sample
+  };
+  const Case cases[] = {
+      {"the theatre's projection", dem::theatreProjection(kCentre), 0},
+      {"latitude and longitude", "EPSG:4326", 0.0009},
+      {"UTM zone 32 north", "EPSG:32632", 100},
+  };
+  for (const Case& c : cases) {
+    const auto file = tmp.path() / (std::string(c.what) + ".tif");
+    writeClasses(file, pattern, 1, c.srs, c.cellSize);
+    auto r = request(1);
+    r.sources = {file};
+    const auto result = dem::landCover(r);
+    ASSERT_EQ(result.status, LandCoverResult::Status::Done) << c.what << ": " << result.problem;
+    int wrong = 0, unknown = 0;
+    for (int tr = kFirst - 1; tr <= kFirst + kCells; ++tr)
+      for (int tc = kFirst - 1; tc <= kFirst + kCells; ++tc) {
+        const bool inside = tc >= kFirst && tr >= kFirst && tc < kFirst + kCells && tr < kFirst + kCells;
+        const int expected = inside ? mixOf(tc, tr).entry : kNoLandCover;
+        unknown += inside && mixOf(tc, tr).code(0) == 77.0;
+        const int got = result.cells[static_cast<std::size_t>(tr) * kCoverSize + static_cast<std::size_t>(tc)];
+        if (got != expected && ++wrong <= 5)
+          ADD_FAILURE() << c.what << ": cell (" << tc << ", " << tr << ") "
+                        << (inside ? mixOf(tc, tr).what : "beyond the source") << " got " << got << ", not "
+                        << expected;
+      }
+    EXPECT_EQ(wrong, 0) << c.what;
+    EXPECT_EQ(result.unknownCodes, (std::map<std::int64_t, std::uint64_t>{{77, 16 * unknown}})) << c.what;
+  }
 }
 
 // Single cells merge into the crops around them; a pair stays, and so does water that
