@@ -1,16 +1,21 @@
 #include "dem/grid_sampling.h"
 
+#include <cpl_conv.h>
+#include <cpl_minixml.h>
 #include <gdal_alg.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstdlib>
+#include <cstring>
 #include <limits>
+#include <memory>
+#include <optional>
+#include <set>
 
 namespace quarnby::dem {
 namespace {
-
-constexpr int kWindowCells = 512;
 
 // Grid pixels to source cells as GDAL's warper carries them: exactly at a few points of
 // each row and linearly between, within an eighth of a source cell.
@@ -38,132 +43,12 @@ class GridToSource {
   void* approx_;
 };
 
-// The source cell under each grid pixel's centre, or -1 where there is none.
-struct Cells {
-  std::vector<std::int32_t> col, row;
+// A grid pixel whose centre lies on the source, and the source cell under it.
+struct Point {
+  std::size_t pixel;
+  std::int32_t col, row;
 };
-
-bool cellsUnderGrid(GDALDatasetH source, GDALDatasetH grid, Cells& cells) {
-  const GridToSource transform(source, grid);
-  const int gw = GDALGetRasterXSize(grid), gh = GDALGetRasterYSize(grid);
-  const double sw = GDALGetRasterXSize(source), sh = GDALGetRasterYSize(source);
-  const std::size_t n = static_cast<std::size_t>(gw) * static_cast<std::size_t>(gh);
-  cells.col.assign(n, -1);
-  cells.row.assign(n, -1);
-  std::vector<double> x(static_cast<std::size_t>(gw)), y(x.size()), z(x.size());
-  std::vector<int> ok(x.size());
-  for (int r = 0; r < gh; ++r) {
-    for (int c = 0; c < gw; ++c) {
-      x[static_cast<std::size_t>(c)] = c + 0.5;
-      y[static_cast<std::size_t>(c)] = r + 0.5;
-      z[static_cast<std::size_t>(c)] = 0.0;
-    }
-    if (!transform.carry(x, y, z, ok)) return false;
-    for (int c = 0; c < gw; ++c) {
-      const auto i = static_cast<std::size_t>(c);
-      if (!ok[i] || !(x[i] >= 0.0 && x[i] < sw && y[i] >= 0.0 && y[i] < sh)) continue;
-      const std::size_t k = static_cast<std::size_t>(r) * static_cast<std::size_t>(gw) + i;
-      cells.col[k] = static_cast<std::int32_t>(x[i]);
-      cells.row[k] = static_cast<std::int32_t>(y[i]);
-    }
-  }
-  return true;
-}
-
-// How a band's cells are read: small integers as they are, other numbers as doubles that
-// are rounded to a code the way GDAL's warper writes them into an Int32 grid.
-struct BandReading {
-  GDALRasterBandH band;
-  GDALRasterBandH mask = nullptr;  // a mask to read beside the cells, when no data is not a value
-  bool hasNoData = false;
-  double noData = 0.0;
-
-  template <typename T>
-  bool isNoData(T v) const {
-    if constexpr (std::is_floating_point_v<T>) {
-      if (std::isnan(v)) return true;
-      return hasNoData && v == noData;
-    } else {
-      return hasNoData && static_cast<double>(v) == noData;
-    }
-  }
-  template <typename T>
-  static std::int32_t code(T v) {
-    if constexpr (std::is_floating_point_v<T>) {
-      std::int32_t out = 0;
-      GDALCopyWords(&v, GDT_Float64, 0, &out, GDT_Int32, 0, 1);
-      return out;
-    } else {
-      return static_cast<std::int32_t>(v);
-    }
-  }
-};
-
-struct Window {
-  int x0, y0, w, h;
-};
-
-template <typename T>
-bool readWindow(GDALRasterBandH band, GDALDataType type, const Window& w, std::vector<T>& cells) {
-  cells.resize(static_cast<std::size_t>(w.w) * static_cast<std::size_t>(w.h));
-  return GDALRasterIO(band, GF_Read, w.x0, w.y0, w.w, w.h, cells.data(), w.w, w.h, type, 0, 0) == CE_None;
-}
-
-template <typename T>
-bool sampleBlocks(const BandReading& reading, GDALDataType type, const Cells& cells, std::vector<std::int32_t>& codes) {
-  int bw = 0, bh = 0;
-  GDALGetBlockSize(reading.band, &bw, &bh);
-  // Windows of whole blocks, at least 512 cells each way: a VRT's blocks are small, and
-  // each read pays for the tiles of its sources it touches.
-  auto whole = [](int block) {
-    block = std::max(block, 1);
-    return block * ((kWindowCells + block - 1) / block);
-  };
-  bw = whole(bw);
-  bh = whole(bh);
-  const int sourceHeight = GDALGetRasterBandYSize(reading.band);
-  const std::size_t blockRows = static_cast<std::size_t>((sourceHeight + bh - 1) / bh);
-
-  // The points, grouped by the row of blocks they fall in (a counting sort).
-  std::vector<std::size_t> start(blockRows + 1, 0);
-  for (std::int32_t row : cells.row)
-    if (row >= 0) ++start[static_cast<std::size_t>(row / bh) + 1];
-  for (std::size_t b = 0; b < blockRows; ++b) start[b + 1] += start[b];
-  std::vector<std::size_t> order(start.back()), next(start.begin(), start.end() - 1);
-  for (std::size_t k = 0; k < cells.row.size(); ++k)
-    if (cells.row[k] >= 0) order[next[static_cast<std::size_t>(cells.row[k] / bh)]++] = k;
-
-  std::vector<T> values;
-  std::vector<std::uint8_t> valid;
-  for (std::size_t b = 0; b < blockRows; ++b) {
-    const auto first = order.begin() + static_cast<std::ptrdiff_t>(start[b]);
-    const auto last = order.begin() + static_cast<std::ptrdiff_t>(start[b + 1]);
-    std::sort(first, last, [&](std::size_t a, std::size_t c) { return cells.col[a] / bw < cells.col[c] / bw; });
-    for (auto group = first; group != last;) {
-      const std::int32_t blockCol = cells.col[*group] / bw;
-      auto end = group;
-      int x0 = INT32_MAX, x1 = -1, y0 = INT32_MAX, y1 = -1;
-      for (; end != last && cells.col[*end] / bw == blockCol; ++end) {
-        x0 = std::min(x0, cells.col[*end]);
-        x1 = std::max(x1, cells.col[*end]);
-        y0 = std::min(y0, cells.row[*end]);
-        y1 = std::max(y1, cells.row[*end]);
-      }
-      // Only the part of the block under the points: the source decodes the block once.
-      const Window w{x0, y0, x1 - x0 + 1, y1 - y0 + 1};
-      if (!readWindow(reading.band, type, w, values)) return false;
-      if (reading.mask && !readWindow(reading.mask, GDT_Byte, w, valid)) return false;
-      for (auto p = group; p != end; ++p) {
-        const std::size_t i = static_cast<std::size_t>(cells.row[*p] - y0) * static_cast<std::size_t>(w.w) +
-                              static_cast<std::size_t>(cells.col[*p] - x0);
-        if (reading.mask ? valid[i] == 0 : reading.isNoData(values[i])) continue;
-        codes[*p] = BandReading::code(values[i]);
-      }
-      group = end;
-    }
-  }
-  return true;
-}
+using Points = std::vector<Point>;
 
 // The grid pixels [x0, x1) x [y0, y1) that the source's outline encloses; the whole grid
 // when a point of the outline cannot be carried onto it.
@@ -198,28 +83,201 @@ GridPart reachedPart(const GridToSource& transform, GDALDatasetH source, int gw,
           clampTo(std::ceil(ymax) + 1, gh)};
 }
 
+bool cellsUnderGrid(GDALDatasetH source, GDALDatasetH grid, Points& points) {
+  const GridToSource transform(source, grid);
+  const int gw = GDALGetRasterXSize(grid), gh = GDALGetRasterYSize(grid);
+  const double sw = GDALGetRasterXSize(source), sh = GDALGetRasterYSize(source);
+  points.clear();
+  // Only the rows and columns the source reaches are carried: a tile of a mosaic lies under
+  // a small part of the grid.
+  const GridPart part = reachedPart(transform, source, gw, gh);
+  if (part.x1 <= part.x0) return true;
+  std::vector<double> x(static_cast<std::size_t>(part.x1 - part.x0)), y(x.size()), z(x.size());
+  std::vector<int> ok(x.size());
+  for (int r = part.y0; r < part.y1; ++r) {
+    for (std::size_t i = 0; i < x.size(); ++i) {
+      x[i] = part.x0 + static_cast<double>(i) + 0.5;
+      y[i] = r + 0.5;
+      z[i] = 0.0;
+    }
+    if (!transform.carry(x, y, z, ok)) return false;
+    for (std::size_t i = 0; i < x.size(); ++i) {
+      if (!ok[i] || !(x[i] >= 0.0 && x[i] < sw && y[i] >= 0.0 && y[i] < sh)) continue;
+      const std::size_t k =
+          static_cast<std::size_t>(r) * static_cast<std::size_t>(gw) + static_cast<std::size_t>(part.x0) + i;
+      points.push_back({k, static_cast<std::int32_t>(x[i]), static_cast<std::int32_t>(y[i])});
+    }
+  }
+  return true;
+}
+
+// Reads the source cells under the points, block by block in the band's own order: each
+// block that holds a point is decoded once, straight into one buffer, past GDAL's cache.
+// Cells of no data (its value, NaN, or a mask's 0) leave the codes as they were; others
+// are rounded to a code as GDAL's warper writes them into an Int32 grid.
+bool sampleBand(GDALRasterBandH band, const Points& points, std::vector<std::int32_t>& codes) {
+  int bw = 0, bh = 0;
+  GDALGetBlockSize(band, &bw, &bh);
+  bw = std::max(bw, 1);
+  bh = std::max(bh, 1);
+  const int width = GDALGetRasterBandXSize(band), height = GDALGetRasterBandYSize(band);
+  const std::size_t blockRows = static_cast<std::size_t>((height + bh - 1) / bh);
+  const GDALDataType type = GDALGetRasterDataType(band);
+  const int cellBytes = GDALGetDataTypeSizeBytes(type);
+  int hasNoData = 0;
+  const double noData = GDALGetRasterNoDataValue(band, &hasNoData);
+  const int flags = GDALGetMaskFlags(band);
+  const GDALRasterBandH mask = (flags & (GMF_ALL_VALID | GMF_NODATA)) ? nullptr : GDALGetMaskBand(band);
+
+  // The points, grouped by the row of blocks they fall in (a counting sort).
+  std::vector<std::size_t> start(blockRows + 1, 0);
+  for (const Point& p : points) ++start[static_cast<std::size_t>(p.row / bh) + 1];
+  for (std::size_t b = 0; b < blockRows; ++b) start[b + 1] += start[b];
+  Points order(points.size());
+  std::vector<std::size_t> next(start.begin(), start.end() - 1);
+  for (const Point& p : points) order[next[static_cast<std::size_t>(p.row / bh)]++] = p;
+
+  std::vector<std::uint8_t> block(static_cast<std::size_t>(bw) * static_cast<std::size_t>(bh) *
+                                  static_cast<std::size_t>(cellBytes)),
+      valid;
+  for (std::size_t b = 0; b < blockRows; ++b) {
+    const auto first = order.begin() + static_cast<std::ptrdiff_t>(start[b]);
+    const auto last = order.begin() + static_cast<std::ptrdiff_t>(start[b + 1]);
+    std::sort(first, last, [&](const Point& p, const Point& q) { return p.col / bw < q.col / bw; });
+    for (auto group = first; group != last;) {
+      const int bx = group->col / bw, by = group->row / bh;
+      if (GDALReadBlock(band, bx, by, block.data()) != CE_None) return false;
+      const int x0 = bx * bw, y0 = by * bh, w = std::min(bw, width - x0), h = std::min(bh, height - y0);
+      if (mask) {
+        valid.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+        if (GDALRasterIO(mask, GF_Read, x0, y0, w, h, valid.data(), w, h, GDT_Byte, 0, 0) != CE_None) return false;
+      }
+      for (; group != last && group->col / bw == bx; ++group) {
+        const int c = group->col - x0, r = group->row - y0;
+        double value = 0.0;
+        GDALCopyWords(
+            block.data() + (static_cast<std::size_t>(r) * static_cast<std::size_t>(bw) + static_cast<std::size_t>(c)) *
+                               static_cast<std::size_t>(cellBytes),
+            type, 0, &value, GDT_Float64, 0, 1);
+        if (mask ? valid[static_cast<std::size_t>(r) * static_cast<std::size_t>(w) + static_cast<std::size_t>(c)] == 0
+                 : std::isnan(value) || (hasNoData && value == noData))
+          continue;
+        GDALCopyWords(&value, GDT_Float64, 0, &codes[group->pixel], GDT_Int32, 0, 1);
+      }
+    }
+  }
+  return true;
+}
+
+struct XmlCloser {
+  void operator()(CPLXMLNode* node) const { CPLDestroyXMLNode(node); }
+};
+
+// A VRT source that copies band 1 of a whole raster unscaled, or nothing.
+struct PlainSource {
+  std::string file;
+  int dx = 0, dy = 0;  // where it lies in the VRT
+  int width = 0, height = 0;
+};
+
+std::optional<PlainSource> plainSource(const char* xml, const std::string& folder, bool vrtHasNoData,
+                                       double vrtNoData) {
+  const std::unique_ptr<CPLXMLNode, XmlCloser> root(CPLParseXMLString(xml));
+  if (!root || root->eType != CXT_Element) return std::nullopt;
+  const std::string kind = root->pszValue;
+  if (kind != "SimpleSource" && kind != "ComplexSource") return std::nullopt;
+  static const std::set<std::string> kPlain = {"SourceFilename", "SourceBand", "SourceProperties",
+                                               "SrcRect",        "DstRect",    "NODATA"};
+  for (const CPLXMLNode* child = root->psChild; child; child = child->psNext)
+    if (child->eType == CXT_Element && !kPlain.count(child->pszValue)) return std::nullopt;
+  // A source's no-data cells must leave the earlier sources' cells showing, as a skipped
+  // cell does here: a complex source with the VRT's own no data, or no no data at all.
+  const char* noData = CPLGetXMLValue(root.get(), "NODATA", nullptr);
+  if (vrtHasNoData ? !noData || CPLAtof(noData) != vrtNoData : noData != nullptr) return std::nullopt;
+  if (std::string(CPLGetXMLValue(root.get(), "SourceBand", "")) != "1") return std::nullopt;
+  PlainSource source;
+  source.file = CPLGetXMLValue(root.get(), "SourceFilename", "");
+  if (std::string(CPLGetXMLValue(root.get(), "SourceFilename.relativeToVRT", "0")) == "1")
+    source.file = CPLFormFilename(folder.c_str(), source.file.c_str(), nullptr);
+  auto value = [&](const char* path) { return std::atoi(CPLGetXMLValue(root.get(), path, "-1")); };
+  source.dx = value("DstRect.xOff");
+  source.dy = value("DstRect.yOff");
+  source.width = value("SrcRect.xSize");
+  source.height = value("SrcRect.ySize");
+  if (value("SrcRect.xOff") != 0 || value("SrcRect.yOff") != 0 || value("DstRect.xSize") != source.width ||
+      value("DstRect.ySize") != source.height || source.file.empty())
+    return std::nullopt;
+  return source;
+}
+
+// A raster of a mosaic, and where its first cell lies in the mosaic.
+struct Member {
+  Dataset raster;
+  int dx = 0, dy = 0;
+};
+
+// The rasters of a VRT that only lays whole rasters side by side (of its own type and no
+// data, unscaled, where their own places say), in its order; nothing for any other source.
+// Sampled one by one, a later one winning where it has data, they give what the VRT gives
+// without the VRT's copying of every cell.
+std::vector<Member> mosaicMembers(GDALDatasetH source) {
+  GDALDriverH driver = GDALGetDatasetDriver(source);
+  if (!driver || std::string(GDALGetDriverShortName(driver)) != "VRT" || GDALGetRasterCount(source) != 1) return {};
+  GDALRasterBandH band = GDALGetRasterBand(source, 1);
+  char** sources = GDALGetMetadata(band, "vrt_sources");
+  double gt[6];
+  if (!sources || GDALGetGeoTransform(source, gt) != CE_None || gt[2] != 0.0 || gt[4] != 0.0) return {};
+  int hasNoData = 0;
+  const double noData = GDALGetRasterNoDataValue(band, &hasNoData);
+  const std::string folder = CPLGetPath(GDALGetDescription(source));
+  std::vector<Member> members;
+  for (int i = 0; sources[i]; ++i) {
+    const char* xml = std::strchr(sources[i], '=');
+    const auto plain = xml ? plainSource(xml + 1, folder, hasNoData != 0, noData) : std::nullopt;
+    if (!plain) return {};
+    Dataset member(GDALOpenEx(plain->file.c_str(), GDAL_OF_RASTER | GDAL_OF_READONLY, nullptr, nullptr, nullptr));
+    if (!member || GDALGetRasterXSize(member.get()) != plain->width ||
+        GDALGetRasterYSize(member.get()) != plain->height || GDALGetRasterCount(member.get()) < 1)
+      return {};
+    GDALRasterBandH memberBand = GDALGetRasterBand(member.get(), 1);
+    int memberHasNoData = 0;
+    const double memberNoData = GDALGetRasterNoDataValue(memberBand, &memberHasNoData);
+    double mgt[6];
+    const OGRSpatialReferenceH srs = GDALGetSpatialRef(source), memberSrs = GDALGetSpatialRef(member.get());
+    // Its cells, its no data and its place on the Earth must be the VRT's own.
+    const double tolerance = 1e-6 * std::fabs(gt[1]);
+    if (GDALGetRasterDataType(memberBand) != GDALGetRasterDataType(band) || memberHasNoData != hasNoData ||
+        (hasNoData && memberNoData != noData) || !(GDALGetMaskFlags(memberBand) & (GMF_ALL_VALID | GMF_NODATA)) ||
+        GDALGetGeoTransform(member.get(), mgt) != CE_None || mgt[2] != 0.0 || mgt[4] != 0.0 ||
+        std::fabs(mgt[1] - gt[1]) > tolerance || std::fabs(mgt[5] - gt[5]) > tolerance ||
+        std::fabs(mgt[0] - (gt[0] + plain->dx * gt[1])) > tolerance ||
+        std::fabs(mgt[3] - (gt[3] + plain->dy * gt[5])) > tolerance || !srs || !memberSrs || !OSRIsSame(srs, memberSrs))
+      return {};
+    members.push_back({std::move(member), plain->dx, plain->dy});
+  }
+  return members;
+}
+
 }  // namespace
 
 bool sampleNearest(GDALDatasetH source, GDALDatasetH grid, std::vector<std::int32_t>& codes, std::string& problem) {
-  Cells cells;
-  if (!cellsUnderGrid(source, grid, cells)) {
+  Points points;
+  if (!cellsUnderGrid(source, grid, points)) {
     problem = "its cells cannot be placed on the theatre.";
     return false;
   }
-  BandReading reading{GDALGetRasterBand(source, 1)};
-  int hasNoData = 0;
-  reading.noData = GDALGetRasterNoDataValue(reading.band, &hasNoData);
-  reading.hasNoData = hasNoData != 0;
-  const int flags = GDALGetMaskFlags(reading.band);
-  if (!(flags & GMF_ALL_VALID) && !(flags & GMF_NODATA)) reading.mask = GDALGetMaskBand(reading.band);
-
-  bool read = false;
-  switch (GDALGetRasterDataType(reading.band)) {
-    case GDT_Byte: read = sampleBlocks<std::uint8_t>(reading, GDT_Byte, cells, codes); break;
-    case GDT_Int16:
-    case GDT_UInt16:
-    case GDT_Int32: read = sampleBlocks<std::int32_t>(reading, GDT_Int32, cells, codes); break;
-    default: read = sampleBlocks<double>(reading, GDT_Float64, cells, codes); break;
+  const std::vector<Member> members = mosaicMembers(source);
+  bool read = members.empty() ? sampleBand(GDALGetRasterBand(source, 1), points, codes) : true;
+  Points inMember;
+  for (const Member& m : members) {
+    // The points carried onto the mosaic once, moved onto each of its rasters.
+    const int w = GDALGetRasterXSize(m.raster.get()), h = GDALGetRasterYSize(m.raster.get());
+    inMember.clear();
+    for (const Point& p : points) {
+      const Point moved{p.pixel, p.col - m.dx, p.row - m.dy};
+      if (moved.col >= 0 && moved.row >= 0 && moved.col < w && moved.row < h) inMember.push_back(moved);
+    }
+    read = read && sampleBand(GDALGetRasterBand(m.raster.get(), 1), inMember, codes);
   }
   if (!read) problem = "GDAL could not read its cells.";
   return read;

@@ -23,8 +23,8 @@ constexpr std::int32_t kNoClass = INT32_MIN;    // a sub-sample no source gave a
 // The sub-sample grid in memory, in the theatre's projection. Cell tc spans samples
 // 2tc - 0.5 to 2tc + 1.5 east of sample 0, which lies 512 samples west of the centre;
 // GDAL's rows run from the north.
-Dataset subSampleDataset(GeoPoint centre, GDALDataType type, int size) {
-  Dataset ds(GDALCreate(GDALGetDriverByName("MEM"), "cover", size, size, 1, type, nullptr));
+Dataset subSampleDataset(GeoPoint centre, GDALDataType type, int size, int bands = 1) {
+  Dataset ds(GDALCreate(GDALGetDriverByName("MEM"), "cover", size, size, bands, type, nullptr));
   if (!ds) return ds;
   const double step = 2.0 * kSampleMetres * kCoverSize / size;
   const double west = (-kCentreIndex - 0.5) * kSampleMetres, north = (kCentreIndex - 0.5) * kSampleMetres;
@@ -93,7 +93,8 @@ LandCoverResult landCover(const LandCoverRequest& request) {
   if (!sourcesTouchTheatre(infos, request.centre))
     return refused("No land cover source touches the theatre centred on " + geoText(request.centre) + ".");
 
-  const Dataset grid = subSampleDataset(request.centre, GDT_Int32, kPoints);
+  // Only the grid's place: the codes are kept beside it.
+  const Dataset grid = subSampleDataset(request.centre, GDT_Int32, kPoints, 0);
   if (!grid) return refused("GDAL could not make the land cover grid in memory: " + errors.last("no reason given."));
   std::vector<std::int32_t> classes(static_cast<std::size_t>(kPoints) * kPoints, kNoClass);
   for (std::size_t i = 0; i < sources.size(); ++i) {

@@ -1,5 +1,6 @@
 #include "dem/land_cover.h"
 
+#include <gdal_utils.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -181,6 +182,57 @@ TEST_F(LandCover, EveryCellAgreesFromSourcesInAnyCoordinateSystem) {
       }
     EXPECT_EQ(wrong, 0) << c.what;
     EXPECT_EQ(result.unknownCodes, (std::map<std::int64_t, std::uint64_t>{{77, 16 * unknown}})) << c.what;
+  }
+}
+
+// A VRT over tiles gives what the whole raster gives: read tile by tile when it only lays
+// them side by side, through the VRT when it resamples them.
+TEST_F(LandCover, AMosaicOfTilesGivesWhatTheWholeRasterGives) {
+  const Pattern pattern = [](int tc, int tr, int sx, int sy) {
+    const double codes[] = {10, 40, 60, 80, 77, kNone};
+    return codes[(tc * 7 + tr * 3 + sx + 2 * sy) % 6];
+  };
+  const auto whole = tmp.path() / "whole.tif";
+  writeClasses(whole, pattern, 1, "EPSG:4326", 0.0009);
+  const dem::Dataset raster(GDALOpen(whole.string().c_str(), GA_ReadOnly));
+  ASSERT_TRUE(raster);
+  const int w = GDALGetRasterXSize(raster.get()), h = GDALGetRasterYSize(raster.get());
+  std::vector<std::string> tiles;
+  for (int j = 0; j < 2; ++j)
+    for (int i = 0; i < 2; ++i) {
+      tiles.push_back((tmp.path() / ("tile" + std::to_string(j) + std::to_string(i) + ".tif")).string());
+      const std::string x0 = std::to_string(i * (w / 2)), y0 = std::to_string(j * (h / 2)),
+                        tw = std::to_string(i ? w - w / 2 : w / 2), th = std::to_string(j ? h - h / 2 : h / 2);
+      const char* args[] = {"-srcwin", x0.c_str(), y0.c_str(), tw.c_str(), th.c_str(), nullptr};
+      GDALTranslateOptions* options = GDALTranslateOptionsNew(const_cast<char**>(args), nullptr);
+      dem::Dataset tile(GDALTranslate(tiles.back().c_str(), raster.get(), options, nullptr));
+      GDALTranslateOptionsFree(options);
+      ASSERT_TRUE(tile);
+    }
+  std::vector<const char*> names;
+  for (const auto& t : tiles) names.push_back(t.c_str());
+  auto request = [&](const std::filesystem::path& file) {
+    auto r = this->request(1);
+    r.sources = {file};
+    return dem::landCover(r);
+  };
+  const auto expected = request(whole);
+  ASSERT_EQ(expected.status, LandCoverResult::Status::Done) << expected.problem;
+  const std::string half = std::to_string(0.00045);
+  const std::vector<std::vector<std::string>> vrts = {{}, {"-tr", half, half}};
+  for (const auto& args : vrts) {
+    std::vector<char*> argv;
+    for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    const auto vrt = tmp.path() / (args.empty() ? "side by side.vrt" : "resampled.vrt");
+    GDALBuildVRTOptions* options = GDALBuildVRTOptionsNew(argv.data(), nullptr);
+    GDALClose(
+        GDALBuildVRT(vrt.string().c_str(), static_cast<int>(names.size()), nullptr, names.data(), options, nullptr));
+    GDALBuildVRTOptionsFree(options);
+    const auto result = request(vrt);
+    ASSERT_EQ(result.status, LandCoverResult::Status::Done) << result.problem;
+    EXPECT_EQ(result.cells, expected.cells) << vrt;
+    EXPECT_EQ(result.unknownCodes, expected.unknownCodes) << vrt;
   }
 }
 
