@@ -288,11 +288,12 @@ bool sampleNearest(GDALDatasetH source, GDALDatasetH grid, std::vector<std::int3
 namespace quarnby::dem {
 
 bool averageOnto(GDALDatasetH source, GDALDatasetH grid, float empty, std::vector<float>& heights,
-                 std::string& problem) {
+                 std::vector<float>& shares, const std::function<bool(double)>& goOn, std::string& problem) {
   const GridToSource transform(source, grid);
   const int gw = GDALGetRasterXSize(grid), gh = GDALGetRasterYSize(grid);
   const int sw = GDALGetRasterXSize(source), sh = GDALGetRasterYSize(source);
   heights.assign(static_cast<std::size_t>(gw) * static_cast<std::size_t>(gh), empty);
+  shares.assign(heights.size(), 0.0f);
   const GridPart part = reachedPart(transform, source, gw, gh);
   if (part.x1 <= part.x0 || part.y1 <= part.y0) return true;
 
@@ -338,23 +339,49 @@ bool averageOnto(GDALDatasetH source, GDALDatasetH grid, float empty, std::vecto
     down = std::hypot(u[mid] - u[mid - static_cast<std::size_t>(cw)], v[mid] - v[mid - static_cast<std::size_t>(cw)]);
   }
   const int fx = std::max(1, static_cast<int>(across / 3)), fy = std::max(1, static_cast<int>(down / 3));
-  const int nx = (sx1 - sx0 + fx - 1) / fx, ny = (sy1 - sy0 + fy - 1) / fy;
-  const double kx = static_cast<double>(sx1 - sx0) / nx, ky = static_cast<double>(sy1 - sy0) / ny;
-  std::vector<float> cells(static_cast<std::size_t>(nx) * static_cast<std::size_t>(ny));
+  const int ww = sx1 - sx0, wh = sy1 - sy0;
+  const int nx = (ww + fx - 1) / fx, ny = (wh + fy - 1) / fy;
+  const double kx = fx, ky = fy, xEnd = static_cast<double>(ww) / fx, yEnd = static_cast<double>(wh) / fy;
+  // Each cell's mean and the share of it that has data, summed from strips of whole cell
+  // rows read at full resolution: a raw source is read straight from its file, and only a
+  // strip is held at a time.
+  std::vector<float> cells(static_cast<std::size_t>(nx) * static_cast<std::size_t>(ny)), cellShares(cells.size());
   GDALRasterBandH band = GDALGetRasterBand(source, 1);
-  GDALRasterIOExtraArg extra;
-  INIT_RASTERIO_EXTRA_ARG(extra);
-  extra.eResampleAlg = GRIORA_Average;
-  if (GDALRasterIOEx(band, GF_Read, sx0, sy0, sx1 - sx0, sy1 - sy0, cells.data(), nx, ny, GDT_Float32, 0, 0, &extra) !=
-      CE_None) {
-    problem = "GDAL could not read its cells.";
-    return false;
-  }
   int hasNoData = 0;
-  const double noData = GDALGetRasterNoDataValue(band, &hasNoData);
-  const float noDataCell = static_cast<float>(noData);
-  for (float& cell : cells)
-    if (std::isnan(cell) || (hasNoData && cell == noDataCell)) cell = std::numeric_limits<float>::quiet_NaN();
+  const float noData = static_cast<float>(GDALGetRasterNoDataValue(band, &hasNoData));
+  const int stripCells = std::max(1, 256 / fy);
+  std::vector<float> strip(static_cast<std::size_t>(ww) * static_cast<std::size_t>(fy * stripCells));
+  std::vector<double> sum(static_cast<std::size_t>(nx));
+  std::vector<int> count(static_cast<std::size_t>(nx));
+  for (int j0 = 0; j0 < ny; j0 += stripCells) {
+    if (goOn && !goOn(static_cast<double>(j0) / ny)) return false;
+    const int y = sy0 + j0 * fy, rows = std::min(stripCells * fy, sy1 - y);
+    if (GDALRasterIO(band, GF_Read, sx0, y, ww, rows, strip.data(), ww, rows, GDT_Float32, 0, 0) != CE_None) {
+      problem = "GDAL could not read its cells.";
+      return false;
+    }
+    for (int j = j0; j < std::min(ny, j0 + stripCells); ++j) {
+      std::fill(sum.begin(), sum.end(), 0.0);
+      std::fill(count.begin(), count.end(), 0);
+      const int first = (j - j0) * fy, last = std::min(rows, first + fy);
+      for (int r = first; r < last; ++r) {
+        const float* row = strip.data() + static_cast<std::size_t>(r) * static_cast<std::size_t>(ww);
+        for (int i = 0; i < nx; ++i)
+          for (int x = i * fx; x < std::min(ww, (i + 1) * fx); ++x)
+            if (!std::isnan(row[x]) && !(hasNoData && row[x] == noData)) {
+              sum[static_cast<std::size_t>(i)] += row[x];
+              ++count[static_cast<std::size_t>(i)];
+            }
+      }
+      for (int i = 0; i < nx; ++i) {
+        const std::size_t cell =
+            static_cast<std::size_t>(j) * static_cast<std::size_t>(nx) + static_cast<std::size_t>(i);
+        const int n = count[static_cast<std::size_t>(i)], area = (std::min(ww, (i + 1) * fx) - i * fx) * (last - first);
+        cells[cell] = n ? static_cast<float>(sum[static_cast<std::size_t>(i)] / n) : 0.0f;
+        cellShares[cell] = static_cast<float>(n) / static_cast<float>(area);
+      }
+    }
+  }
 
   for (int r = part.y0; r < part.y1; ++r)
     for (int c = part.x0; c < part.x1; ++c) {
@@ -371,25 +398,27 @@ bool averageOnto(GDALDatasetH source, GDALDatasetH grid, float empty, std::vecto
         b1 = std::max(b1, (v[q] - sy0) / ky);
       }
       if (!all) continue;
+      const double footprint = (a1 - a0) * (b1 - b0);
       a0 = std::max(a0, 0.0);
       b0 = std::max(b0, 0.0);
-      a1 = std::min(a1, static_cast<double>(nx));
-      b1 = std::min(b1, static_cast<double>(ny));
+      a1 = std::min(a1, xEnd);
+      b1 = std::min(b1, yEnd);
       double sum = 0.0, weight = 0.0;
       for (int j = static_cast<int>(b0); j < b1; ++j) {
         const double wy = std::min(b1, j + 1.0) - std::max(b0, static_cast<double>(j));
         for (int i = static_cast<int>(a0); i < a1; ++i) {
-          const float cell =
-              cells[static_cast<std::size_t>(j) * static_cast<std::size_t>(nx) + static_cast<std::size_t>(i)];
-          if (std::isnan(cell)) continue;
-          const double w = wy * (std::min(a1, i + 1.0) - std::max(a0, static_cast<double>(i)));
-          sum += w * cell;
+          const std::size_t cell =
+              static_cast<std::size_t>(j) * static_cast<std::size_t>(nx) + static_cast<std::size_t>(i);
+          const double w = wy * (std::min(a1, i + 1.0) - std::max(a0, static_cast<double>(i))) * cellShares[cell];
+          sum += w * cells[cell];
           weight += w;
         }
       }
-      if (weight > 0.0)
-        heights[static_cast<std::size_t>(r) * static_cast<std::size_t>(gw) + static_cast<std::size_t>(c)] =
-            static_cast<float>(sum / weight);
+      if (weight <= 0.0) continue;
+      const std::size_t pixel =
+          static_cast<std::size_t>(r) * static_cast<std::size_t>(gw) + static_cast<std::size_t>(c);
+      heights[pixel] = static_cast<float>(sum / weight);
+      shares[pixel] = static_cast<float>(std::min(1.0, weight / footprint));
     }
   return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,12 +17,14 @@ namespace quarnby::dem {
 bool sampleNearest(GDALDatasetH source, GDALDatasetH grid, std::vector<std::int32_t>& codes, std::string& problem);
 
 // The mean of `source`'s band 1 over each pixel of `grid` (as the source's own values, before
-// scale and offset) where the source reaches it, `empty` elsewhere. Only the part of the
-// source under the grid is read, once, averaged by GDAL onto cells about a third of a grid
-// pixel wide; each pixel then weighs those cells by the share of its footprint they cover,
-// so the memory is bounded by the grid and the result lies close to GDAL's exact average.
-// False when GDAL could not read the source; `problem` then says why.
+// scale and offset) where the source reaches it, `empty` elsewhere, and the share of the
+// pixel's footprint that mean stands for (less than 1 at the source's edges and holes). Only
+// the part of the source under the grid is read, once, strip by strip, averaged onto cells
+// about a third of a grid pixel wide; each pixel then weighs those cells by the share of its
+// footprint they cover, so the memory is bounded by the grid and the result lies close to
+// GDAL's exact average. `goOn` is told the share read and may stop it. False when stopped
+// or when GDAL could not read the source; `problem` then says why, or is empty when stopped.
 bool averageOnto(GDALDatasetH source, GDALDatasetH grid, float empty, std::vector<float>& heights,
-                 std::string& problem);
+                 std::vector<float>& shares, const std::function<bool(double)>& goOn, std::string& problem);
 
 }  // namespace quarnby::dem

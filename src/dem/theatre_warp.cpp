@@ -166,10 +166,11 @@ WarpResult gdalWarp(GDALDatasetH source, const std::filesystem::path& path, GDAL
 
 WarpResult averageSource(GDALDatasetH source, const std::filesystem::path& path, GDALDatasetH theatre,
                          ProgressRelay& relay, const GdalErrors& errors, std::vector<float>& warped,
-                         std::string& problem) {
-  if (!ProgressRelay::call(0.0, nullptr, &relay)) return WarpResult::Cancelled;
+                         std::vector<float>& shares, std::string& problem) {
   std::string reason;
-  if (!averageOnto(source, theatre, kEmpty, warped, reason)) {
+  const auto goOn = [&](double done) { return ProgressRelay::call(done, nullptr, &relay) != FALSE; };
+  if (!averageOnto(source, theatre, kEmpty, warped, shares, goOn, reason)) {
+    if (reason.empty()) return WarpResult::Cancelled;
     problem = fileMessage("GDAL could not warp the elevation source onto the theatre:", path, errors.last(reason));
     return WarpResult::Failed;
   }
@@ -201,7 +202,9 @@ WarpResult warpSources(std::span<const SourceInfo> sources, GeoPoint centre, con
   }
   out.metres.assign(static_cast<std::size_t>(kN) * kN, std::numeric_limits<float>::quiet_NaN());
   out.resamplings.clear();
-  std::vector<float> warped(out.metres.size());
+  // The share of each sample's footprint its height stands for: 1 from GDAL's warper, less
+  // from the average where a source's edge or hole crosses the footprint.
+  std::vector<float> warped(out.metres.size()), shares(out.metres.size(), 1.0f), held(out.metres.size(), 0.0f);
 
   ProgressRelay relay{&progress};
   for (std::size_t i = 0; i < sources.size(); ++i) {
@@ -217,10 +220,13 @@ WarpResult warpSources(std::span<const SourceInfo> sources, GeoPoint centre, con
     relay.span = 1.0 / sources.size();
     // The average chosen for a finer source is read once and averaged by cell shares: a
     // fraction of the warper's time, within a fraction of a metre of its exact average.
+    // A mask that is not a no-data value is left to the warper.
+    const int maskFlags = GDALGetMaskFlags(GDALGetRasterBand(source.get(), 1));
+    const bool byShares = resampling.empty() && method == "average" && (maskFlags & (GMF_ALL_VALID | GMF_NODATA)) != 0;
+    if (!byShares) std::fill(shares.begin(), shares.end(), 1.0f);
     const WarpResult result =
-        resampling.empty() && method == "average"
-            ? averageSource(source.get(), sources[i].path, theatre.get(), relay, errors, warped, problem)
-            : gdalWarp(source.get(), sources[i].path, theatre.get(), method, relay, errors, warped, problem);
+        byShares ? averageSource(source.get(), sources[i].path, theatre.get(), relay, errors, warped, shares, problem)
+                 : gdalWarp(source.get(), sources[i].path, theatre.get(), method, relay, errors, warped, problem);
     if (result != WarpResult::Done) return result;
 
     GDALRasterBandH band = GDALGetRasterBand(source.get(), 1);
@@ -230,13 +236,25 @@ WarpResult warpSources(std::span<const SourceInfo> sources, GeoPoint centre, con
     // Raster row 0 is the northern edge; the heights are kept south first.
     for (int row = 0; row < kN; ++row) {
       const float* from = warped.data() + static_cast<std::size_t>(row) * kN;
-      float* to = out.metres.data() + static_cast<std::size_t>(kN - 1 - row) * kN;
+      const float* share = shares.data() + static_cast<std::size_t>(row) * kN;
+      const std::size_t south = static_cast<std::size_t>(kN - 1 - row) * kN;
+      float* to = out.metres.data() + south;
+      float* has = held.data() + south;
       for (int c = 0; c < kN; ++c) {
         if (from[c] == kEmpty || !std::isfinite(from[c])) continue;
         const float metres = static_cast<float>((from[c] * scale + offset) * toMetres);
         // A height the Earth does not have is no height: it never covers an earlier
         // source's, and the feet field counts it.
-        if (isEarthHeight(metres) || std::isnan(to[c])) to[c] = metres;
+        if (!isEarthHeight(metres) && !std::isnan(to[c])) continue;
+        // Part of a footprint, beside the part an earlier source gave (the tile on the other
+        // side of a seam), joins it; a whole one wins.
+        if (share[c] < 1.0f && has[c] > 0.0f && isEarthHeight(metres) && isEarthHeight(to[c])) {
+          to[c] = (to[c] * has[c] + metres * share[c]) / (has[c] + share[c]);
+          has[c] = std::min(1.0f, has[c] + share[c]);
+        } else {
+          to[c] = metres;
+          has[c] = share[c];
+        }
       }
     }
   }
