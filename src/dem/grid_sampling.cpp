@@ -349,6 +349,9 @@ bool averageOnto(GDALDatasetH source, GDALDatasetH grid, float empty, std::vecto
   GDALRasterBandH band = GDALGetRasterBand(source, 1);
   int hasNoData = 0;
   const float noData = static_cast<float>(GDALGetRasterNoDataValue(band, &hasNoData));
+  constexpr int kFewRows = 16;
+  int blockWidth = 0, blockHeight = 0;
+  GDALGetBlockSize(band, &blockWidth, &blockHeight);
   const int stripCells = std::max(1, 256 / fy);
   std::vector<float> strip(static_cast<std::size_t>(ww) * static_cast<std::size_t>(fy * stripCells));
   std::vector<double> sum(static_cast<std::size_t>(nx));
@@ -360,6 +363,9 @@ bool averageOnto(GDALDatasetH source, GDALDatasetH grid, float empty, std::vecto
       problem = "GDAL could not read its cells.";
       return false;
     }
+    // A source read in rows of a few cells (an .hgt tile, say) never needs them again:
+    // dropped from GDAL's cache, their memory serves the next strip.
+    if (blockHeight <= kFewRows) GDALFlushRasterCache(band);
     for (int j = j0; j < std::min(ny, j0 + stripCells); ++j) {
       std::fill(sum.begin(), sum.end(), 0.0);
       std::fill(count.begin(), count.end(), 0);

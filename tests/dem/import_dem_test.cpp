@@ -39,6 +39,10 @@ double surface(GeoPoint p) {
   return 300.0 + 800.0 * dlat - 500.0 * dlon + 100.0 * dlat * dlat;
 }
 
+// A slope of 13 % down to the east: a sample whose footprint a seam splits is off by tens
+// of metres when it takes the average of one side only.
+double steepAcross(GeoPoint p) { return -500.0 - 10000.0 * (p.lon - kCentre.lon) + 800.0 * (p.lat - kCentre.lat); }
+
 struct DemImport : testing::TerrainFixture {
   DemImport() : TerrainFixture("Alps") {}
   std::filesystem::path fieldPath = file(suffix::kTerragen);
@@ -119,6 +123,15 @@ TEST_F(DemImport, SourcesInAnyProjectionLandOnTheSurfaceNorthUpWithTheCentreSamp
          return p.lon > westEdge + 0.1 ? surface(p) + 100.0 : kNaN;
        },
        1.0},
+      {"finer tiles meeting on the centre column, a steep slope across the seam (average)",
+       [](DemImport& t) {
+         t.source("seam west.tif", testing::geographicLayout(46.0, 7.5, 47.0, 8.0, 0.002), steepAcross);
+         t.source("seam east.tif", testing::geographicLayout(46.0, 8.0, 47.0, 8.5, 0.002), steepAcross);
+       },
+       [](GeoPoint p) {
+         return std::fabs(p.lon - kCentre.lon) < 0.1 && std::fabs(p.lat - kCentre.lat) < 0.45 ? steepAcross(p) : kNaN;
+       },
+       5.0},
       {"a no-data hole at the centre",
        [](DemImport& t) {
          RasterLayout holed = testing::geographicLayout(44.5, 6.0, 48.5, 10.0, 0.01);
