@@ -8,4 +8,4 @@ bash scripts/install-deps.sh gdal-bin
 cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUARNBY_GUI=OFF -DQUARNBY_TESTS=OFF \
       -DQUARNBY_BENCH=OFF
 cmake --build build-bench --parallel --target quarnby-batch
-python3 bench/dem_import_bench.py build-bench/quarnby-batch "${1:-3}"
+python3 bench/dem_import_bench.py build-bench/quarnby-batch "${@:-3}"

@@ -5,6 +5,7 @@
 #include <gdal_alg.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstddef>
 #include <cstdlib>
@@ -45,7 +46,7 @@ class GridToSource {
 
 // A grid pixel whose centre lies on the source, and the source cell under it.
 struct Point {
-  std::size_t pixel;
+  std::uint32_t pixel;
   std::int32_t col, row;
 };
 using Points = std::vector<Point>;
@@ -92,6 +93,7 @@ bool cellsUnderGrid(GDALDatasetH source, GDALDatasetH grid, Points& points) {
   // a small part of the grid.
   const GridPart part = reachedPart(transform, source, gw, gh);
   if (part.x1 <= part.x0) return true;
+  points.reserve(static_cast<std::size_t>(part.x1 - part.x0) * static_cast<std::size_t>(part.y1 - part.y0));
   std::vector<double> x(static_cast<std::size_t>(part.x1 - part.x0)), y(x.size()), z(x.size());
   std::vector<int> ok(x.size());
   for (int r = part.y0; r < part.y1; ++r) {
@@ -105,10 +107,22 @@ bool cellsUnderGrid(GDALDatasetH source, GDALDatasetH grid, Points& points) {
       if (!ok[i] || !(x[i] >= 0.0 && x[i] < sw && y[i] >= 0.0 && y[i] < sh)) continue;
       const std::size_t k =
           static_cast<std::size_t>(r) * static_cast<std::size_t>(gw) + static_cast<std::size_t>(part.x0) + i;
-      points.push_back({k, static_cast<std::int32_t>(x[i]), static_cast<std::int32_t>(y[i])});
+      points.push_back(
+          {static_cast<std::uint32_t>(k), static_cast<std::int32_t>(x[i]), static_cast<std::int32_t>(y[i])});
     }
   }
   return true;
+}
+
+// Sorts the points by a key below `keys` (a counting sort: stable, linear).
+template <typename Key>
+void sortBy(Points& points, std::size_t keys, Key key) {
+  std::vector<std::size_t> next(keys + 1, 0);
+  for (const Point& p : points) ++next[key(p) + 1];
+  for (std::size_t k = 0; k < keys; ++k) next[k + 1] += next[k];
+  Points sorted(points.size());
+  for (const Point& p : points) sorted[next[key(p)]++] = p;
+  points.swap(sorted);
 }
 
 // Reads the source cells under the points, block by block in the band's own order: each
@@ -129,41 +143,34 @@ bool sampleBand(GDALRasterBandH band, const Points& points, std::vector<std::int
   const int flags = GDALGetMaskFlags(band);
   const GDALRasterBandH mask = (flags & (GMF_ALL_VALID | GMF_NODATA)) ? nullptr : GDALGetMaskBand(band);
 
-  // The points, grouped by the row of blocks they fall in (a counting sort).
-  std::vector<std::size_t> start(blockRows + 1, 0);
-  for (const Point& p : points) ++start[static_cast<std::size_t>(p.row / bh) + 1];
-  for (std::size_t b = 0; b < blockRows; ++b) start[b + 1] += start[b];
-  Points order(points.size());
-  std::vector<std::size_t> next(start.begin(), start.end() - 1);
-  for (const Point& p : points) order[next[static_cast<std::size_t>(p.row / bh)]++] = p;
+  // The points in the order of the blocks they fall in, row of blocks by row of blocks.
+  Points order(points);
+  const std::size_t blockCols = static_cast<std::size_t>((width + bw - 1) / bw);
+  sortBy(order, blockCols, [&](const Point& p) { return static_cast<std::size_t>(p.col / bw); });
+  sortBy(order, blockRows, [&](const Point& p) { return static_cast<std::size_t>(p.row / bh); });
 
   std::vector<std::uint8_t> block(static_cast<std::size_t>(bw) * static_cast<std::size_t>(bh) *
                                   static_cast<std::size_t>(cellBytes)),
       valid;
-  for (std::size_t b = 0; b < blockRows; ++b) {
-    const auto first = order.begin() + static_cast<std::ptrdiff_t>(start[b]);
-    const auto last = order.begin() + static_cast<std::ptrdiff_t>(start[b + 1]);
-    std::sort(first, last, [&](const Point& p, const Point& q) { return p.col / bw < q.col / bw; });
-    for (auto group = first; group != last;) {
-      const int bx = group->col / bw, by = group->row / bh;
-      if (GDALReadBlock(band, bx, by, block.data()) != CE_None) return false;
-      const int x0 = bx * bw, y0 = by * bh, w = std::min(bw, width - x0), h = std::min(bh, height - y0);
-      if (mask) {
-        valid.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
-        if (GDALRasterIO(mask, GF_Read, x0, y0, w, h, valid.data(), w, h, GDT_Byte, 0, 0) != CE_None) return false;
-      }
-      for (; group != last && group->col / bw == bx; ++group) {
-        const int c = group->col - x0, r = group->row - y0;
-        double value = 0.0;
-        GDALCopyWords(
-            block.data() + (static_cast<std::size_t>(r) * static_cast<std::size_t>(bw) + static_cast<std::size_t>(c)) *
-                               static_cast<std::size_t>(cellBytes),
-            type, 0, &value, GDT_Float64, 0, 1);
-        if (mask ? valid[static_cast<std::size_t>(r) * static_cast<std::size_t>(w) + static_cast<std::size_t>(c)] == 0
-                 : std::isnan(value) || (hasNoData && value == noData))
-          continue;
-        GDALCopyWords(&value, GDT_Float64, 0, &codes[group->pixel], GDT_Int32, 0, 1);
-      }
+  for (auto group = order.begin(); group != order.end();) {
+    const int bx = group->col / bw, by = group->row / bh;
+    if (GDALReadBlock(band, bx, by, block.data()) != CE_None) return false;
+    const int x0 = bx * bw, y0 = by * bh, w = std::min(bw, width - x0), h = std::min(bh, height - y0);
+    if (mask) {
+      valid.resize(static_cast<std::size_t>(w) * static_cast<std::size_t>(h));
+      if (GDALRasterIO(mask, GF_Read, x0, y0, w, h, valid.data(), w, h, GDT_Byte, 0, 0) != CE_None) return false;
+    }
+    for (; group != order.end() && group->col / bw == bx && group->row / bh == by; ++group) {
+      const int c = group->col - x0, r = group->row - y0;
+      double value = 0.0;
+      GDALCopyWords(
+          block.data() + (static_cast<std::size_t>(r) * static_cast<std::size_t>(bw) + static_cast<std::size_t>(c)) *
+                             static_cast<std::size_t>(cellBytes),
+          type, 0, &value, GDT_Float64, 0, 1);
+      if (mask ? valid[static_cast<std::size_t>(r) * static_cast<std::size_t>(w) + static_cast<std::size_t>(c)] == 0
+               : std::isnan(value) || (hasNoData && value == noData))
+        continue;
+      GDALCopyWords(&value, GDT_Float64, 0, &codes[group->pixel], GDT_Int32, 0, 1);
     }
   }
   return true;
@@ -267,17 +274,48 @@ bool sampleNearest(GDALDatasetH source, GDALDatasetH grid, std::vector<std::int3
     return false;
   }
   const std::vector<Member> members = mosaicMembers(source);
-  bool read = members.empty() ? sampleBand(GDALGetRasterBand(source, 1), points, codes) : true;
-  Points inMember;
+  if (members.empty()) {
+    if (sampleBand(GDALGetRasterBand(source, 1), points, codes)) return true;
+    problem = "GDAL could not read its cells.";
+    return false;
+  }
+  // The points carried onto the mosaic once, then handed to the rasters they fall in,
+  // found through a coarse grid of bins no larger than the smallest raster.
+  int binW = INT32_MAX, binH = INT32_MAX;
+  std::vector<std::array<int, 4>> rects;  // x0, y0, x1, y1 in the mosaic
   for (const Member& m : members) {
-    // The points carried onto the mosaic once, moved onto each of its rasters.
     const int w = GDALGetRasterXSize(m.raster.get()), h = GDALGetRasterYSize(m.raster.get());
-    inMember.clear();
-    for (const Point& p : points) {
-      const Point moved{p.pixel, p.col - m.dx, p.row - m.dy};
-      if (moved.col >= 0 && moved.row >= 0 && moved.col < w && moved.row < h) inMember.push_back(moved);
-    }
-    read = read && sampleBand(GDALGetRasterBand(m.raster.get(), 1), inMember, codes);
+    rects.push_back({m.dx, m.dy, m.dx + w, m.dy + h});
+    binW = std::min(binW, std::max(w, 1));
+    binH = std::min(binH, std::max(h, 1));
+  }
+  const int binsX = (GDALGetRasterXSize(source) + binW - 1) / binW,
+            binsY = (GDALGetRasterYSize(source) + binH - 1) / binH;
+  std::vector<std::vector<std::size_t>> bins(static_cast<std::size_t>(binsX) * static_cast<std::size_t>(binsY));
+  for (std::size_t i = 0; i < rects.size(); ++i)
+    for (int by = std::max(0, rects[i][1] / binH); by <= std::min(binsY - 1, (rects[i][3] - 1) / binH); ++by)
+      for (int bx = std::max(0, rects[i][0] / binW); bx <= std::min(binsX - 1, (rects[i][2] - 1) / binW); ++bx)
+        bins[static_cast<std::size_t>(by) * static_cast<std::size_t>(binsX) + static_cast<std::size_t>(bx)].push_back(
+            i);
+  std::vector<Points> inMember(members.size());
+  auto hand = [&](bool count, std::vector<std::size_t>& counts) {
+    for (const Point& p : points)
+      for (std::size_t i : bins[static_cast<std::size_t>(p.row / binH) * static_cast<std::size_t>(binsX) +
+                                static_cast<std::size_t>(p.col / binW)])
+        if (p.col >= rects[i][0] && p.row >= rects[i][1] && p.col < rects[i][2] && p.row < rects[i][3]) {
+          if (count) ++counts[i];
+          else inMember[i].push_back({p.pixel, p.col - rects[i][0], p.row - rects[i][1]});
+        }
+  };
+  std::vector<std::size_t> counts(members.size(), 0);
+  hand(true, counts);  // counted first, so that each list is allocated once
+  for (std::size_t i = 0; i < members.size(); ++i) inMember[i].reserve(counts[i]);
+  hand(false, counts);
+  Points().swap(points);
+  bool read = true;
+  for (std::size_t i = 0; i < members.size() && read; ++i) {
+    read = sampleBand(GDALGetRasterBand(members[i].raster.get(), 1), inMember[i], codes);
+    Points().swap(inMember[i]);
   }
   if (!read) problem = "GDAL could not read its cells.";
   return read;
