@@ -116,20 +116,20 @@ bool cellsUnderGrid(GDALDatasetH source, GDALDatasetH grid, Points& points) {
 
 // Sorts the points by a key below `keys` (a counting sort: stable, linear).
 template <typename Key>
-void sortBy(Points& points, std::size_t keys, Key key) {
+void sortBy(Points& points, Points& scratch, std::size_t keys, Key key) {
   std::vector<std::size_t> next(keys + 1, 0);
   for (const Point& p : points) ++next[key(p) + 1];
   for (std::size_t k = 0; k < keys; ++k) next[k + 1] += next[k];
-  Points sorted(points.size());
-  for (const Point& p : points) sorted[next[key(p)]++] = p;
-  points.swap(sorted);
+  scratch.resize(points.size());
+  for (const Point& p : points) scratch[next[key(p)]++] = p;
+  points.swap(scratch);
 }
 
 // Reads the source cells under the points, block by block in the band's own order: each
 // block that holds a point is decoded once, straight into one buffer, past GDAL's cache.
 // Cells of no data (its value, NaN, or a mask's 0) leave the codes as they were; others
 // are rounded to a code as GDAL's warper writes them into an Int32 grid.
-bool sampleBand(GDALRasterBandH band, const Points& points, std::vector<std::int32_t>& codes) {
+bool sampleBand(GDALRasterBandH band, Points order, std::vector<std::int32_t>& codes) {
   int bw = 0, bh = 0;
   GDALGetBlockSize(band, &bw, &bh);
   bw = std::max(bw, 1);
@@ -144,10 +144,11 @@ bool sampleBand(GDALRasterBandH band, const Points& points, std::vector<std::int
   const GDALRasterBandH mask = (flags & (GMF_ALL_VALID | GMF_NODATA)) ? nullptr : GDALGetMaskBand(band);
 
   // The points in the order of the blocks they fall in, row of blocks by row of blocks.
-  Points order(points);
+  Points scratch;
   const std::size_t blockCols = static_cast<std::size_t>((width + bw - 1) / bw);
-  sortBy(order, blockCols, [&](const Point& p) { return static_cast<std::size_t>(p.col / bw); });
-  sortBy(order, blockRows, [&](const Point& p) { return static_cast<std::size_t>(p.row / bh); });
+  sortBy(order, scratch, blockCols, [&](const Point& p) { return static_cast<std::size_t>(p.col / bw); });
+  sortBy(order, scratch, blockRows, [&](const Point& p) { return static_cast<std::size_t>(p.row / bh); });
+  Points().swap(scratch);
 
   std::vector<std::uint8_t> block(static_cast<std::size_t>(bw) * static_cast<std::size_t>(bh) *
                                   static_cast<std::size_t>(cellBytes)),
@@ -275,7 +276,7 @@ bool sampleNearest(GDALDatasetH source, GDALDatasetH grid, std::vector<std::int3
   }
   const std::vector<Member> members = mosaicMembers(source);
   if (members.empty()) {
-    if (sampleBand(GDALGetRasterBand(source, 1), points, codes)) return true;
+    if (sampleBand(GDALGetRasterBand(source, 1), std::move(points), codes)) return true;
     problem = "GDAL could not read its cells.";
     return false;
   }
@@ -314,8 +315,7 @@ bool sampleNearest(GDALDatasetH source, GDALDatasetH grid, std::vector<std::int3
   Points().swap(points);
   bool read = true;
   for (std::size_t i = 0; i < members.size() && read; ++i) {
-    read = sampleBand(GDALGetRasterBand(members[i].raster.get(), 1), inMember[i], codes);
-    Points().swap(inMember[i]);
+    read = sampleBand(GDALGetRasterBand(members[i].raster.get(), 1), std::move(inMember[i]), codes);
   }
   if (!read) problem = "GDAL could not read its cells.";
   return read;
