@@ -10,7 +10,6 @@
 #include <cstddef>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <memory>
 #include <optional>
 #include <set>
@@ -320,10 +319,6 @@ bool sampleNearest(GDALDatasetH source, GDALDatasetH grid, std::vector<std::int3
   if (!read) problem = "GDAL could not read its cells.";
   return read;
 }
-
-}  // namespace quarnby::dem
-
-namespace quarnby::dem {
 
 bool averageOnto(GDALDatasetH source, GDALDatasetH grid, float empty, std::vector<float>& heights,
                  std::vector<float>& shares, const std::function<bool(double)>& goOn, std::string& problem) {
