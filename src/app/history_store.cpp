@@ -8,6 +8,7 @@
 #include "platform/processes.h"
 #include "platform/replace_file.h"
 #include "terrain/file_io.h"
+#include "terrain/terrain_folder.h"
 
 namespace quarnby::history {
 
@@ -63,10 +64,15 @@ std::optional<std::string> unescaped(const std::string& text) {
   return out;
 }
 
-// A name read back from a step must stay a plain file name of the terrain folder.
+// A name read back from a step must stay a plain file name of the terrain folder, or of
+// its GIS subfolder ("gis/Demo_theatre.txt").
 bool plainFileName(const std::string& name) {
   return !name.empty() && name != "." && name != ".." && fs::path(name).filename() == fs::path(name) &&
          name.find_first_of("/\\") == std::string::npos;
+}
+bool stepFileName(const std::string& name) {
+  const std::string gis = std::string(kGisFolder) + "/";
+  return plainFileName(name.starts_with(gis) ? name.substr(gis.size()) : name);
 }
 
 // Reads "key value" lines in the order the record has them.
@@ -144,7 +150,7 @@ std::optional<Step> parseRecord(const std::string& id, const std::string& text) 
     const auto name = in.take("file");
     const auto before = in.take("before");
     const auto after = in.take("after");
-    if (!plainFileName(*name) || !before || !after) return std::nullopt;
+    if (!stepFileName(*name) || !before || !after) return std::nullopt;
     const auto b = parseState(*before), a = parseState(*after);
     if (!b || !a) return std::nullopt;
     step.files.push_back({*name, *b, *a});

@@ -164,7 +164,7 @@ Outcome runRecorded(Context& cx, std::string title, const std::vector<std::strin
   if (base.empty() || !std::filesystem::is_directory(cx.folder, ec)) return operation(cx);
 
   std::vector<std::string> names;
-  for (const std::string_view suffix : suffixes) names.push_back(terrainFile(cx.folder, suffix).filename().string());
+  for (const std::string_view suffix : suffixes) names.push_back(folderFileName(cx.folder, suffix));
   History history = historyOf(cx);
   auto failed = history.keepBefore(std::move(title), std::move(names));
   std::vector<std::string> controlsBefore;

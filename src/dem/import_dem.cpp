@@ -163,10 +163,8 @@ Outcome ImportDem_Click(Context& cx, const DemImportRequest& request) {
   // both are replaced or neither.
   const auto frameFile = theatreFrameFile(cx.folder);
   const std::string frame = theatreFrameText({centre.lat, centre.lon, theatreProjection(centre)});
-  std::error_code madeFolder;
-  std::filesystem::create_directories(frameFile.parent_path(), madeFolder);
-  if (madeFolder)
-    return reportFileFailure(cx.host, "Can't write the theatre frame:", frameFile, systemErrorText(madeFolder.value()));
+  if (const auto failed = makeTheatreFrameFolder(cx.folder))
+    return reportFileFailure(cx.host, "Can't write the theatre frame:", frameFile, *failed);
   const Replacement files[] = {{fieldPath, bytes},
                                {frameFile, {reinterpret_cast<const std::uint8_t*>(frame.data()), frame.size()}}};
   if (auto failed = replaceFiles(files)) {

@@ -21,14 +21,10 @@ inline constexpr double kMetresPerFoot = 0.3048;
 // The projection of a theatre centred on `centre`, as PROJ text.
 std::string theatreProjection(GeoPoint centre);
 
-// Why a centre cannot carry a theatre (beyond 80 degrees of latitude, a longitude beyond
-// 180 degrees, not a number), or nothing.
-std::optional<std::string> centreProblem(GeoPoint centre);
+using geo::centreProblem;
 
 // The centres of the theatre's corner samples: south-west, south-east, north-east, north-west.
 std::array<GeoPoint, 4> theatreCorners(GeoPoint centre);
-
-// "47.12345, 7.54321": latitude and longitude with five decimals (about a metre).
-std::string geoText(GeoPoint p);
+using geo::geoText;
 
 }  // namespace quarnby::dem

@@ -1,10 +1,26 @@
 #include "geo/geo_types.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 
 namespace quarnby::geo {
+
+std::optional<std::string> centreProblem(GeoPoint centre) {
+  if (!std::isfinite(centre.lat) || !std::isfinite(centre.lon))
+    return std::string("The theatre centre must be a latitude and a longitude in degrees.");
+  if (std::fabs(centre.lat) > kCentreLatitudeLimit || std::fabs(centre.lon) > 180.0)
+    return "The theatre centre " + geoText(centre) +
+           " lies out of range: its latitude must lie within -80 and 80 degrees, its longitude within -180 and 180.";
+  return std::nullopt;
+}
+
+std::string geoText(GeoPoint p) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.5f, %.5f", p.lat, p.lon);
+  return text;
+}
 
 std::optional<GeoPoint> parseGeoPoint(const std::string& text) {
   const auto comma = text.find(',');

@@ -18,6 +18,12 @@ struct GeoPoint {
 // The theatre's centre lies within this many degrees of the equator.
 inline constexpr double kCentreLatitudeLimit = 80.0;
 
+// Why a centre cannot carry a theatre (beyond 80 degrees of latitude, a longitude beyond
+// 180 degrees, not a number), or nothing.
+std::optional<std::string> centreProblem(GeoPoint centre);
+// "47.12345, 7.54321": latitude and longitude with five decimals (about a metre).
+std::string geoText(GeoPoint p);
+
 // "LAT,LON" in degrees; nothing when it is not two numbers.
 std::optional<GeoPoint> parseGeoPoint(const std::string& text);
 // The same text back, every digit kept, so that parseGeoPoint gives the same point.

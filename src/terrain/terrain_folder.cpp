@@ -30,6 +30,12 @@ std::string baseName(const fs::path& folder) {
   return std::string(name.begin(), name.end());
 }
 
+std::string folderFileName(const fs::path& folder, std::string_view suffix) {
+  const std::string prefix = std::string(kGisFolder) + "/";
+  if (suffix.starts_with(prefix)) return prefix + terrainFile(folder, suffix.substr(prefix.size())).filename().string();
+  return terrainFile(folder, suffix).filename().string();
+}
+
 fs::path terrainFile(const fs::path& folder, std::string_view suffix) {
   Native name = folder.native();
   name += fs::path::preferred_separator;

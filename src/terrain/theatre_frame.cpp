@@ -31,7 +31,22 @@ std::optional<std::pair<double, double>> centreOf(const std::string& text) {
 }  // namespace
 
 std::filesystem::path theatreFrameFile(const std::filesystem::path& folder) {
-  return folder / "gis" / terrainFile(folder, "_theatre.txt").filename();
+  return folder / kGisFolder / terrainFile(folder, "_theatre.txt").filename();
+}
+
+std::string theatreProjectionText(double lat, double lon) {
+  char text[160];
+  std::snprintf(text, sizeof text, "+proj=aeqd +lat_0=%.10f +lon_0=%.10f +datum=WGS84 +units=m +no_defs", lat, lon);
+  return text;
+}
+
+TheatreFrame theatreFrameAt(double lat, double lon) { return {lat, lon, theatreProjectionText(lat, lon)}; }
+
+std::optional<std::string> makeTheatreFrameFolder(const std::filesystem::path& folder) {
+  std::error_code ec;
+  std::filesystem::create_directories(theatreFrameFile(folder).parent_path(), ec);
+  if (ec) return systemErrorText(ec.value());
+  return std::nullopt;
 }
 
 std::string theatreFrameText(const TheatreFrame& frame) {

@@ -18,6 +18,13 @@ struct TheatreFrame {
 
 std::filesystem::path theatreFrameFile(const std::filesystem::path& folder);
 
+// The frame of a theatre centred on (lat, lon): its grid in an azimuthal equidistant
+// projection on the centre, as PROJ text.
+std::string theatreProjectionText(double lat, double lon);
+TheatreFrame theatreFrameAt(double lat, double lon);
+// Makes the GIS subfolder the frame lives in; the system's reason when it cannot.
+std::optional<std::string> makeTheatreFrameFolder(const std::filesystem::path& folder);
+
 // The file's text, the centre with every digit kept.
 std::string theatreFrameText(const TheatreFrame& frame);
 // The frame from the file's text; nothing, with the reason in `error`, when a line is

@@ -54,13 +54,18 @@ TEST_F(ImportDemBatch, OptionsRunUntilTheNextCommandAndFindUnitsFindsWhatTheImpo
   const auto done = r.out.find("Done\n", first);
   EXPECT_EQ(r.out.substr(first, done - first), r.out.substr(second));
 
-  // The import is a step of the folder's history, and undo takes the field away again.
+  // The import is a step of the folder's history, the theatre frame with the field, and
+  // undo takes both away again.
   const auto field = std::filesystem::path(folder) / "Alps.ter";
+  const auto frame = std::filesystem::path(folder) / "gis" / "Alps_theatre.txt";
   ASSERT_TRUE(std::filesystem::exists(field));
+  ASSERT_TRUE(std::filesystem::exists(frame));
   const auto history = run({"history", "undo"});
   EXPECT_EQ(history.status, 0) << history.err;
-  EXPECT_NE(history.out.find("Import DEM (Alps.ter; MaxUnits, "), std::string::npos) << history.out;
+  EXPECT_NE(history.out.find("Import DEM (Alps.ter, gis/Alps_theatre.txt; MaxUnits, "), std::string::npos)
+      << history.out;
   EXPECT_FALSE(std::filesystem::exists(field));
+  EXPECT_FALSE(std::filesystem::exists(frame));
 
   // Within a run, undo puts the Terragen column back as it was before the import.
   const auto again = run({"import-dem", "--source", west, "undo", "show-params"});
