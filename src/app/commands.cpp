@@ -10,6 +10,7 @@
 #include "app/gis_files.h"
 #include "app/land_cover_import.h"
 #include "app/settings_file.h"
+#include "app/theatre_centre.h"
 #include "app/undo.h"
 #include "elevation/greyscale_export.h"
 #include "elevation/greyscale_import.h"
@@ -54,9 +55,13 @@ const std::vector<Command>& commands() {
        makeMapChanges},
       {"toggle", "ToggleChecks", ToggleChecks_Click, "invert the four switches of modify-terrain"},
       {"import-dem", "ImportDem", ImportDem_Click, "the Terragen file and column from elevation rasters (GDAL)",
-       [](P) { return FileChanges{"Import DEM", {suffix::kTerragen}}; }, importDemOptions()},
-      {"import-land-cover", "", ImportLandCover_Click, "the land cover layer from class rasters (GDAL), then set-type",
-       [](P) { return FileChanges{"Import Land Cover", {suffix::kCover, suffix::kType}}; }, importLandCoverOptions()},
+       [](P) { return FileChanges{"Import DEM", {suffix::kTerragen, suffix::kTheatreFrame}}; }, importDemOptions()},
+      {"import-land-cover", "ImportLandCover", ImportLandCover_Click,
+       "the land cover layer from class rasters (GDAL), then set-type",
+       [](P) { return FileChanges{"Import Land Cover", {suffix::kCover, suffix::kType, suffix::kTheatreFrame}}; },
+       importLandCoverOptions()},
+      {"set-frame", "", SetFrame_Click, "record the theatre centre as the folder's theatre frame (gis/)",
+       [](P) { return FileChanges{"Set Theatre Centre", {suffix::kTheatreFrame}}; }, setFrameOptions()},
       {"export-gis", "ExportGis", ExportGis_Click, "the sites and tracks as a GeoPackage in the theatre's projection (GDAL)",
        nullptr, exportGisOptions()},
       {"locate", "", Locate_Click, "where a point falls on the grids and the Earth, as NAME=VALUE lines (GDAL)",

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <map>
 #include <system_error>
@@ -52,6 +53,11 @@ class WithoutDone final : public Host {
  private:
   Host& host_;
 };
+
+// The same place, to well under a millimetre: the frame keeps every digit of the centre.
+bool sameCentre(geo::GeoPoint a, geo::GeoPoint b) {
+  return std::fabs(a.lat - b.lat) < 1e-9 && std::fabs(a.lon - b.lon) < 1e-9;
+}
 
 std::string percentText(std::size_t cells) {
   char text[32];
@@ -108,6 +114,15 @@ std::vector<CommandOption> importLandCoverOptions() {
       {"--smallest-patch", "N", "patches of fewer cells merge into their neighbours (default: 2)", checkSmallestPatch}};
 }
 
+std::vector<std::uint8_t> seaLevelCells(const ElevationGrid& elevation) {
+  std::vector<std::uint8_t> cells(kCoverPixelCount, 0);
+  for (int tr = 0; tr < kCoverSize; ++tr)
+    for (int tc = 0; tc < kCoverSize; ++tc)
+      cells[static_cast<std::size_t>(tr) * kCoverSize + static_cast<std::size_t>(tc)] =
+          elevation.at(2 * tr, 2 * tc) == 0;
+  return cells;
+}
+
 Outcome ImportLandCover_Click(Context& cx) {
   cx.host.setProgress(ProgressBar::Bar1, 0);
   if (!checkTerrainFolder(cx)) return Outcome::EndedEarly;
@@ -126,19 +141,26 @@ Outcome ImportLandCover_Click(Context& cx) {
   const auto table = loadClassTable(tableName, error);
   if (!table) return refuse("The class table can't be used:" + kCrLf + error);
 
+  // The theatre lies where the folder's frame puts it; a folder without one gets it from
+  // --centre, recorded with the layer. A centre that disagrees with the frame is refused:
+  // the elevation was laid out on the frame's.
   LandCoverRequest request;
-  if (const auto centre = options.value("--centre")) {
-    request.centre = *geo::parseGeoPoint(*centre);
-  } else {
-    bool missing = false;
-    const auto frame = readTheatreFrame(cx.folder, error, &missing);
-    if (!frame && missing)
-      return refuse("Import Land Cover needs the theatre's place on the Earth: the folder has no theatre frame (" +
-                    theatreFrameFile(cx.folder).string() +
-                    ", which Import DEM writes). Give the centre: --centre LAT,LON.");
-    if (!frame) return reportFileFailure(cx.host, "Can't read the theatre frame:", theatreFrameFile(cx.folder), error);
-    request.centre = {frame->lat, frame->lon};
-  }
+  bool missing = false;
+  const auto frame = readTheatreFrame(cx.folder, error, &missing);
+  if (!frame && !missing)
+    return reportFileFailure(cx.host, "Can't read the theatre frame:", theatreFrameFile(cx.folder), error);
+  const auto centre = options.value("--centre");
+  if (!frame && !centre)
+    return refuse("Import Land Cover needs the theatre's place on the Earth: the folder has no theatre frame (" +
+                  theatreFrameFile(cx.folder).string() +
+                  ", which Import DEM writes). Give the centre: --centre LAT,LON.");
+  request.centre = centre ? *geo::parseGeoPoint(*centre) : geo::GeoPoint{frame->lat, frame->lon};
+  if (frame && !sameCentre(request.centre, {frame->lat, frame->lon}))
+    return refuse("The theatre centre " + geo::geoText(request.centre) + " differs from the folder's theatre frame (" +
+                  theatreFrameFile(cx.folder).string() + "), which puts the theatre at " +
+                  geo::geoText({frame->lat, frame->lon}) +
+                  ". Leave the centre out to use the frame's, or set the frame first (Set Theatre Centre, set-frame).");
+  if (const auto problem = geo::centreProblem(request.centre)) return refuse(*problem);
 
   const auto elevationFile = terrainFile(cx.folder, suffix::kElevation);
   const auto elevation = ElevationGrid::load(elevationFile, error);
@@ -147,11 +169,7 @@ Outcome ImportLandCover_Click(Context& cx) {
   for (const std::string& source : options.values("--source")) request.sources.emplace_back(source);
   request.classes = table->entries();
   request.smallestPatch = patchCells(options.value("--smallest-patch").value_or("")).value_or(kDefaultSmallestPatch);
-  request.seaLevel.assign(kCoverPixelCount, 0);
-  for (int tr = 0; tr < kCoverSize; ++tr)
-    for (int tc = 0; tc < kCoverSize; ++tc)
-      request.seaLevel[static_cast<std::size_t>(tr) * kCoverSize + static_cast<std::size_t>(tc)] =
-          elevation->at(2 * tr, 2 * tc) == 0;
+  request.seaLevel = seaLevelCells(*elevation);
   request.progress = [&](int percent) {
     if (options.progress) return options.progress(percent);
     cx.host.setProgress(ProgressBar::Bar1, percent);
@@ -165,10 +183,22 @@ Outcome ImportLandCover_Click(Context& cx) {
   }
   if (result.status == LandCoverResult::Status::Refused) return refuse(result.problem);
 
+  // The layer and, for a folder that had none, the frame it was counted on: both or neither.
   const auto coverFile = terrainFile(cx.folder, suffix::kCover);
-  if (auto failed =
-          replaceFile(coverFile, coverBitmapFile(std::span<const std::uint8_t, kCoverPixelCount>(result.cells))))
-    return reportFileFailure(cx.host, "Can't write the Land Cover File:", coverFile, *failed);
+  const auto frameFile = theatreFrameFile(cx.folder);
+  const auto coverBytes = coverBitmapFile(std::span<const std::uint8_t, kCoverPixelCount>(result.cells));
+  const std::string frameText = theatreFrameText(theatreFrameAt(request.centre.lat, request.centre.lon));
+  std::vector<Replacement> files = {{coverFile, coverBytes}};
+  if (!frame) {
+    if (const auto failed = makeTheatreFrameFolder(cx.folder))
+      return reportFileFailure(cx.host, "Can't write the theatre frame:", frameFile, *failed);
+    files.push_back({frameFile, {reinterpret_cast<const std::uint8_t*>(frameText.data()), frameText.size()}});
+  }
+  if (auto failed = replaceFiles(files)) {
+    const bool isCover = failed->index == 0;
+    return reportFileFailure(cx.host, isCover ? "Can't write the Land Cover File:" : "Can't write the theatre frame:",
+                             isCover ? coverFile : frameFile, failed->error);
+  }
 
   // Set Type with the layer just written; its own "Done" gives way to the summary.
   cx.params.setSwitch("UseCover", 1);

@@ -1,7 +1,9 @@
 #pragma once
+#include <cstdint>
 #include <vector>
 
 #include "app/commands.h"
+#include "terrain/grids.h"
 
 namespace quarnby {
 
@@ -12,5 +14,9 @@ namespace quarnby {
 // neighbours. Writes the land cover layer, then runs Set Type with it.
 Outcome ImportLandCover_Click(Context& cx);
 std::vector<CommandOption> importLandCoverOptions();
+
+// Which type cells lie at sea level (their south-west sample at 0 ft), 512 x 512 south
+// first: the counting leaves their water out of the patch sieve.
+std::vector<std::uint8_t> seaLevelCells(const ElevationGrid& elevation);
 
 }  // namespace quarnby

@@ -289,10 +289,41 @@ TEST_F(LandCoverBatch, WritesTheLayerTypesWithItAndUndoesBoth) {
   EXPECT_NE(types.at(110, 120), 5);  // an unknown code: the bands decide
   EXPECT_EQ(types.at(110, 120), types.at(10, 10));
   ASSERT_TRUE(std::filesystem::exists(file(suffix::kCover)));
+  // The folder had no frame: the centre given is recorded, as Import DEM records it.
+  std::string error;
+  const auto frame = readTheatreFrame(folder, error);
+  ASSERT_TRUE(frame) << error;
+  EXPECT_EQ(theatreFrameText(*frame), theatreFrameText(theatreFrameAt(46.5, 8.0)));
+  EXPECT_EQ(frame->projection, dem::theatreProjection(kCentre));
 
+  EXPECT_NE(run({"history"}, 0).find("Import Land Cover (Alps_cover.bmp, Alps.typ, gis/Alps_theatre.txt"),
+            std::string::npos);
   run({"undo"}, 0);
   EXPECT_EQ(testing::readBytes(file(suffix::kType)), oldTypes);
   EXPECT_FALSE(std::filesystem::exists(file(suffix::kCover)));
+  EXPECT_FALSE(std::filesystem::exists(theatreFrameFile(folder)));
+}
+
+// A folder with a frame keeps it: the same centre is taken, another refused.
+TEST_F(LandCoverBatch, TheFolderFrameDecidesTheCentre) {
+  writeElevation(ElevationGrid());
+  const auto classes = source("classes.tif", [](int, int, int, int) { return 10.0; });
+  std::filesystem::create_directories(theatreFrameFile(folder).parent_path());
+  testing::writeText(theatreFrameFile(folder), theatreFrameText(theatreFrameAt(46.5, 8.0)));
+  const auto before = snapshot();
+  const std::string refused = run({"import-land-cover", "--source", classes.string(), "--centre", "47,8"}, 1);
+  EXPECT_NE(refused.find("The theatre centre 47.00000, 8.00000 differs from the folder's theatre frame"),
+            std::string::npos)
+      << refused;
+  EXPECT_NE(refused.find("which puts the theatre at 46.50000, 8.00000"), std::string::npos) << refused;
+  EXPECT_EQ(snapshot(), before);
+
+  const auto frameBytes = testing::readBytes(theatreFrameFile(folder));
+  run({"import-land-cover", "--source", classes.string(), "--centre", "46.5,8"}, 0);
+  EXPECT_EQ(testing::readBytes(theatreFrameFile(folder)), frameBytes);
+  const std::string history = run({"history"}, 0);
+  EXPECT_NE(history.find("Import Land Cover (Alps_cover.bmp, Alps.typ"), std::string::npos) << history;
+  EXPECT_EQ(history.find("gis/"), std::string::npos) << history;
 }
 
 TEST_F(LandCoverBatch, BadInputIsRefusedAndLeavesEveryFile) {
