@@ -12,8 +12,6 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
-#include <QPainter>
-#include <QPainterPath>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -23,6 +21,7 @@
 #include <cmath>
 #include <thread>
 
+#include "gui/footprint_view.h"
 #include "gui/gui_host.h"
 #include "gui/qt_text.h"
 
@@ -38,61 +37,19 @@ constexpr const char* kSourcesKey = "ImportDem/sources";
 
 }  // namespace
 
-// The sources' footprints and the theatre square in latitude and longitude (longitude
-// shrunk by the cosine of the middle latitude, so shapes look as on the ground), north up.
-class FootprintView : public QWidget {
- public:
-  explicit FootprintView(QWidget* parent) : QWidget(parent) { setMinimumSize(240, 200); }
-
-  void show(std::vector<std::vector<geo::GeoPoint>> sources, std::vector<geo::GeoPoint> theatre) {
-    sources_ = std::move(sources);
-    theatre_ = std::move(theatre);
-    update();
-  }
-
- protected:
-  void paintEvent(QPaintEvent*) override {
-    QPainter p(this);
-    p.fillRect(rect(), QColor(0xE8, 0xEE, 0xF4));
-    double latMin = 90, latMax = -90, lonMin = 180, lonMax = -180;
-    auto widen = [&](const std::vector<geo::GeoPoint>& ring) {
-      for (const auto& g : ring) {
-        latMin = std::min(latMin, g.lat), latMax = std::max(latMax, g.lat);
-        lonMin = std::min(lonMin, g.lon), lonMax = std::max(lonMax, g.lon);
-      }
-    };
-    for (const auto& ring : sources_) widen(ring);
-    widen(theatre_);
-    if (latMin > latMax) {
-      p.drawText(rect(), Qt::AlignCenter, tr("Add sources to see them here"));
-      return;
-    }
-    const double shrink = std::cos((latMin + latMax) / 2.0 * M_PI / 180.0);
-    const double w = std::max((lonMax - lonMin) * shrink, 1e-6), h = std::max(latMax - latMin, 1e-6);
-    const double scale = std::min((width() - 12) / w, (height() - 12) / h);
-    const double x0 = (width() - w * scale) / 2.0, y0 = (height() - h * scale) / 2.0;
-    auto path = [&](const std::vector<geo::GeoPoint>& ring) {
-      QPainterPath path;
-      for (std::size_t i = 0; i < ring.size(); ++i) {
-        const QPointF at(x0 + (ring[i].lon - lonMin) * shrink * scale, y0 + (latMax - ring[i].lat) * scale);
-        i == 0 ? path.moveTo(at) : path.lineTo(at);
-      }
-      path.closeSubpath();
-      return path;
-    };
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(0x4A, 0x6B, 0x3A), 1));
-    for (const auto& ring : sources_) p.fillPath(path(ring), QColor(0x8C, 0xB3, 0x6E, 140)), p.drawPath(path(ring));
-    if (!theatre_.empty()) {
-      p.setPen(QPen(QColor(0xB0, 0x20, 0x20), 2));
-      p.drawPath(path(theatre_));
-    }
-  }
-
- private:
-  std::vector<std::vector<geo::GeoPoint>> sources_;
-  std::vector<geo::GeoPoint> theatre_;
-};
+void describeOnThread(const geo::GeoModule& module, const std::filesystem::path& file, QObject* receiver,
+                      std::function<void(const SourceDescription&)> done) {
+  auto* description = new SourceDescription;
+  description->file = file;
+  // Queued to the receiver's thread; dropped if the receiver is gone by then.
+  QObject::connect(description, &SourceDescription::done, receiver,
+                   [description, done = std::move(done)] { done(*description); });
+  QObject::connect(description, &SourceDescription::done, description, &QObject::deleteLater);
+  std::thread([description, &module] {
+    description->info = module.describeSource(description->file, description->problem);
+    emit description->done();
+  }).detach();
+}
 
 DemImportDialog::DemImportDialog(const geo::GeoModule& module, Run run, QWidget* parent)
     : QDialog(parent), module_(module), run_(std::move(run)) {
@@ -195,15 +152,7 @@ void DemImportDialog::addSources(const std::vector<std::filesystem::path>& files
     item->setToolTip(pathText(f));
     item->setForeground(palette().color(QPalette::PlaceholderText));
     ++waiting_;
-    auto* description = new SourceDescription;
-    description->file = f;
-    // Queued to this thread; dropped if the dialog is gone by then.
-    connect(description, &SourceDescription::done, this, [this, description] { described(*description); });
-    connect(description, &SourceDescription::done, description, &QObject::deleteLater);
-    std::thread([description, &module = module_] {
-      description->info = module.describeSource(description->file, description->problem);
-      emit description->done();
-    }).detach();
+    describeOnThread(module_, f, this, [this](const SourceDescription& d) { described(d); });
   }
   sourcesChanged();
 }

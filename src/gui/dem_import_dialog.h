@@ -35,6 +35,11 @@ class SourceDescription : public QObject {
   void done();
 };
 
+// Describes `file` through the module on a thread of its own; `done` runs on `receiver`'s
+// thread afterwards, unless the receiver is gone by then.
+void describeOnThread(const geo::GeoModule& module, const std::filesystem::path& file, QObject* receiver,
+                      std::function<void(const SourceDescription&)> done);
+
 // "Import DEM...": the elevation sources (added, removed, dropped in), the theatre centre,
 // GDAL's resampling and a picture of the sources' footprints under the theatre square.
 // Import runs the import through `run`, with the progress bar and Cancel working while

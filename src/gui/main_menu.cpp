@@ -31,7 +31,8 @@ namespace {
 enum class Place { None, FileImports, FileSettings, Edit };
 
 Place placeOf(std::string_view name) {
-  if (name.starts_with("import-") || name.starts_with("set-elevation-") || name.starts_with("export-"))
+  if (name.starts_with("import-") || name.starts_with("set-elevation-") || name.starts_with("export-") ||
+      name == "set-frame")
     return Place::FileImports;
   if (name.ends_with("-settings")) return Place::FileSettings;
   if (name == "undo" || name == "redo" || name == "history") return Place::Edit;
@@ -78,9 +79,10 @@ MainMenu::MainMenu(QWidget* window, Window actions)
   bool settingsSeparated = false;
   for (const Command& command : commands()) {
     const Place place = placeOf(command.name);
-    // An import the window has no button for (its options asked in no dialog yet) stays
-    // with the batch program.
-    if (place == Place::None || (place == Place::FileImports && command.button.empty())) continue;
+    // An import the window has no button for stays with the batch program, but the theatre
+    // centre, which the window asks for itself.
+    if (place == Place::None || (place == Place::FileImports && command.button.empty() && command.name != "set-frame"))
+      continue;
     const QString tip = toQt(command.help);
     // The imports and exports are told apart by the step they make ("Export (Greyscale)");
     // one that asks for more in a dialog keeps its button's "...".

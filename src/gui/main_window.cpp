@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QEvent>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
@@ -24,6 +25,7 @@
 #include "gui/dem_import_dialog.h"
 #include "gui/folder_picker.h"
 #include "gui/gui_host.h"
+#include "gui/land_cover_dialog.h"
 #include "gui/main_menu.h"
 #include "gui/preview_canvas.h"
 #include "gui/preview_window.h"
@@ -103,6 +105,13 @@ MainWindow::MainWindow(const std::filesystem::path& startFolder, QWidget* parent
   else ui_->ImportDem->setEnabled(true);
   if (geo::geoModuleFile().empty()) ui_->ExportGis->setToolTip(tr("This installation has no GDAL, so no GIS export"));
   else ui_->ExportGis->setEnabled(true);
+  if (geo::geoModuleFile().empty()) {
+    ui_->ImportLandCover->setToolTip(tr("This installation has no GDAL, so no land cover import"));
+  } else {
+    ui_->ImportLandCover->setToolTip(
+        tr("Writes the land cover layer ('_cover.bmp') from land cover rasters, then Set Type with it"));
+    ui_->ImportLandCover->setEnabled(true);
+  }
 
   folderShown();
 
@@ -151,6 +160,8 @@ void MainWindow::showPreview() {
 }
 
 void MainWindow::run(const Command& command) {
+  // A command with options of its own asks for them first, from the menu as from its button.
+  if (!command.options.empty()) return askAndRun(command);
   // Undo, Redo, Save and Re-Load tell how they went on the status bar, not in a box.
   const bool onStatusBar = MainMenu::reportsOnStatusBar(command.name);
   QString told;
@@ -185,7 +196,8 @@ void MainWindow::showTheatre() {
     theatre_->setToolTip(toQt(frame->projection));
   } else {
     theatre_->setText(missing ? tr("No theatre frame") : tr("Theatre frame unreadable"));
-    theatre_->setToolTip(missing ? tr("Import DEM... records where the theatre lies on the Earth in gis/")
+    theatre_->setToolTip(missing ? tr("Import DEM..., Import Land Cover... or File > Set Theatre Centre... records "
+                                      "where the theatre lies on the Earth in gis/")
                                  : toQt(error));
   }
 }
@@ -210,6 +222,13 @@ Outcome MainWindow::runOperation(const std::function<Outcome(Context&)>& operati
 
 void MainWindow::askAndRun(const Command& command) {
   if (busy_) return;
+  // The options given, run as the command's button runs it.
+  const auto runWith = [this, &command](const CommandRequest& request) {
+    return runOperation([&](Context& cx) {
+      cx.request = &request;
+      return runCommand(command, cx);
+    });
+  };
   if (command.name == "export-gis") {
     // The GeoPackage's name is the command's one option; the dialog asks before replacing.
     QString file =
@@ -218,30 +237,33 @@ void MainWindow::askAndRun(const Command& command) {
     if (!file.endsWith(QStringLiteral(".gpkg"), Qt::CaseInsensitive)) file += QStringLiteral(".gpkg");
     CommandRequest request;
     request.options.emplace_back("FILE.gpkg", QFile::encodeName(file).toStdString());
-    runOperation([&](Context& cx) {
-      cx.request = &request;
-      return runCommand(command, cx);
-    });
+    runWith(request);
     return;
   }
+  if (command.name == "set-frame") {
+    askTheatreCentre(runWith);
+    return;
+  }
+  const std::string title = command.name == "import-dem" ? "Import DEM" : "Import Land Cover";
   std::string problem;
   const geo::GeoModule* module = geo::geoModule(problem);
   if (!module) {
-    host_->showMessage(geo::missingModuleText("Import DEM", problem), Icon::Critical);
+    host_->showMessage(geo::missingModuleText(title, problem), Icon::Critical);
+    return;
+  }
+  const std::filesystem::path& folder = picker_->folder();
+  if (command.name == "import-land-cover") {
+    std::string error;
+    LandCoverDialog dialog(*module, runWith,
+                           {.folder = baseName(folder).empty() ? std::filesystem::path() : folder,
+                            .frame = readTheatreFrame(folder, error)},
+                           this);
+    dialog.exec();
     return;
   }
   DemImportDialog dialog(
-      *module,
-      [this, &command](const DemImportRequest& dem) {
-        const CommandRequest request = commandRequest(dem);
-        return runOperation([&](Context& cx) {
-          cx.request = &request;
-          return runCommand(command, cx);
-        });
-      },
-      this);
+      *module, [&runWith](const DemImportRequest& dem) { return runWith(commandRequest(dem)); }, this);
   // What the import writes, and where the window asks before it is replaced.
-  const std::filesystem::path& folder = picker_->folder();
   dialog.setTarget(
       {.field = baseName(folder).empty() ? std::filesystem::path() : terrainFile(folder, suffix::kTerragen),
        .map256 = params_.option("MapSize256"),
@@ -250,6 +272,22 @@ void MainWindow::askAndRun(const Command& command) {
        }});
   dialog.addRememberedSources();
   dialog.exec();
+}
+
+void MainWindow::askTheatreCentre(const std::function<Outcome(const CommandRequest&)>& runWith) {
+  std::string error;
+  const auto frame = readTheatreFrame(picker_->folder(), error);
+  QInputDialog dialog(this);
+  dialog.setObjectName(QStringLiteral("TheatreCentreDialog"));
+  dialog.setWindowTitle(tr("Set Theatre Centre"));
+  dialog.setLabelText(
+      tr("Where the theatre's centre lies on the Earth, in degrees LAT,LON\n"
+         "(north and east positive), e.g. 46.5,8:"));
+  if (frame) dialog.setTextValue(toQt(geo::exactGeoPointText({frame->lat, frame->lon})));
+  if (dialog.exec() != QDialog::Accepted) return;
+  CommandRequest request;
+  request.options.emplace_back("--centre", fromQt(dialog.textValue().trimmed()));
+  runWith(request);
 }
 
 void MainWindow::showHistory() {

@@ -76,6 +76,8 @@ class MainWindow : public QWidget {
   // A command with options of its own ("Import DEM..."): its dialog, which runs the
   // command through runOperation with the options it was given.
   void askAndRun(const Command& command);
+  // File > Set Theatre Centre...: the centre as LAT,LON, the folder's frame's to begin with.
+  void askTheatreCentre(const std::function<Outcome(const CommandRequest&)>& runWith);
 
   std::unique_ptr<Ui::Form1> ui_;
   QWidget* form_ = nullptr;  // the laid-out controls, at their own size

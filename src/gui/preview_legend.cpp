@@ -9,6 +9,7 @@
 #include "gui/preview_symbols.h"
 #include "gui/qt_text.h"
 #include "maps/preview_render.h"
+#include "terrain/cover_bitmap.h"
 #include "terrain/track_file.h"
 
 namespace quarnby {
@@ -20,8 +21,9 @@ PreviewLegend::PreviewLegend(QWidget* parent) : QWidget(parent) {
   setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
 }
 
-void PreviewLegend::setContent(Base base, const Layer& tracks, const Layer& sites) {
+void PreviewLegend::setContent(Base base, const Layer& tracks, const Layer& sites, const QString& baseMissing) {
   base_ = base;
+  baseMissing_ = baseMissing;
   tracks_ = tracks;
   sites_ = sites;
   update();
@@ -139,6 +141,27 @@ void PreviewLegend::paintEvent(QPaintEvent*) {
       painter.drawText(QRectF(8, y, 160, row), Qt::AlignRight | Qt::AlignTop, "255");
       y += row;
       swatch(colourOf(preview::subTypeColour(0)), "0 (under water)");
+      break;
+    }
+    case Base::Cover: {
+      heading("Land cover");
+      if (!baseMissing_.isEmpty()) {
+        note(baseMissing_);
+        break;
+      }
+      for (int t = 0; t < preview::kTypeCount; ++t)
+        swatch(colourOf(preview::coverColour(t)), QString::number(t) + "  " + toQt(preview::typeName(t)));
+      swatch(colourOf(preview::coverColour(kCoverOpen)), "open ground");
+      swatch(colourOf(preview::coverColour(kCoverBare)), "bare ground");
+      // The hatching of the map, in the swatch's place.
+      QBrush hatch(colourOf(preview::kNoCoverDark), Qt::BDiagPattern);
+      painter.setPen(QPen(QColor(0, 0, 0, 90), 1));
+      painter.setBrush(colourOf(preview::kNoCoverLight));
+      painter.drawRect(QRectF(x0 + 8, y + 1, 22, row - 4));
+      painter.setBrush(hatch);
+      painter.drawRect(QRectF(x0 + 8, y + 1, 22, row - 4));
+      text(kSymbolWidth, "no land cover");
+      note("the altitude bands decide");
       break;
     }
   }

@@ -12,14 +12,15 @@ QString breakableNote(QString note);
 class PreviewLegend : public QWidget {
   Q_OBJECT
  public:
-  enum class Base { Relief, Types, SubTypes };
+  enum class Base { Relief, Types, SubTypes, Cover };
   // An overlay: whether it is switched on, and the note on its file when that is missing.
   struct Layer {
     bool shown = true;
     QString missing;
   };
   explicit PreviewLegend(QWidget* parent = nullptr);
-  void setContent(Base base, const Layer& tracks, const Layer& sites);
+  // `baseMissing`: the note on the base layer's file when that is missing (the land cover).
+  void setContent(Base base, const Layer& tracks, const Layer& sites, const QString& baseMissing = {});
   // The reference layer's file name under the overlays; "" for none.
   void setReference(const QString& name);
   // The same for every content, so the window does not change size with the layers.
@@ -35,6 +36,7 @@ class PreviewLegend : public QWidget {
   int layerColumnWidth() const;
 
   Base base_ = Base::Relief;
+  QString baseMissing_;
   Layer tracks_;
   Layer sites_;
   QString reference_;

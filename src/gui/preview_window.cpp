@@ -127,10 +127,11 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   bar->addWidget(new QLabel("Show:"));
   bases_ = new QButtonGroup(this);
   const std::pair<Base, const char*> bases[] = {
-      {Base::Relief, "&Relief"}, {Base::Types, "T&ypes"}, {Base::SubTypes, "&Sub-types"}};
-  const char* const baseNames[] = {"PreviewRelief", "PreviewTypes", "PreviewSubTypes"};
+      {Base::Relief, "&Relief"}, {Base::Types, "T&ypes"}, {Base::SubTypes, "&Sub-types"}, {Base::Cover, "La&nd cover"}};
+  const char* const baseNames[] = {"PreviewRelief", "PreviewTypes", "PreviewSubTypes", "PreviewCover"};
   const char* const baseTips[] = {"The elevation grid as colour bands", "The type grid in the seven type colours",
-                                  "The tile sub-type grid"};
+                                  "The tile sub-type grid",
+                                  "The land cover layer ('_cover.bmp') in the type colours; hatched: no land cover"};
   for (const auto& [base, label] : bases) {
     auto* button = new QRadioButton(label);
     button->setObjectName(baseNames[static_cast<int>(base)]);
@@ -316,6 +317,9 @@ void PreviewWindow::showLayers() {
       case Base::SubTypes:
         if (terrain_.subTypes) picture = toImage(preview::subTypeImage(*terrain_.subTypes.data, relief));
         break;
+      case Base::Cover:
+        if (terrain_.cover) picture = toImage(preview::coverImage(*terrain_.cover.data, relief));
+        break;
     }
     pictures_[index] = picture;
   }
@@ -323,6 +327,7 @@ void PreviewWindow::showLayers() {
     case Base::Relief: note = fileText(terrain_.elevation.note); break;
     case Base::Types: note = fileText(terrain_.types.note); break;
     case Base::SubTypes: note = fileText(terrain_.subTypes.note); break;
+    case Base::Cover: note = fileText(terrain_.cover.note); break;
   }
   if (!loaded_) note = "No terrain folder";
   canvas_->setPicture(*pictures_[index], note);
@@ -339,7 +344,8 @@ void PreviewWindow::showLayers() {
   const bool tracks = tracksBox_->isChecked() && terrain_.tracks;
   const bool sites = sitesBox_->isChecked() && terrain_.sites;
   canvas_->setOverlays(tracks ? &*terrain_.tracks.data : nullptr, sites ? &*terrain_.sites.data : nullptr);
-  legend_->setContent(base_, {tracksBox_->isChecked(), tracksMissing}, {sitesBox_->isChecked(), sitesMissing});
+  legend_->setContent(base_, {tracksBox_->isChecked(), tracksMissing}, {sitesBox_->isChecked(), sitesMissing},
+                      base_ == Base::Cover && loaded_ && !terrain_.cover ? fileText(terrain_.cover.note) : QString());
   status_->setText(idleStatus());
 }
 

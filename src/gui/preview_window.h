@@ -86,7 +86,7 @@ class PreviewWindow : public QWidget {
   int holds_ = 0;
   Base base_ = Base::Relief;
   bool shading_ = true;
-  std::array<std::optional<QImage>, 3> pictures_;  // by base, made when first shown
+  std::array<std::optional<QImage>, 4> pictures_;  // by base, made when first shown
 
   PreviewCanvas* canvas_ = nullptr;
   PreviewLegend* legend_ = nullptr;

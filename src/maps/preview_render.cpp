@@ -4,6 +4,8 @@
 #include <array>
 #include <cmath>
 
+#include "terrain/cover_bitmap.h"
+
 namespace quarnby::preview {
 namespace {
 
@@ -137,6 +139,19 @@ RgbImage typeImage(const CellGrid& types, const ElevationGrid* relief) {
 
 RgbImage subTypeImage(const CellGrid& subTypes, const ElevationGrid* relief) {
   return sampleImage(relief, kSoftShade, [&](int r, int c) { return subTypeColour(subTypes.at(r / 2, c / 2)); });
+}
+
+Rgb coverColour(int entry) {
+  if (entry >= 0 && entry < kNoLandCover) return coverPalette()[static_cast<std::size_t>(entry)];
+  return kUnknownTypeColour;
+}
+
+RgbImage coverImage(std::span<const std::uint8_t> cells, const ElevationGrid* relief) {
+  return sampleImage(relief, kSoftShade, [&](int r, int c) {
+    const int entry = cells[static_cast<std::size_t>(r / 2) * kCoverSize + static_cast<std::size_t>(c / 2)];
+    if (entry != kNoLandCover) return coverColour(entry);
+    return (r + c) % 6 < 2 ? kNoCoverDark : kNoCoverLight;  // diagonal hatching
+  });
 }
 
 }  // namespace quarnby::preview

@@ -70,4 +70,17 @@ Rgb subTypeColour(int subType);
 RgbImage typeImage(const CellGrid& types, const ElevationGrid* relief = nullptr);
 RgbImage subTypeImage(const CellGrid& subTypes, const ElevationGrid* relief = nullptr);
 
+// ---- Land cover --------------------------------------------------------------------
+
+// The colour of a land cover entry (terrain/cover_bitmap.h): the type colours, then open
+// and bare ground; an entry past them in the warning magenta.
+Rgb coverColour(int entry);
+// Cells without land cover are hatched in two greys, so that none reads as a type.
+inline constexpr Rgb kNoCoverDark = rgb(72, 72, 76);
+inline constexpr Rgb kNoCoverLight = rgb(128, 128, 134);
+
+// The land cover layer (512 x 512 entries, south first); with an elevation grid the land
+// is lit by its relief, as the types are.
+RgbImage coverImage(std::span<const std::uint8_t> cells, const ElevationGrid* relief = nullptr);
+
 }  // namespace quarnby::preview

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "maps/preview_render.h"
+#include "terrain/cover_bitmap.h"
 #include "terrain/file_io.h"
 #include "terrain/object_file.h"
 #include "terrain/terrain_folder.h"
@@ -130,7 +131,7 @@ PreviewTerrain loadPreviewTerrain(const std::filesystem::path& folder) {
   if (terrain.baseName.empty()) {
     const std::string note = "No terrain folder";
     terrain.elevation.note = terrain.types.note = terrain.subTypes.note = terrain.tracks.note = terrain.sites.note =
-        note;
+        terrain.cover.note = note;
     return terrain;
   }
   // The preview runs outside any operation, so nothing it meets may end the program: a
@@ -150,6 +151,16 @@ PreviewTerrain loadPreviewTerrain(const std::filesystem::path& folder) {
           [&] { terrain.elevation = gridLayer<ElevationGrid>(folder, suffix::kElevation, kElevBytes); });
   guarded(terrain.types, [&] { terrain.types = gridLayer<CellGrid>(folder, suffix::kType, kTypeBytes); });
   guarded(terrain.subTypes, [&] { terrain.subTypes = gridLayer<CellGrid>(folder, suffix::kSubType, kTypeBytes); });
+  guarded(terrain.cover, [&] {
+    bool missing = false;
+    std::string error;
+    const auto file = terrainFile(folder, suffix::kCover);
+    const auto bytes = readWholeFile(file, readLimit::kBinary, error, &missing);
+    const auto layer = bytes ? CoverLayer::parse(*bytes, error) : std::nullopt;
+    if (layer) terrain.cover.data = layer->cells();
+    else if (missing) terrain.cover.note = "No " + file.filename().string() + ": Import Land Cover... writes it";
+    else terrain.cover.note = "Can't read " + file.filename().string() + ": " + error;
+  });
   guarded(terrain.tracks, [&] {
     if (const auto text = readLayerFile(folder, suffix::kTracks, readLimit::kText, terrain.tracks.note))
       terrain.tracks.data = trackLinesOf(textOf(*text));

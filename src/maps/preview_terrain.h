@@ -51,11 +51,12 @@ struct PreviewTerrain {
   Layer<ElevationGrid> elevation;
   Layer<CellGrid> types;
   Layer<CellGrid> subTypes;
+  Layer<std::vector<std::uint8_t>> cover;  // the land cover layer, one entry a type cell, south first
   Layer<std::vector<TrackLine>> tracks;
   Layer<std::vector<Site>> sites;
 };
 
-// Reads the five files of the folder; never fails, never shows anything.
+// Reads the six files of the folder; never fails, never shows anything.
 PreviewTerrain loadPreviewTerrain(const std::filesystem::path& folder);
 
 // The lines of a track file's text, by record.

@@ -43,7 +43,22 @@ std::optional<std::uint8_t> entryNamed(const std::string& type) {
   return std::nullopt;
 }
 
+std::string csvField(const std::string& field) {
+  if (field.find_first_of(",\"") == std::string::npos) return field;
+  std::string quoted = "\"";
+  for (const char ch : field) quoted += ch == '"' ? std::string("\"\"") : std::string(1, ch);
+  return quoted + '"';
+}
+
 }  // namespace
+
+std::string classTableText(const std::vector<ClassRow>& rows) {
+  std::string text = "code,name,type,note\r\n";
+  for (const ClassRow& row : rows)
+    text +=
+        csvField(row.code) + ',' + csvField(row.name) + ',' + csvField(row.type) + ',' + csvField(row.note) + "\r\n";
+  return text;
+}
 
 std::optional<ClassTable> ClassTable::parse(std::string_view text, const std::string& source, std::string& error) {
   ClassTable table;
@@ -76,6 +91,7 @@ std::optional<ClassTable> ClassTable::parse(std::string_view text, const std::st
     const auto entry = entryNamed(type);
     if (!entry) return refuse("the type '" + type + "' is none of 0 to 6, W, ALT, ALT-OPEN, ALT-BARE");
     if (!table.entries_.emplace(value, *entry).second) return refuse("the code " + code + " is in the table already");
+    table.rows_.push_back({code, std::string(trimmedText((*fields)[1])), type, std::string(trimmedText((*fields)[3]))});
   }
   number = std::max(number, 1);
   if (header) return refuse("the file is empty; its first line must be \"code,name,type,note\"");

@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace quarnby {
 
@@ -12,6 +13,15 @@ namespace quarnby {
 // cover layer it becomes (terrain/cover_bitmap.h: a type code, open or bare ground, or no
 // land cover). Written as CSV with the header line "code,name,type,note", one class a
 // line; `type` is 0..6, W (water), ALT, ALT-OPEN or ALT-BARE.
+// One line of a table as written: the code, the class's name, the type entry and a note.
+struct ClassRow {
+  std::string code, name, type, note;
+};
+
+// The table's CSV text: the header line, then one row a line (CR LF), a field that holds a
+// comma or a double quote quoted.
+std::string classTableText(const std::vector<ClassRow>& rows);
+
 class ClassTable {
  public:
   // Reads the table's text; `source` names it in a refusal. On a bad line returns
@@ -27,9 +37,12 @@ class ClassTable {
   // The entry of a code, if the table knows it.
   std::optional<std::uint8_t> find(std::int64_t code) const;
   const std::map<std::int64_t, std::uint8_t>& entries() const { return entries_; }
+  // The lines as read, in order, each field trimmed.
+  const std::vector<ClassRow>& rows() const { return rows_; }
 
  private:
   std::map<std::int64_t, std::uint8_t> entries_;
+  std::vector<ClassRow> rows_;
   std::map<std::int64_t, std::uint64_t> unknown_;
 };
 

@@ -23,6 +23,7 @@
 #include "gui/window_placement.h"
 #include "maps/preview_render.h"
 #include "support/recording_host.h"
+#include "terrain/cover_bitmap.h"
 #include "terrain/track_file.h"
 #include "window_fixture.h"
 
@@ -40,6 +41,7 @@ class PreviewTest : public QObject {
   void wheelZoomsAroundTheCursorAndDragPans();
   void layersSwitchOnAndOff();
   void missingFilesAreEmptyLayersWithTheirNames();
+  void landCoverIsABaseViewInTheTypeColours();
   void readsNothingWhileHeld();
   void opensBesideTheMainWindowOrOverIt();
   void followsTheMainWindowsOperationsAndFolder();
@@ -262,6 +264,35 @@ void PreviewTest::missingFilesAreEmptyLayersWithTheirNames() {
   window.setFolder(folder());
   QVERIFY(window.canvas()->hasPicture());
   QVERIFY(!window.findChild<QCheckBox*>("PreviewTracks")->toolTip().contains("No "));
+}
+
+// The land cover layer as a base view: what to press while the folder has none, then
+// its entries in the type colours and the cells without land cover hatched.
+void PreviewTest::landCoverIsABaseViewInTheTypeColours() {
+  auto window = openPreview();
+  QVERIFY(window);
+  window->setTracksShown(false);
+  window->setSitesShown(false);
+  window->setShading(false);
+  auto* cover = window->findChild<QRadioButton*>("PreviewCover");
+  QVERIFY(cover);
+  QTest::mouseClick(cover, Qt::LeftButton);
+  QCOMPARE(window->base(), PreviewWindow::Base::Cover);
+  QVERIFY(!window->canvas()->hasPicture());
+  QCOMPARE(window->canvas()->emptyNote(), QString("No Demo_cover.bmp: Import Land Cover... writes it"));
+
+  std::vector<std::uint8_t> cells(kCoverPixelCount, kNoLandCover);
+  cells[static_cast<std::size_t>(peakRow_ / 2) * kCoverSize + static_cast<std::size_t>(peakColumn_ / 2)] = 5;
+  const auto bytes = coverBitmapFile(std::span<const std::uint8_t, kCoverPixelCount>(cells));
+  writeFile(folder() / "Demo_cover.bmp", std::string(bytes.begin(), bytes.end()));
+  window->refresh();
+  QVERIFY(window->canvas()->hasPicture());
+  window->canvas()->centreOn(peakRow_, peakColumn_, 6);
+  QCOMPARE(pixelAt(*window, peakRow_, peakColumn_), preview::coverColour(5));
+  const Rgb none = pixelAt(*window, peakRow_ + 4, peakColumn_);
+  QVERIFY2(none == preview::kNoCoverDark || none == preview::kNoCoverLight, qPrintable(QString::number(none, 16)));
+  std::filesystem::remove(folder() / "Demo_cover.bmp");
+  window->refresh();
 }
 
 void PreviewTest::readsNothingWhileHeld() {

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <set>
 
+#include "terrain/cover_bitmap.h"
+
 namespace quarnby::preview {
 namespace {
 
@@ -120,6 +122,28 @@ TEST(PreviewImages, TypesLitSoftlyByTheRelief) {
   EXPECT_EQ(image.at(600, lineOfRow(800)), shaded(typeColour(1), shade, 0.6));
   EXPECT_NE(image.at(600, lineOfRow(800)), shaded(typeColour(1), shade));
   EXPECT_EQ(image.at(600, lineOfRow(100)), typeColour(1));  // at sea level: unlit
+}
+
+// The land cover layer in the type colours, north up; cells without land cover hatched
+// in two greys that no entry has.
+TEST(PreviewImages, LandCoverInTheTypeColoursWithoutCoverHatched) {
+  std::vector<std::uint8_t> cells(kCoverPixelCount, kNoLandCover);
+  const std::pair<int, std::uint8_t> placed[] = {{0, kCoverWater}, {1, 5}, {2, kCoverOpen}, {3, kCoverBare}, {4, 42}};
+  for (const auto& [tc, entry] : placed) cells[tc] = entry;  // type row 0: the picture's bottom lines
+  const RgbImage image = coverImage(cells);
+  for (const auto& [tc, entry] : placed) {
+    EXPECT_EQ(image.at(2 * tc, 1023), coverColour(entry)) << int(entry);
+    EXPECT_EQ(image.at(2 * tc + 1, 1022), coverColour(entry)) << int(entry);
+  }
+  EXPECT_EQ(coverColour(5), typeColour(5));
+  EXPECT_EQ(coverColour(42), kUnknownTypeColour);
+  std::set<Rgb> none;
+  for (int x = 100; x < 112; ++x) none.insert(image.at(x, 500));
+  EXPECT_EQ(none, (std::set<Rgb>{kNoCoverDark, kNoCoverLight}));
+  for (int e = 0; e < kNoLandCover; ++e) {
+    EXPECT_NE(coverColour(e), kNoCoverDark) << e;
+    EXPECT_NE(coverColour(e), kNoCoverLight) << e;
+  }
 }
 
 }  // namespace

@@ -23,6 +23,7 @@ TEST(PreviewTerrain, EveryFileMissingGivesEmptyLayersNamedByTheirFile) {
   EXPECT_EQ(terrain.subTypes.note, "No Demo.SYP");
   EXPECT_EQ(terrain.tracks.note, "No Demo.tra");
   EXPECT_EQ(terrain.sites.note, "No Demo.oba");
+  EXPECT_EQ(terrain.cover.note, "No Demo_cover.bmp: Import Land Cover... writes it");
   // The read-out still names the place.
   EXPECT_EQ(readout(terrain, 0, 1023),
             "Row 0, column 1023    X 1,349,040 ft, Z -1,351,680 ft    Elevation -    Type -");
@@ -42,7 +43,8 @@ TEST(PreviewTerrain, ShortGridsAreEmptyLongOnesAreKept) {
   std::vector<std::uint8_t> subTypes(kTypeBytes, 0);
   subTypes[TypePos(350, 150) - 1] = 17;
   testing::writeBytes(folder / "Demo.SYP", subTypes);
-  std::filesystem::create_directory(folder / "Demo.oba");  // a folder where a file belongs
+  std::filesystem::create_directory(folder / "Demo.oba");                              // a folder where a file belongs
+  testing::writeBytes(folder / "Demo_cover.bmp", std::vector<std::uint8_t>(1000, 1));  // no bitmap
 
   const PreviewTerrain terrain = loadPreviewTerrain(folder);
   EXPECT_FALSE(terrain.types);
@@ -51,6 +53,8 @@ TEST(PreviewTerrain, ShortGridsAreEmptyLongOnesAreKept) {
   EXPECT_EQ(terrain.elevation.data->at(700, 300), 1234);
   EXPECT_TRUE(terrain.subTypes);
   EXPECT_EQ(terrain.sites.note, "No Demo.oba");
+  EXPECT_FALSE(terrain.cover);
+  EXPECT_EQ(terrain.cover.note.rfind("Can't read Demo_cover.bmp: ", 0), 0u) << terrain.cover.note;
   EXPECT_EQ(readout(terrain, 700, 300),
             "Row 700, column 300    X -559,680 ft, Z 496,320 ft    Elevation 1,234 ft    Type -, sub-type 17");
 }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "app/class_tables.h"
 #include "support/temp_folder.h"
 #include "terrain/cover_bitmap.h"
@@ -44,6 +46,30 @@ TEST(ClassTables, EveryShippedTableLoadsFromBesideTheProgram) {
     ASSERT_TRUE(table) << error;
     EXPECT_EQ(table->find(p.code), p.entry) << p.table << " code " << p.code;
   }
+}
+
+// A table written out reads back with every field as it was: commas and quotes in a
+// name or a note are quoted, so the columns do not shift.
+TEST(ClassTables, WrittenTablesReadBackWhole) {
+  std::string error;
+  for (const auto name : shippedClassTables()) {
+    const auto table = loadClassTable(std::string(name), error);
+    ASSERT_TRUE(table) << error;
+    const auto again = ClassTable::parse(classTableText(table->rows()), "again", error);
+    ASSERT_TRUE(again) << name << ": " << error;
+    EXPECT_EQ(again->entries(), table->entries()) << name;
+    ASSERT_EQ(again->rows().size(), table->rows().size()) << name;
+    for (std::size_t i = 0; i < table->rows().size(); ++i) {
+      const ClassRow &a = again->rows()[i], &b = table->rows()[i];
+      EXPECT_EQ(std::tie(a.code, a.name, a.type, a.note), std::tie(b.code, b.name, b.type, b.note)) << name << " " << i;
+    }
+  }
+  const std::vector<ClassRow> odd = {{"7", "Sand, \"dunes\"", "ALT-BARE", "a, b"}};
+  EXPECT_EQ(classTableText(odd), "code,name,type,note\r\n7,\"Sand, \"\"dunes\"\"\",ALT-BARE,\"a, b\"\r\n");
+  const auto back = ClassTable::parse(classTableText(odd), "odd", error);
+  ASSERT_TRUE(back) << error;
+  EXPECT_EQ(back->rows()[0].name, "Sand, \"dunes\"");
+  EXPECT_EQ(back->rows()[0].note, "a, b");
 }
 
 TEST(ClassTables, UnknownCodesCountAsAltitudeAndAreCounted) {
