@@ -37,47 +37,19 @@ constexpr const char* kSourcesKey = "ImportDem/sources";
 
 }  // namespace
 
-void describeOnThread(const geo::GeoModule& module, const std::filesystem::path& file, QObject* receiver,
-                      std::function<void(const SourceDescription&)> done) {
-  auto* description = new SourceDescription;
-  description->file = file;
-  // Queued to the receiver's thread; dropped if the receiver is gone by then.
-  QObject::connect(description, &SourceDescription::done, receiver,
-                   [description, done = std::move(done)] { done(*description); });
-  QObject::connect(description, &SourceDescription::done, description, &QObject::deleteLater);
-  std::thread([description, &module] {
-    description->info = module.describeSource(description->file, description->problem);
-    emit description->done();
-  }).detach();
-}
-
 DemImportDialog::DemImportDialog(const geo::GeoModule& module, Run run, QWidget* parent)
     : QDialog(parent), module_(module), run_(std::move(run)) {
   setWindowTitle(tr("Import DEM"));
   setAcceptDrops(true);
 
-  list_ = new QListWidget(this);
-  list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  list_->setToolTip(
-      tr("Rasters of heights in any format and projection GDAL reads; "
-         "a later source wins where they overlap. Drop files here."));
-  auto* add = new QPushButton(tr("Add..."), this);
-  auto* remove = new QPushButton(tr("Remove"), this);
-  connect(add, &QPushButton::clicked, this, [this] {
-    const QString from = files_.empty() ? QString() : pathText(files_.back().parent_path());
-    const QStringList names = QFileDialog::getOpenFileNames(this, tr("Elevation sources"), from, tr(kRasterFilter));
-    std::vector<std::filesystem::path> files;
-    for (const QString& n : names) files.push_back(pathOf(n));
-    addSources(files);
+  sources_ = new SourceList(module_,
+                            tr("Rasters of heights in any format and projection GDAL reads; "
+                               "a later source wins where they overlap. Drop files here."),
+                            tr("Elevation sources"), tr(kRasterFilter), this);
+  connect(sources_, &SourceList::changed, this, &DemImportDialog::sourcesChanged);
+  connect(sources_, &SourceList::firstDescribed, this, [this] {
+    if (lat_->value() == 0.0 && lon_->value() == 0.0) centreOnSources();
   });
-  connect(remove, &QPushButton::clicked, this, &DemImportDialog::removeSelected);
-  auto* sourceButtons = new QVBoxLayout;
-  sourceButtons->addWidget(add);
-  sourceButtons->addWidget(remove);
-  sourceButtons->addStretch();
-  auto* sources = new QHBoxLayout;
-  sources->addWidget(list_, 1);
-  sources->addLayout(sourceButtons);
 
   lat_ = new QDoubleSpinBox(this);
   // The whole range, so that a centre beyond the theatre's limit is shown and refused,
@@ -105,7 +77,7 @@ DemImportDialog::DemImportDialog(const geo::GeoModule& module, Run run, QWidget*
     resampling_->addItem(QString::fromStdString(name), QString::fromStdString(name));
 
   auto* form = new QFormLayout;
-  form->addRow(tr("Sources"), sources);
+  form->addRow(tr("Sources"), sources_);
   form->addRow(tr("Theatre centre"), centre);
   form->addRow(tr("Resampling"), resampling_);
 
@@ -142,43 +114,7 @@ void DemImportDialog::setTarget(Target target) {
   sourcesChanged();
 }
 
-void DemImportDialog::addSources(const std::vector<std::filesystem::path>& files) {
-  for (const auto& f : files) {
-    if (std::find(files_.begin(), files_.end(), f) != files_.end()) continue;
-    files_.push_back(f);
-    // The file's name in the list, its whole path in the tooltip (with what is wrong).
-    auto* item = new QListWidgetItem(pathText(f.filename()) + tr("  (reading...)"), list_);
-    item->setData(Qt::UserRole, pathText(f));
-    item->setToolTip(pathText(f));
-    item->setForeground(palette().color(QPalette::PlaceholderText));
-    ++waiting_;
-    describeOnThread(module_, f, this, [this](const SourceDescription& d) { described(d); });
-  }
-  sourcesChanged();
-}
-
-QListWidgetItem* DemImportDialog::itemOf(const std::filesystem::path& file) const {
-  for (int i = 0; i < list_->count(); ++i)
-    if (pathOf(list_->item(i)->data(Qt::UserRole).toString()) == file) return list_->item(i);
-  return nullptr;
-}
-
-void DemImportDialog::described(const SourceDescription& description) {
-  --waiting_;
-  QListWidgetItem* item = itemOf(description.file);
-  if (!item) return sourcesChanged();  // removed while it was read
-  item->setText(pathText(description.file.filename()));
-  if (description.info) {
-    item->setForeground(palette().color(QPalette::Text));
-    described_.push_back(*description.info);
-    if (described_.size() == 1 && lat_->value() == 0.0 && lon_->value() == 0.0) centreOnSources();
-  } else {
-    item->setForeground(Qt::red);
-    item->setToolTip(displayText(description.problem));  // the whole path is part of the message
-    refused_.push_back(description.file);
-  }
-  sourcesChanged();
-}
+void DemImportDialog::addSources(const std::vector<std::filesystem::path>& files) { sources_->add(files); }
 
 void DemImportDialog::addRememberedSources() {
   std::vector<std::filesystem::path> files;
@@ -189,22 +125,9 @@ void DemImportDialog::addRememberedSources() {
   addSources(files);
 }
 
-void DemImportDialog::removeSelected() {
-  for (QListWidgetItem* item : list_->selectedItems()) {
-    const auto file = pathOf(item->data(Qt::UserRole).toString());
-    files_.erase(std::remove(files_.begin(), files_.end(), file), files_.end());
-    described_.erase(
-        std::remove_if(described_.begin(), described_.end(), [&](const geo::SourceInfo& s) { return s.path == file; }),
-        described_.end());
-    refused_.erase(std::remove(refused_.begin(), refused_.end(), file), refused_.end());
-    delete item;
-  }
-  sourcesChanged();
-}
-
 void DemImportDialog::centreOnSources() {
-  if (described_.empty()) return;
-  const geo::GeoPoint c = module_.centreOfSources(described_);
+  if (sources_->described().empty()) return;
+  const geo::GeoPoint c = module_.centreOfSources(sources_->described());
   lat_->setValue(c.lat);
   lon_->setValue(c.lon);
 }
@@ -212,7 +135,8 @@ void DemImportDialog::centreOnSources() {
 bool DemImportDialog::centreInRange() const { return std::fabs(lat_->value()) <= geo::kCentreLatitudeLimit; }
 
 bool DemImportDialog::canImport() const {
-  return !files_.empty() && !running_ && waiting_ == 0 && refused_.empty() && centreInRange();
+  return !sources_->files().empty() && !running_ && sources_->waiting() == 0 && sources_->refusedCount() == 0 &&
+         centreInRange();
 }
 
 QString DemImportDialog::summary() const {
@@ -225,20 +149,20 @@ QString DemImportDialog::summary() const {
     // The 256-mile map is the theatre's middle: it is said, or a user expects half the import.
     if (target_.map256) lines << tr("The 256-mile map chosen in the window uses its middle 256 miles.");
   }
-  if (waiting_ > 0) lines << tr("Reading %n source(s)...", nullptr, waiting_);
-  if (!refused_.empty())
+  if (sources_->waiting() > 0) lines << tr("Reading %n source(s)...", nullptr, sources_->waiting());
+  if (sources_->refusedCount() > 0)
     lines << tr("%n source(s) cannot be used (in red; the tooltip says why): remove them to import.", nullptr,
-                static_cast<int>(refused_.size()));
+                static_cast<int>(sources_->refusedCount()));
   if (!centreInRange()) lines << tr("The latitude must lie within -%1 and %1 degrees.").arg(geo::kCentreLatitudeLimit);
   return lines.join(QLatin1Char('\n'));
 }
 
 void DemImportDialog::sourcesChanged() {
   std::vector<std::vector<geo::GeoPoint>> outlines;
-  for (const auto& s : described_) outlines.push_back(s.outline);
+  for (const auto& s : sources_->described()) outlines.push_back(s.outline);
   const geo::GeoPoint centre{lat_->value(), lon_->value()};
-  view_->show(std::move(outlines),
-              described_.empty() || !centreInRange() ? std::vector<geo::GeoPoint>{} : module_.theatreOutline(centre));
+  view_->show(std::move(outlines), sources_->described().empty() || !centreInRange() ? std::vector<geo::GeoPoint>{}
+                                                                                     : module_.theatreOutline(centre));
   lat_->setStyleSheet(centreInRange() ? QString() : QStringLiteral("color: red"));
   summary_->setText(summary());
   importButton_->setEnabled(canImport());
@@ -246,7 +170,7 @@ void DemImportDialog::sourcesChanged() {
 
 DemImportRequest DemImportDialog::request() const {
   DemImportRequest r;
-  r.sources = files_;
+  r.sources = sources_->files();
   r.centre = geo::GeoPoint{lat_->value(), lon_->value()};
   r.resampling = resampling_->currentData().toString().toStdString();
   return r;
@@ -261,7 +185,7 @@ void DemImportDialog::startImport() {
           "This will replace the file:" + kCrLf + target_.field.string() + kCrLf + kCrLf + "Continue?", "Import DEM"))
     return;
   QStringList remembered;
-  for (const auto& f : files_) remembered << pathText(f);
+  for (const auto& f : sources_->files()) remembered << pathText(f);
   QSettings().setValue(kSourcesKey, remembered);
   running_ = true;
   cancelled_ = false;
@@ -295,10 +219,7 @@ void DemImportDialog::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void DemImportDialog::dropEvent(QDropEvent* event) {
-  std::vector<std::filesystem::path> files;
-  for (const QUrl& url : event->mimeData()->urls())
-    if (url.isLocalFile()) files.push_back(pathOf(url.toLocalFile()));
-  addSources(files);
+  addSources(droppedFiles(*event));
   event->acceptProposedAction();
 }
 

@@ -9,36 +9,18 @@
 
 #include "core/context.h"
 #include "geo/geo_module.h"
+#include "gui/source_list.h"
 
 class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
 class QListWidget;
-class QListWidgetItem;
 class QProgressBar;
 class QPushButton;
 
 namespace quarnby {
 
 class FootprintView;
-
-// One source described on a thread of its own: what the module said, handed back to the
-// dialog's thread by `done`. A source that blocks (a pipe, a host that never answers)
-// holds only its thread; the dialog stays live.
-class SourceDescription : public QObject {
-  Q_OBJECT
- public:
-  std::filesystem::path file;
-  std::optional<geo::SourceInfo> info;
-  std::string problem;
- signals:
-  void done();
-};
-
-// Describes `file` through the module on a thread of its own; `done` runs on `receiver`'s
-// thread afterwards, unless the receiver is gone by then.
-void describeOnThread(const geo::GeoModule& module, const std::filesystem::path& file, QObject* receiver,
-                      std::function<void(const SourceDescription&)> done);
 
 // "Import DEM...": the elevation sources (added, removed, dropped in), the theatre centre,
 // GDAL's resampling and a picture of the sources' footprints under the theatre square.
@@ -66,7 +48,7 @@ class DemImportDialog : public QDialog {
   // dialog's thread; Import waits until every one is described and none is refused.
   void addSources(const std::vector<std::filesystem::path>& files);
   DemImportRequest request() const;
-  bool describing() const { return waiting_ > 0; }
+  bool describing() const { return sources_->waiting() > 0; }
   // The sources of the last import that are still there, added again (QSettings).
   void addRememberedSources();
   // What the dialog says under the sources: the file written, the theatre, what is wrong.
@@ -78,7 +60,7 @@ class DemImportDialog : public QDialog {
   void cancel();
   void centreOnSources();
 
-  QListWidget* sourceList() const { return list_; }
+  QListWidget* sourceList() const { return sources_->list(); }
   QProgressBar* progressBar() const { return progress_; }
 
  protected:
@@ -87,22 +69,15 @@ class DemImportDialog : public QDialog {
   void reject() override;
 
  private:
-  void removeSelected();
   void sourcesChanged();
-  void described(const SourceDescription& description);
-  QListWidgetItem* itemOf(const std::filesystem::path& file) const;
   // The centre's latitude lies where the theatre can be laid out.
   bool centreInRange() const;
 
   const geo::GeoModule& module_;
   Run run_;
-  std::vector<std::filesystem::path> files_;
-  std::vector<geo::SourceInfo> described_;
-  std::vector<std::filesystem::path> refused_;
-  int waiting_ = 0;  // sources still being described
   Target target_;
   QLabel* summary_;
-  QListWidget* list_;
+  SourceList* sources_;
   QDoubleSpinBox* lat_;
   QDoubleSpinBox* lon_;
   QComboBox* resampling_;

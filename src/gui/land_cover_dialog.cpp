@@ -10,6 +10,7 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMimeData>
@@ -25,10 +26,10 @@
 
 #include "app/class_tables.h"
 #include "app/land_cover_import.h"
-#include "gui/dem_import_dialog.h"
 #include "gui/footprint_view.h"
 #include "gui/gui_host.h"
 #include "gui/qt_text.h"
+#include "gui/source_list.h"
 #include "terrain/cover_bitmap.h"
 #include "terrain/file_io.h"
 #include "terrain/grids.h"
@@ -63,31 +64,15 @@ LandCoverDialog::LandCoverDialog(const geo::GeoModule& module, Run run, Target t
   setWindowTitle(tr("Import Land Cover"));
   setAcceptDrops(true);
 
-  list_ = new QListWidget(this);
-  list_->setObjectName(QStringLiteral("CoverSources"));
-  list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  list_->setToolTip(
-      tr("Rasters of land cover classes in any format and projection GDAL reads; "
-         "a later source wins where it has data. Drop files here."));
-  auto* add = new QPushButton(tr("Add..."), this);
-  add->setObjectName(QStringLiteral("CoverAddSource"));
-  auto* remove = new QPushButton(tr("Remove"), this);
-  connect(add, &QPushButton::clicked, this, [this] {
-    const QString from = files_.empty() ? QString() : pathText(files_.back().parent_path());
-    const QStringList names =
-        QFileDialog::getOpenFileNames(this, tr("Land cover sources"), from, tr(kClassRasterFilter));
-    std::vector<std::filesystem::path> files;
-    for (const QString& n : names) files.push_back(pathOf(n));
-    addSources(files);
+  sources_ = new SourceList(module_,
+                            tr("Rasters of land cover classes in any format and projection GDAL reads; "
+                               "a later source wins where it has data. Drop files here."),
+                            tr("Land cover sources"), tr(kClassRasterFilter), this);
+  sources_->list()->setObjectName(QStringLiteral("CoverSources"));
+  connect(sources_, &SourceList::changed, this, &LandCoverDialog::changed);
+  connect(sources_, &SourceList::firstDescribed, this, [this] {
+    if (!target_.frame && lat_->value() == 0.0 && lon_->value() == 0.0) centreOnSources();
   });
-  connect(remove, &QPushButton::clicked, this, &LandCoverDialog::removeSelected);
-  auto* sourceButtons = new QVBoxLayout;
-  sourceButtons->addWidget(add);
-  sourceButtons->addWidget(remove);
-  sourceButtons->addStretch();
-  auto* sources = new QHBoxLayout;
-  sources->addWidget(list_, 1);
-  sources->addLayout(sourceButtons);
 
   // The folder's frame fixes the centre: its elevation was laid out there.
   lat_ = new QDoubleSpinBox(this);
@@ -101,6 +86,8 @@ LandCoverDialog::LandCoverDialog(const geo::GeoModule& module, Run run, Target t
     connect(box, &QDoubleSpinBox::valueChanged, this, &LandCoverDialog::changed);
   }
   if (target_.frame) {
+    // Before the rest of the dialog is there to hear of it.
+    const QSignalBlocker quietLat(lat_), quietLon(lon_);
     lat_->setValue(target_.frame->lat);
     lon_->setValue(target_.frame->lon);
   }
@@ -161,7 +148,7 @@ LandCoverDialog::LandCoverDialog(const geo::GeoModule& module, Run run, Target t
   patch_->setToolTip(tr("Patches of fewer cells merge into their largest neighbour; water joined to the sea stays"));
 
   auto* form = new QFormLayout;
-  form->addRow(tr("Sources"), sources);
+  form->addRow(tr("Sources"), sources_);
   form->addRow(tr("Theatre centre"), centreRow);
   form->addRow(tr("Class table"), tableRow);
   form->addRow(tableView_);
@@ -210,59 +197,13 @@ LandCoverDialog::LandCoverDialog(const geo::GeoModule& module, Run run, Target t
 
 LandCoverDialog::~LandCoverDialog() = default;
 
-void LandCoverDialog::addSources(const std::vector<std::filesystem::path>& files) {
-  for (const auto& f : files) {
-    if (std::find(files_.begin(), files_.end(), f) != files_.end()) continue;
-    files_.push_back(f);
-    auto* item = new QListWidgetItem(pathText(f.filename()) + tr("  (reading...)"), list_);
-    item->setData(Qt::UserRole, pathText(f));
-    item->setToolTip(pathText(f));
-    item->setForeground(palette().color(QPalette::PlaceholderText));
-    ++waiting_;
-    describeOnThread(module_, f, this, [this](const SourceDescription& d) { described(d); });
-  }
-  changed();
-}
-
-QListWidgetItem* LandCoverDialog::itemOf(const std::filesystem::path& file) const {
-  for (int i = 0; i < list_->count(); ++i)
-    if (pathOf(list_->item(i)->data(Qt::UserRole).toString()) == file) return list_->item(i);
-  return nullptr;
-}
-
-void LandCoverDialog::described(const SourceDescription& description) {
-  --waiting_;
-  QListWidgetItem* item = itemOf(description.file);
-  if (!item) return changed();  // removed while it was read
-  item->setText(pathText(description.file.filename()));
-  if (description.info) {
-    item->setForeground(palette().color(QPalette::Text));
-    described_.push_back(*description.info);
-    if (!target_.frame && described_.size() == 1 && lat_->value() == 0.0 && lon_->value() == 0.0) centreOnSources();
-  } else {
-    item->setForeground(Qt::red);
-    item->setToolTip(displayText(description.problem));
-    refused_.push_back(description.file);
-  }
-  changed();
-}
-
-void LandCoverDialog::removeSelected() {
-  for (QListWidgetItem* item : list_->selectedItems()) {
-    const auto file = pathOf(item->data(Qt::UserRole).toString());
-    files_.erase(std::remove(files_.begin(), files_.end(), file), files_.end());
-    described_.erase(
-        std::remove_if(described_.begin(), described_.end(), [&](const geo::SourceInfo& s) { return s.path == file; }),
-        described_.end());
-    refused_.erase(std::remove(refused_.begin(), refused_.end(), file), refused_.end());
-    delete item;
-  }
-  changed();
-}
+void LandCoverDialog::addSources(const std::vector<std::filesystem::path>& files) { sources_->add(files); }
+bool LandCoverDialog::describing() const { return sources_->waiting() > 0; }
+QListWidget* LandCoverDialog::sourceList() const { return sources_->list(); }
 
 void LandCoverDialog::centreOnSources() {
-  if (described_.empty() || target_.frame) return;
-  const geo::GeoPoint c = module_.centreOfSources(described_);
+  if (sources_->described().empty() || target_.frame) return;
+  const geo::GeoPoint c = module_.centreOfSources(sources_->described());
   lat_->setValue(c.lat);
   lon_->setValue(c.lon);
 }
@@ -348,8 +289,8 @@ bool LandCoverDialog::saveTable(const std::filesystem::path& file, QString& erro
 
 bool LandCoverDialog::canImport() const {
   std::string error;
-  return !files_.empty() && !running_ && waiting_ == 0 && refused_.empty() && centreInRange() && table(error) &&
-         !target_.folder.empty();
+  return !sources_->files().empty() && !running_ && sources_->waiting() == 0 && sources_->refusedCount() == 0 &&
+         centreInRange() && table(error) && !target_.folder.empty();
 }
 
 QString LandCoverDialog::summary() const {
@@ -364,10 +305,10 @@ QString LandCoverDialog::summary() const {
                             : tr("The folder has no theatre frame: the centre is recorded in %1.")
                                   .arg(pathText(theatreFrameFile(target_.folder))));
   }
-  if (waiting_ > 0) lines << tr("Reading %n source(s)...", nullptr, waiting_);
-  if (!refused_.empty())
+  if (sources_->waiting() > 0) lines << tr("Reading %n source(s)...", nullptr, sources_->waiting());
+  if (sources_->refusedCount() > 0)
     lines << tr("%n source(s) cannot be used (in red; the tooltip says why): remove them to import.", nullptr,
-                static_cast<int>(refused_.size()));
+                static_cast<int>(sources_->refusedCount()));
   if (const auto problem = geo::centreProblem(centre())) lines << displayText(*problem);
   std::string error;
   if (!table(error)) lines << displayText(error);
@@ -377,9 +318,10 @@ QString LandCoverDialog::summary() const {
 
 void LandCoverDialog::changed() {
   std::vector<std::vector<geo::GeoPoint>> outlines;
-  for (const auto& s : described_) outlines.push_back(s.outline);
-  view_->show(std::move(outlines),
-              described_.empty() || !centreInRange() ? std::vector<geo::GeoPoint>{} : module_.theatreOutline(centre()));
+  for (const auto& s : sources_->described()) outlines.push_back(s.outline);
+  view_->show(std::move(outlines), sources_->described().empty() || !centreInRange()
+                                       ? std::vector<geo::GeoPoint>{}
+                                       : module_.theatreOutline(centre()));
   // A type the table cannot take shows in red.
   for (int r = 0; r < tableView_->rowCount(); ++r) {
     QTableWidgetItem* type = tableView_->item(r, kType);
@@ -396,7 +338,7 @@ void LandCoverDialog::changed() {
 
 CommandRequest LandCoverDialog::request() {
   CommandRequest r;
-  for (const auto& f : files_) r.options.emplace_back("--source", f.string());
+  for (const auto& f : sources_->files()) r.options.emplace_back("--source", f.string());
   std::string table = fromQt(tableSource_);
   if (tableEdited_ && edits_.isValid()) {
     // The table as edited goes in as a file of its own, named after the one it came from.
@@ -427,7 +369,7 @@ void LandCoverDialog::showPreview() {
   std::string error;
   const auto classes = table(error);
   LandCoverRequest r;
-  r.sources = files_;
+  r.sources = sources_->files();
   r.centre = centre();
   r.classes = classes->entries();
   r.smallestPatch = patch_->value();
@@ -470,15 +412,21 @@ void LandCoverDialog::cancel() {
 
 void LandCoverDialog::reject() { cancel(); }
 
+void LandCoverDialog::keyPressEvent(QKeyEvent* event) {
+  // Return ends an edit of the table's type; from there it never starts the import.
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && tableView_->isAncestorOf(focusWidget())) {
+    event->accept();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
 void LandCoverDialog::dragEnterEvent(QDragEnterEvent* event) {
   if (event->mimeData()->hasUrls()) event->acceptProposedAction();
 }
 
 void LandCoverDialog::dropEvent(QDropEvent* event) {
-  std::vector<std::filesystem::path> files;
-  for (const QUrl& url : event->mimeData()->urls())
-    if (url.isLocalFile()) files.push_back(pathOf(url.toLocalFile()));
-  addSources(files);
+  addSources(droppedFiles(*event));
   event->acceptProposedAction();
 }
 

@@ -18,7 +18,6 @@ class QComboBox;
 class QDoubleSpinBox;
 class QLabel;
 class QListWidget;
-class QListWidgetItem;
 class QProgressBar;
 class QPushButton;
 class QSpinBox;
@@ -27,7 +26,7 @@ class QTableWidget;
 namespace quarnby {
 
 class FootprintView;
-class SourceDescription;
+class SourceList;
 
 // "Import Land Cover...": the class rasters (added, removed, dropped in, each described on
 // a thread of its own), the theatre centre (the folder's frame, or given when it has
@@ -48,7 +47,7 @@ class LandCoverDialog : public QDialog {
   ~LandCoverDialog() override;
 
   void addSources(const std::vector<std::filesystem::path>& files);
-  bool describing() const { return waiting_ > 0; }
+  bool describing() const;
 
   // A shipped table by name, or a CSV file; false with the reason in `error`.
   bool pickTable(const QString& name, QString& error);
@@ -69,7 +68,7 @@ class LandCoverDialog : public QDialog {
   void cancel();
   void centreOnSources();
 
-  QListWidget* sourceList() const { return list_; }
+  QListWidget* sourceList() const;
   QTableWidget* tableView() const { return tableView_; }
   QComboBox* tableChoice() const { return tableChoice_; }
   QProgressBar* progressBar() const { return progress_; }
@@ -79,13 +78,11 @@ class LandCoverDialog : public QDialog {
  protected:
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void reject() override;
 
  private:
-  void removeSelected();
   void changed();
-  void described(const SourceDescription& description);
-  QListWidgetItem* itemOf(const std::filesystem::path& file) const;
   void showTable(const ClassTable& table);
   // The table as shown, its name in the choice of tables.
   void tableNowIs(const QString& source);
@@ -97,10 +94,6 @@ class LandCoverDialog : public QDialog {
   const geo::GeoModule& module_;
   Run run_;
   Target target_;
-  std::vector<std::filesystem::path> files_;
-  std::vector<geo::SourceInfo> described_;
-  std::vector<std::filesystem::path> refused_;
-  int waiting_ = 0;
   std::vector<ClassRow> rows_;  // the table shown, its type column as edited
   QString tableSource_;         // the shipped name or the file the table came from
   bool tableEdited_ = false;
@@ -108,7 +101,7 @@ class LandCoverDialog : public QDialog {
   QTemporaryDir edits_;  // where an edited table is written for the run
   QImage picture_;
 
-  QListWidget* list_;
+  SourceList* sources_;
   QDoubleSpinBox* lat_;
   QDoubleSpinBox* lon_;
   QPushButton* centreButton_;

@@ -133,6 +133,8 @@ PreviewWindow::PreviewWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
                                   "The tile sub-type grid",
                                   "The land cover layer ('_cover.bmp') in the type colours; hatched: no land cover"};
   for (const auto& [base, label] : bases) {
+    // The land cover view in a group of its own, so that the bases wrap as narrowly as before.
+    if (base == Base::Cover) bar = group(switches_);
     auto* button = new QRadioButton(label);
     button->setObjectName(baseNames[static_cast<int>(base)]);
     button->setToolTip(baseTips[static_cast<int>(base)]);

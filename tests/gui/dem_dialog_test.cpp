@@ -155,9 +155,10 @@ class DemDialogTest : public QObject {
       auto* undo = window.findChild<QPushButton*>(QStringLiteral("Undo"));
       QVERIFY(undo->isEnabled());
       // The step names the controls of the Terragen column it set, and undo puts them back.
-      QVERIFY2(undo->toolTip().startsWith(QStringLiteral("Undo Import DEM (Alps.ter; MaxUnits, ")) &&
-                   undo->toolTip().contains(QStringLiteral(", unitExp, InvFileOrder) at ")),
-               qPrintable(undo->toolTip()));
+      QVERIFY2(
+          undo->toolTip().startsWith(QStringLiteral("Undo Import DEM (Alps.ter, gis/Alps_theatre.txt; MaxUnits, ")) &&
+              undo->toolTip().contains(QStringLiteral(", unitExp, InvFileOrder) at ")),
+          qPrintable(undo->toolTip()));
       QTest::mouseClick(undo, Qt::LeftButton);
       QVERIFY(!std::filesystem::exists(folder / "Alps.ter"));
       QCOMPARE(window.findChild<QLineEdit*>(QStringLiteral("unitExp"))->text(), unitExpBefore);

@@ -131,7 +131,10 @@ class FormTest : public QObject {
       QCOMPARE(b->text().remove(QLatin1Char('&')), QLatin1String(caption));
     }
     // Buttons whose operations other parts of the program attach: present, wired to nothing here.
-    for (const auto& [name, caption] : {std::pair{"Undo", "Undo"}, {"Redo", "Redo"}, {"ImportDem", "Import DEM..."}}) {
+    for (const auto& [name, caption] : {std::pair{"Undo", "Undo"},
+                                        {"Redo", "Redo"},
+                                        {"ImportDem", "Import DEM..."},
+                                        {"ImportLandCover", "Import Land Cover..."}}) {
       QPushButton* b = f.find<QPushButton>(QLatin1String(name));
       QVERIFY2(b, name);
       QCOMPARE(b->text(), QLatin1String(caption));

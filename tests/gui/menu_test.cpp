@@ -45,10 +45,11 @@ class MenuTest : public QObject {
 
   void theMenusHoldTheCommandsOfTheTable() {
     WindowFixture f;
-    QCOMPARE(itemsOf(menuNamed(f, "FileMenu")),
-             (QStringList{"Open Terrain Folder...", "Recent Folders", "Import DEM...", "Export GIS...",
-                          "Set Elevation (Terragen)", "Set Elevation (Greyscale)", "Export (Greyscale)",
-                          "Save Settings", "Re-Load Settings", "Quit"}));
+    QCOMPARE(
+        itemsOf(menuNamed(f, "FileMenu")),
+        (QStringList{"Open Terrain Folder...", "Recent Folders", "Import DEM...", "Import Land Cover...",
+                     "Set Theatre Centre...", "Export GIS...", "Set Elevation (Terragen)", "Set Elevation (Greyscale)",
+                     "Export (Greyscale)", "Save Settings", "Re-Load Settings", "Quit"}));
     QCOMPARE(itemsOf(menuNamed(f, "EditMenu")), (QStringList{"Undo", "Redo", "History..."}));
     QCOMPARE(itemsOf(menuNamed(f, "ViewMenu")), QStringList{"Preview"});
     QCOMPARE(itemsOf(menuNamed(f, "HelpMenu")), (QStringList{"Order of Work", "Keys", "Manual", "About Quarnby"}));

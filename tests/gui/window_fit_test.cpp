@@ -110,7 +110,8 @@ class WindowFitTest : public QObject {
     // Each bar under its button, the distance head over its fields, Preview in its block.
     const char* const pairs[][2] = {{"SetElv", "ProgressBar1"},     {"Command3", "ProgressBar2"},
                                     {"MakeTracks", "ProgressBar3"}, {"LenRoad", "DistanceHead"},
-                                    {"ReloadConfig", "Preview"},    {"SetElv", "ImportDem"}};
+                                    {"ReloadConfig", "Preview"},    {"SetElv", "ImportDem"},
+                                    {"Command1", "ImportLandCover"}};
     const auto offsets = [&] {
       std::vector<QPoint> found;
       for (const auto& [anchor, other] : pairs)
