@@ -4,6 +4,7 @@
 #include <gdal.h>
 
 #include <QApplication>
+#include <QFile>
 #include <QPixmap>
 #include <QTemporaryDir>
 
@@ -52,7 +53,7 @@ bool writeClasses(const std::filesystem::path& file) {
     for (int c = 0; c < kWidth; ++c) {
       const double lat = kNorth - (r + 0.5) * kCell, lon = kWest + (c + 0.5) * kCell;
       const double v = std::sin(lon * 3.1) + std::cos(lat * 4.3) + 0.5 * std::sin((lat + lon) * 7.0);
-      std::uint8_t code = v > 1.1 ? 10 : v > 0.3 ? 40 : v > -0.4 ? 30 : v > -1.1 ? 60 : 80;
+      std::uint8_t code = v > 1.1 ? 10 : v > 0.3 ? 40 : v > -0.4 ? 30 : v > -1.5 ? 60 : 80;
       if (lat > 49.0 && lon < 4.5) code = 0;
       codes[static_cast<std::size_t>(r) * kWidth + c] = code;
     }
@@ -84,6 +85,8 @@ int main(int argc, char** argv) {
   quarnby::dem::initialiseGdal();
   QTemporaryDir scratch;
   const std::filesystem::path parent = quarnby::pathOf(scratch.path()), folder = parent / "Demo";
+  // The import's undo step goes with the scratch folder, never into the user's history.
+  qputenv("XDG_STATE_HOME", QFile::encodeName(scratch.path() + "/state"));
   if (auto error = quarnby::demo::writeDemoTerrain(parent)) {
     std::fprintf(stderr, "%s\n", error->c_str());
     return 1;
