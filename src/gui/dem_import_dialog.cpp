@@ -1,17 +1,13 @@
 #include "gui/dem_import_dialog.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
-#include <QMimeData>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSettings>
@@ -19,7 +15,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <thread>
 
 #include "gui/footprint_view.h"
 #include "gui/gui_host.h"
@@ -38,9 +33,8 @@ constexpr const char* kSourcesKey = "ImportDem/sources";
 }  // namespace
 
 DemImportDialog::DemImportDialog(const geo::GeoModule& module, Run run, QWidget* parent)
-    : QDialog(parent), module_(module), run_(std::move(run)) {
+    : ImportDialog(parent), module_(module), run_(std::move(run)) {
   setWindowTitle(tr("Import DEM"));
-  setAcceptDrops(true);
 
   sources_ = new SourceList(module_,
                             tr("Rasters of heights in any format and projection GDAL reads; "
@@ -51,25 +45,7 @@ DemImportDialog::DemImportDialog(const geo::GeoModule& module, Run run, QWidget*
     if (lat_->value() == 0.0 && lon_->value() == 0.0) centreOnSources();
   });
 
-  lat_ = new QDoubleSpinBox(this);
-  // The whole range, so that a centre beyond the theatre's limit is shown and refused,
-  // never clipped to the limit without a word.
-  lat_->setRange(-90.0, 90.0);
-  lon_ = new QDoubleSpinBox(this);
-  lon_->setRange(-180.0, 180.0);
-  for (QDoubleSpinBox* box : {lat_, lon_}) {
-    box->setDecimals(5);
-    box->setSuffix(QStringLiteral(" °"));
-    connect(box, &QDoubleSpinBox::valueChanged, this, &DemImportDialog::sourcesChanged);
-  }
-  auto* centreButton = new QPushButton(tr("Centre of the sources"), this);
-  connect(centreButton, &QPushButton::clicked, this, &DemImportDialog::centreOnSources);
-  auto* centre = new QHBoxLayout;
-  centre->addWidget(new QLabel(tr("Lat"), this));
-  centre->addWidget(lat_);
-  centre->addWidget(new QLabel(tr("Lon"), this));
-  centre->addWidget(lon_);
-  centre->addWidget(centreButton);
+  QHBoxLayout* centre = centreRow([this] { sourcesChanged(); }, [this] { centreOnSources(); });
 
   resampling_ = new QComboBox(this);
   resampling_->addItem(tr("automatic (average or bilinear)"), QString());
@@ -88,9 +64,6 @@ DemImportDialog::DemImportDialog(const geo::GeoModule& module, Run run, QWidget*
   form->addRow(summary_);
 
   view_ = new FootprintView(this);
-  progress_ = new QProgressBar(this);
-  progress_->setRange(0, 100);
-  progress_->setValue(0);
 
   auto* buttons = new QDialogButtonBox(this);
   importButton_ = buttons->addButton(tr("Import"), QDialogButtonBox::AcceptRole);
@@ -135,7 +108,7 @@ void DemImportDialog::centreOnSources() {
 bool DemImportDialog::centreInRange() const { return std::fabs(lat_->value()) <= geo::kCentreLatitudeLimit; }
 
 bool DemImportDialog::canImport() const {
-  return !sources_->files().empty() && !running_ && sources_->waiting() == 0 && sources_->refusedCount() == 0 &&
+  return !sources_->files().empty() && !running() && sources_->waiting() == 0 && sources_->refusedCount() == 0 &&
          centreInRange();
 }
 
@@ -187,40 +160,12 @@ void DemImportDialog::startImport() {
   QStringList remembered;
   for (const auto& f : sources_->files()) remembered << pathText(f);
   QSettings().setValue(kSourcesKey, remembered);
-  running_ = true;
-  cancelled_ = false;
-  importButton_->setEnabled(false);
   DemImportRequest r = request();
-  // The dialog stays live while GDAL works: its bar moves and Cancel is heard.
-  r.progress = [this](int percent) {
-    progress_->setValue(percent);
-    QCoreApplication::processEvents();
-    return !cancelled_;
-  };
+  r.progress = startRun();
+  importButton_->setEnabled(false);
   const Outcome outcome = run_(r);
-  running_ = false;
+  endRun(outcome);
   sourcesChanged();
-  if (outcome == Outcome::Completed) accept();
-  else progress_->setValue(0);
-}
-
-void DemImportDialog::cancel() {
-  if (running_) {
-    cancelled_ = true;  // the import stops at its next progress step
-    return;
-  }
-  QDialog::reject();
-}
-
-void DemImportDialog::reject() { cancel(); }
-
-void DemImportDialog::dragEnterEvent(QDragEnterEvent* event) {
-  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
-}
-
-void DemImportDialog::dropEvent(QDropEvent* event) {
-  addSources(droppedFiles(*event));
-  event->acceptProposedAction();
 }
 
 }  // namespace quarnby

@@ -1,5 +1,4 @@
 #pragma once
-#include <QDialog>
 
 #include <filesystem>
 #include <functional>
@@ -9,6 +8,7 @@
 
 #include "core/context.h"
 #include "geo/geo_module.h"
+#include "gui/import_dialog.h"
 #include "gui/source_list.h"
 
 class QComboBox;
@@ -27,7 +27,7 @@ class FootprintView;
 // Import runs the import through `run`, with the progress bar and Cancel working while
 // it runs; the dialog closes when the import completes. The sources are described by the
 // geographic module, which the window loads before it opens the dialog.
-class DemImportDialog : public QDialog {
+class DemImportDialog : public ImportDialog {
   Q_OBJECT
  public:
   using Run = std::function<Outcome(const DemImportRequest&)>;
@@ -46,7 +46,7 @@ class DemImportDialog : public QDialog {
 
   // The sources, in order, and what the dialog asks for. Each is described off the
   // dialog's thread; Import waits until every one is described and none is refused.
-  void addSources(const std::vector<std::filesystem::path>& files);
+  void addSources(const std::vector<std::filesystem::path>& files) override;
   DemImportRequest request() const;
   bool describing() const { return sources_->waiting() > 0; }
   // The sources of the last import that are still there, added again (QSettings).
@@ -55,18 +55,11 @@ class DemImportDialog : public QDialog {
   QString summary() const;
   bool canImport() const;
 
-  // Import and Cancel, as the buttons do them (tests press them through these too).
+  // Import, as the button does it (tests press it through this too); Cancel is cancel().
   void startImport();
-  void cancel();
   void centreOnSources();
 
   QListWidget* sourceList() const { return sources_->list(); }
-  QProgressBar* progressBar() const { return progress_; }
-
- protected:
-  void dragEnterEvent(QDragEnterEvent* event) override;
-  void dropEvent(QDropEvent* event) override;
-  void reject() override;
 
  private:
   void sourcesChanged();
@@ -78,14 +71,9 @@ class DemImportDialog : public QDialog {
   Target target_;
   QLabel* summary_;
   SourceList* sources_;
-  QDoubleSpinBox* lat_;
-  QDoubleSpinBox* lon_;
   QComboBox* resampling_;
   FootprintView* view_;
-  QProgressBar* progress_;
   QPushButton* importButton_;
-  bool running_ = false;
-  bool cancelled_ = false;
 };
 
 }  // namespace quarnby

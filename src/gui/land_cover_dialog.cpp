@@ -1,11 +1,8 @@
 #include "gui/land_cover_dialog.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
-#include <QDragEnterEvent>
-#include <QDropEvent>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -13,7 +10,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
-#include <QMimeData>
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
@@ -60,9 +56,8 @@ QImage coverPicture(const std::vector<std::uint8_t>& cells) {
 }  // namespace
 
 LandCoverDialog::LandCoverDialog(const geo::GeoModule& module, Run run, Target target, QWidget* parent)
-    : QDialog(parent), module_(module), run_(std::move(run)), target_(std::move(target)) {
+    : ImportDialog(parent), module_(module), run_(std::move(run)), target_(std::move(target)) {
   setWindowTitle(tr("Import Land Cover"));
-  setAcceptDrops(true);
 
   sources_ = new SourceList(module_,
                             tr("Rasters of land cover classes in any format and projection GDAL reads; "
@@ -75,31 +70,14 @@ LandCoverDialog::LandCoverDialog(const geo::GeoModule& module, Run run, Target t
   });
 
   // The folder's frame fixes the centre: its elevation was laid out there.
-  lat_ = new QDoubleSpinBox(this);
-  lat_->setRange(-90.0, 90.0);
-  lon_ = new QDoubleSpinBox(this);
-  lon_->setRange(-180.0, 180.0);
-  for (QDoubleSpinBox* box : {lat_, lon_}) {
-    box->setDecimals(5);
-    box->setSuffix(QStringLiteral(" °"));
-    box->setEnabled(!target_.frame);
-    connect(box, &QDoubleSpinBox::valueChanged, this, &LandCoverDialog::changed);
-  }
+  QHBoxLayout* centre = centreRow([this] { changed(); }, [this] { centreOnSources(); });
+  for (QWidget* w : std::initializer_list<QWidget*>{lat_, lon_, centreButton_}) w->setEnabled(!target_.frame);
   if (target_.frame) {
     // Before the rest of the dialog is there to hear of it.
     const QSignalBlocker quietLat(lat_), quietLon(lon_);
     lat_->setValue(target_.frame->lat);
     lon_->setValue(target_.frame->lon);
   }
-  centreButton_ = new QPushButton(tr("Centre of the sources"), this);
-  centreButton_->setEnabled(!target_.frame);
-  connect(centreButton_, &QPushButton::clicked, this, &LandCoverDialog::centreOnSources);
-  auto* centreRow = new QHBoxLayout;
-  centreRow->addWidget(new QLabel(tr("Lat"), this));
-  centreRow->addWidget(lat_);
-  centreRow->addWidget(new QLabel(tr("Lon"), this));
-  centreRow->addWidget(lon_);
-  centreRow->addWidget(centreButton_);
 
   tableChoice_ = new QComboBox(this);
   tableChoice_->setObjectName(QStringLiteral("CoverTable"));
@@ -149,7 +127,7 @@ LandCoverDialog::LandCoverDialog(const geo::GeoModule& module, Run run, Target t
 
   auto* form = new QFormLayout;
   form->addRow(tr("Sources"), sources_);
-  form->addRow(tr("Theatre centre"), centreRow);
+  form->addRow(tr("Theatre centre"), centre);
   form->addRow(tr("Class table"), tableRow);
   form->addRow(tableView_);
   form->addRow(tr("Smallest patch"), patch_);
@@ -169,10 +147,6 @@ LandCoverDialog::LandCoverDialog(const geo::GeoModule& module, Run run, Target t
   auto* pictures = new QHBoxLayout;
   pictures->addWidget(view_, 1);
   pictures->addWidget(preview_);
-
-  progress_ = new QProgressBar(this);
-  progress_->setRange(0, 100);
-  progress_->setValue(0);
 
   auto* buttons = new QDialogButtonBox(this);
   previewButton_ = buttons->addButton(tr("Preview"), QDialogButtonBox::ActionRole);
@@ -289,7 +263,7 @@ bool LandCoverDialog::saveTable(const std::filesystem::path& file, QString& erro
 
 bool LandCoverDialog::canImport() const {
   std::string error;
-  return !sources_->files().empty() && !running_ && sources_->waiting() == 0 && sources_->refusedCount() == 0 &&
+  return !sources_->files().empty() && !running() && sources_->waiting() == 0 && sources_->refusedCount() == 0 &&
          centreInRange() && table(error) && !target_.folder.empty();
 }
 
@@ -352,16 +326,10 @@ CommandRequest LandCoverDialog::request() {
 }
 
 std::function<bool(int)> LandCoverDialog::progressWatch() {
-  running_ = true;
-  cancelled_ = false;
+  auto watch = startRun();
   importButton_->setEnabled(false);
   previewButton_->setEnabled(false);
-  // The dialog stays live while GDAL works: its bar moves and Cancel is heard.
-  return [this](int percent) {
-    progress_->setValue(percent);
-    QCoreApplication::processEvents();
-    return !cancelled_;
-  };
+  return watch;
 }
 
 void LandCoverDialog::showPreview() {
@@ -378,8 +346,7 @@ void LandCoverDialog::showPreview() {
   r.seaLevel = elevation ? seaLevelCells(*elevation) : std::vector<std::uint8_t>(kCoverPixelCount, 0);
   r.progress = progressWatch();
   const LandCoverResult result = module_.landCover(r);
-  running_ = false;
-  progress_->setValue(0);
+  stopRun();
   changed();
   if (result.status == LandCoverResult::Status::Refused) {
     summary_->setText(displayText(result.problem));
@@ -396,21 +363,9 @@ void LandCoverDialog::startImport() {
   CommandRequest r = request();
   r.progress = progressWatch();
   const Outcome outcome = run_(r);
-  running_ = false;
+  endRun(outcome);
   changed();
-  if (outcome == Outcome::Completed) accept();
-  else progress_->setValue(0);
 }
-
-void LandCoverDialog::cancel() {
-  if (running_) {
-    cancelled_ = true;  // the counting stops at its next progress step
-    return;
-  }
-  QDialog::reject();
-}
-
-void LandCoverDialog::reject() { cancel(); }
 
 void LandCoverDialog::keyPressEvent(QKeyEvent* event) {
   // Return ends an edit of the table's type; from there it never starts the import.
@@ -419,15 +374,6 @@ void LandCoverDialog::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QDialog::keyPressEvent(event);
-}
-
-void LandCoverDialog::dragEnterEvent(QDragEnterEvent* event) {
-  if (event->mimeData()->hasUrls()) event->acceptProposedAction();
-}
-
-void LandCoverDialog::dropEvent(QDropEvent* event) {
-  addSources(droppedFiles(*event));
-  event->acceptProposedAction();
 }
 
 }  // namespace quarnby

@@ -1,5 +1,4 @@
 #pragma once
-#include <QDialog>
 #include <QImage>
 #include <QTemporaryDir>
 
@@ -11,6 +10,7 @@
 
 #include "core/context.h"
 #include "geo/geo_module.h"
+#include "gui/import_dialog.h"
 #include "terrain/theatre_frame.h"
 #include "typing/class_table.h"
 
@@ -34,7 +34,7 @@ class SourceList;
 // saved as CSV), the smallest patch, the footprints under the theatre square, and a
 // picture of the types the counting gives before anything is written. Import runs the
 // command's options through `run`, with the progress bar and Cancel working.
-class LandCoverDialog : public QDialog {
+class LandCoverDialog : public ImportDialog {
   Q_OBJECT
  public:
   using Run = std::function<Outcome(const CommandRequest&)>;
@@ -46,7 +46,7 @@ class LandCoverDialog : public QDialog {
   LandCoverDialog(const geo::GeoModule& module, Run run, Target target, QWidget* parent = nullptr);
   ~LandCoverDialog() override;
 
-  void addSources(const std::vector<std::filesystem::path>& files);
+  void addSources(const std::vector<std::filesystem::path>& files) override;
   bool describing() const;
 
   // A shipped table by name, or a CSV file; false with the reason in `error`.
@@ -65,21 +65,16 @@ class LandCoverDialog : public QDialog {
   // Import, Preview and Cancel, as the buttons do them (tests press the buttons).
   void startImport();
   void showPreview();
-  void cancel();
   void centreOnSources();
 
   QListWidget* sourceList() const;
   QTableWidget* tableView() const { return tableView_; }
   QComboBox* tableChoice() const { return tableChoice_; }
-  QProgressBar* progressBar() const { return progress_; }
   // The last preview's picture (512 x 512, north up); null before one was made.
   const QImage& previewPicture() const { return picture_; }
 
  protected:
-  void dragEnterEvent(QDragEnterEvent* event) override;
-  void dropEvent(QDropEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
-  void reject() override;
 
  private:
   void changed();
@@ -102,20 +97,14 @@ class LandCoverDialog : public QDialog {
   QImage picture_;
 
   SourceList* sources_;
-  QDoubleSpinBox* lat_;
-  QDoubleSpinBox* lon_;
-  QPushButton* centreButton_;
   QComboBox* tableChoice_;
   QTableWidget* tableView_;
   QSpinBox* patch_;
   QLabel* summary_;
   FootprintView* view_;
   QLabel* preview_;
-  QProgressBar* progress_;
   QPushButton* previewButton_;
   QPushButton* importButton_;
-  bool running_ = false;
-  bool cancelled_ = false;
 };
 
 }  // namespace quarnby
