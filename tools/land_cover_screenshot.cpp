@@ -15,26 +15,18 @@
 
 #include "app/commands.h"
 #include "app/settings_file.h"
-#include "core/host.h"
 #include "dem/gdal_support.h"
 #include "demo/demo_terrain.h"
 #include "geo/geo_loader.h"
 #include "gui/land_cover_dialog.h"
 #include "gui/preview_window.h"
 #include "gui/qt_text.h"
+#include "printing_host.h"
 #include "terrain/theatre_frame.h"
 
 namespace {
 
-class PrintingHost : public quarnby::Host {
- public:
-  void showMessage(const std::string& text, quarnby::Icon, const std::string&) override {
-    std::printf("%s\n", text.c_str());
-  }
-  bool askYesNo(const std::string&, const std::string&, quarnby::Icon) override { return true; }
-  void setProgress(quarnby::ProgressBar, int) override {}
-  void setFocus(const std::string&) override {}
-};
+using quarnby::tools::PrintingHost;
 
 // ESA WorldCover codes in smooth made-up patches over the theatre around 46.5 N, 8 E:
 // forest, cropland, grassland, bare ground and lakes, with a corner of no data.

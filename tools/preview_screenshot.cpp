@@ -17,25 +17,16 @@
 
 #include "app/commands.h"
 #include "app/settings_file.h"
-#include "core/host.h"
 #include "demo/demo_terrain.h"
 #include "gui/preview_canvas.h"
 #include "gui/preview_geo.h"
 #include "gui/preview_window.h"
+#include "printing_host.h"
 #include "terrain/theatre_frame.h"
 
 namespace {
 
-// Messages of the operations go to the terminal; every question is answered Yes.
-class PrintingHost : public quarnby::Host {
- public:
-  void showMessage(const std::string& text, quarnby::Icon, const std::string&) override {
-    std::printf("%s\n", text.c_str());
-  }
-  bool askYesNo(const std::string&, const std::string&, quarnby::Icon) override { return true; }
-  void setProgress(quarnby::ProgressBar, int) override {}
-  void setFocus(const std::string&) override {}
-};
+using quarnby::tools::PrintingHost;
 
 bool prepareDemo(const std::filesystem::path& parent) {
   if (auto error = quarnby::demo::writeDemoTerrain(parent)) {
