@@ -311,14 +311,15 @@ TEST_F(LandCoverBatch, TheFolderFrameDecidesTheCentre) {
   std::filesystem::create_directories(theatreFrameFile(folder).parent_path());
   testing::writeText(theatreFrameFile(folder), theatreFrameText(theatreFrameAt(46.5, 8.0)));
   const auto before = snapshot();
+  const auto frameBytes = testing::readBytes(theatreFrameFile(folder));
   const std::string refused = run({"import-land-cover", "--source", classes.string(), "--centre", "47,8"}, 1);
   EXPECT_NE(refused.find("The theatre centre 47.00000, 8.00000 differs from the folder's theatre frame"),
             std::string::npos)
       << refused;
   EXPECT_NE(refused.find("which puts the theatre at 46.50000, 8.00000"), std::string::npos) << refused;
   EXPECT_EQ(snapshot(), before);
+  EXPECT_EQ(testing::readBytes(theatreFrameFile(folder)), frameBytes);
 
-  const auto frameBytes = testing::readBytes(theatreFrameFile(folder));
   run({"import-land-cover", "--source", classes.string(), "--centre", "46.5,8"}, 0);
   EXPECT_EQ(testing::readBytes(theatreFrameFile(folder)), frameBytes);
   const std::string history = run({"history"}, 0);

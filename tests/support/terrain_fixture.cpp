@@ -30,11 +30,9 @@ CellGrid TerrainFixture::readSubTypes() const {
 
 TerrainFixture::Snapshot TerrainFixture::snapshot() const {
   Snapshot files;
-  // Subfolders too (gis/), each file by its path within the folder.
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
     const bool plain = entry.is_regular_file() && !entry.is_symlink() && entry.file_size() < (64 << 20);
-    files[entry.path().lexically_relative(folder).generic_string()] =
-        plain ? readBytes(entry.path()) : std::vector<std::uint8_t>{};
+    files[entry.path().filename().string()] = plain ? readBytes(entry.path()) : std::vector<std::uint8_t>{};
   }
   return files;
 }
