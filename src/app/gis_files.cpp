@@ -273,14 +273,17 @@ std::optional<std::string> refreshGisFiles(const std::filesystem::path& folder, 
   std::string error;
   bool missing = false;
   const auto frame = readTheatreFrame(folder, error, &missing);
-  if (!frame) return missing ? std::nullopt : std::optional(theatreFrameFile(folder).string() + ": " + error);
-  const auto files = gisFiles(folder, *frame, terragenNorthFirst);
+  if (!frame && !missing) return theatreFrameFile(folder).string() + ": " + error;
+  std::error_code ec;
+  if (!frame && !std::filesystem::is_directory(theatreFrameFile(folder).parent_path(), ec)) return std::nullopt;
+  // A folder whose frame is gone (its step undone) keeps no views placed by it.
+  const auto files = gisFiles(folder, frame.value_or(TheatreFrame{}), terragenNorthFirst);
   std::vector<Replacement> changes;
   for (const GisFile& f : files) {
     std::string ignored;
     bool absent = false;
     const auto now = readWholeFile(f.file, readLimit::kText, ignored, &absent);
-    if (f.text.empty()) {
+    if (!frame || f.text.empty()) {
       if (!absent) changes.push_back({f.file, {}, true});
     } else if (!now || std::string_view(reinterpret_cast<const char*>(now->data()), now->size()) != f.text) {
       changes.push_back({f.file, {reinterpret_cast<const std::uint8_t*>(f.text.data()), f.text.size()}});

@@ -25,7 +25,9 @@ std::vector<GisFile> gisFiles(const std::filesystem::path& folder, const Theatre
 
 // Brings the GIS files of a folder that has a theatre frame up to date: a file whose text
 // differs (GDAL or QGIS added statistics to it) is replaced, one whose terrain file is gone
-// removed. Nothing happens without a frame. The reason, when a file could not be written.
+// removed. Without a frame the views are removed (the step that wrote the frame was
+// undone); the frame file and the rest of `gis/` stay. The reason, when a file could not
+// be written.
 std::optional<std::string> refreshGisFiles(const std::filesystem::path& folder, bool terragenNorthFirst = false);
 
 // The GeoTransform of the 1024 x 1024 sample views (1025 for the Terragen field, 512 for

@@ -231,7 +231,10 @@ TEST_F(GisTest, ViewsFollowTheFilesAndDropWhatGdalAddedAfterEveryOperation) {
   EXPECT_TRUE(std::filesystem::exists(gis("_types.qml")));
   EXPECT_EQ(snapshot(), before);
 
-  // Without a frame nothing is written at all.
+  // Once the frame is gone the views it placed go with it, and nothing is written again.
+  std::filesystem::remove(theatreFrameFile(folder));
+  ASSERT_EQ(batch({"toggle"}).status, 0);
+  EXPECT_TRUE(std::filesystem::is_empty(folder / "gis"));
   std::filesystem::remove_all(folder / "gis");
   ASSERT_EQ(batch({"toggle"}).status, 0);
   EXPECT_FALSE(std::filesystem::exists(folder / "gis"));
