@@ -55,31 +55,31 @@ std::string takeVersion(Options& o, std::string_view, const std::string&) {
   return {};
 }
 
-const OptionSpec* findOption(const std::vector<OptionSpec>& options, std::string_view name) {
-  for (const OptionSpec& o : options)
+const GrammarOption* findOption(const std::vector<GrammarOption>& options, std::string_view name) {
+  for (const GrammarOption& o : options)
     if (o.name == name) return &o;
   return nullptr;
 }
 
 // An operand of a command: an option of its own whose name is no option name ("FILE.gpkg").
-bool isOperand(const OptionSpec& o) { return !o.name.starts_with("-"); }
+bool isOperand(const GrammarOption& o) { return !o.name.starts_with("-"); }
 
-const OptionSpec* operandOf(const CommandSpec& command) {
-  for (const OptionSpec& o : command.options)
+const GrammarOption* operandOf(const GrammarCommand& command) {
+  for (const GrammarOption& o : command.options)
     if (isOperand(o)) return &o;
   return nullptr;
 }
 
 // "FILE.gpkg", or "LAT,LON or --world X,Z" for a command with options besides its operand.
-std::string operandChoices(const CommandSpec& command) {
+std::string operandChoices(const GrammarCommand& command) {
   std::string text;
-  for (const OptionSpec& o : command.options)
+  for (const GrammarOption& o : command.options)
     text += (text.empty() ? "" : " or ") + std::string(o.name) + (o.value.empty() ? "" : " " + std::string(o.value));
   return text;
 }
 
 // "  NAME VALUE" and the help from a fixed column, its further lines under the first.
-void addItem(std::string& out, std::size_t indent, std::size_t column, const OptionSpec& o) {
+void addItem(std::string& out, std::size_t indent, std::size_t column, const GrammarOption& o) {
   std::string label = std::string(indent, ' ') + std::string(o.name);
   if (!o.value.empty()) label += " " + std::string(o.value);
   out += label + std::string(column > label.size() ? column - label.size() : 1, ' ');
@@ -89,8 +89,8 @@ void addItem(std::string& out, std::size_t indent, std::size_t column, const Opt
 
 }  // namespace
 
-const CommandSpec* Grammar::findCommand(std::string_view name) const {
-  for (const CommandSpec& c : commands)
+const GrammarCommand* Grammar::findCommand(std::string_view name) const {
+  for (const GrammarCommand& c : commands)
     if (c.name == name) return &c;
   return nullptr;
 }
@@ -115,7 +115,7 @@ const Grammar& batchGrammar() {
         {"--version", "", "the program's name and version", takeVersion},
     };
     for (const Command& c : commands()) {
-      CommandSpec entry{c.name, c.help, {}};
+      GrammarCommand entry{c.name, c.help, {}};
       for (const CommandOption& o : c.options)
         entry.options.push_back({o.name, o.value, o.help, keepForCommand, o.check});
       g.commands.push_back(std::move(entry));
@@ -130,10 +130,10 @@ Parsed parseArguments(const std::vector<std::string>& args, const Grammar& gramm
   Parsed parsed;
   Options& o = parsed.options;
   bool haveFolder = false;
-  const CommandSpec* current = nullptr;  // the command whose own options may follow
+  const GrammarCommand* current = nullptr;  // the command whose own options may follow
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& a = args[i];
-    const OptionSpec* option = current ? findOption(current->options, a) : nullptr;
+    const GrammarOption* option = current ? findOption(current->options, a) : nullptr;
     if (!option) option = findOption(grammar.options, a);
     if (option) {
       std::string value;
@@ -150,7 +150,7 @@ Parsed parseArguments(const std::vector<std::string>& args, const Grammar& gramm
     } else if (!haveFolder) {
       o.folder = a;
       haveFolder = true;
-    } else if (const OptionSpec* operand = current ? operandOf(*current) : nullptr;
+    } else if (const GrammarOption* operand = current ? operandOf(*current) : nullptr;
                operand && o.commands.back().options.empty()) {
       // The operand comes right after its command; anything later is the next command.
       if (operand->check)
@@ -173,7 +173,7 @@ Parsed parseArguments(const std::vector<std::string>& args, const Grammar& gramm
   for (const auto& [name, value] : o.sets)
     if (!controls.has(name)) return {o, "unknown control '" + name + "'"};
   for (const CommandCall& call : o.commands) {
-    const CommandSpec* command = grammar.findCommand(call.name);
+    const GrammarCommand* command = grammar.findCommand(call.name);
     if (!command) return {o, "unknown command '" + call.name + "'"};
     if (operandOf(*command) && call.options.empty()) return {o, call.name + " needs " + operandChoices(*command)};
   }
@@ -193,17 +193,17 @@ std::string usageText(const Grammar& grammar) {
       "each --set changes one control, then the commands run in order.\n"
       "\n"
       "Options:\n";
-  for (const OptionSpec& o : grammar.options)
+  for (const GrammarOption& o : grammar.options)
     if (!o.help.empty()) addItem(out, 2, 21, o);
   out += "\nCommands:\n";
   std::size_t column = 0;  // two blanks after the longest command or command option
-  for (const CommandSpec& c : grammar.commands) {
+  for (const GrammarCommand& c : grammar.commands) {
     column = std::max(column, 2 + c.name.size() + 2);
-    for (const OptionSpec& o : c.options) column = std::max(column, 4 + o.name.size() + 1 + o.value.size() + 2);
+    for (const GrammarOption& o : c.options) column = std::max(column, 4 + o.name.size() + 1 + o.value.size() + 2);
   }
-  for (const CommandSpec& c : grammar.commands) {
+  for (const GrammarCommand& c : grammar.commands) {
     addItem(out, 2, column, {c.name, "", c.help, nullptr});
-    for (const OptionSpec& o : c.options) addItem(out, 4, column, o);
+    for (const GrammarOption& o : c.options) addItem(out, 4, column, o);
   }
   out += "\nExit status: 0 all commands completed, 1 a command ended early, 2 usage error.\n";
   return out;

@@ -34,7 +34,7 @@ struct Options {
 // (lines separated by '\n'; empty keeps the option out of the usage text), and what it
 // does with its value: returns the usage error, or an empty text. `check`, when there is
 // one, looks at the value first and returns the usage error, or an empty text.
-struct OptionSpec {
+struct GrammarOption {
   std::string_view name;
   std::string_view value;
   std::string_view help;
@@ -43,18 +43,18 @@ struct OptionSpec {
 };
 
 // A command the parser accepts, with the options of its own that may follow it.
-struct CommandSpec {
+struct GrammarCommand {
   std::string_view name;
   std::string_view help;
-  std::vector<OptionSpec> options;
+  std::vector<GrammarOption> options;
 };
 
 // Everything the command line may hold. The parser and the usage text both read it, so a
 // new option or command is one line in the table.
 struct Grammar {
-  std::vector<OptionSpec> options;
-  std::vector<CommandSpec> commands;
-  const CommandSpec* findCommand(std::string_view name) const;
+  std::vector<GrammarOption> options;
+  std::vector<GrammarCommand> commands;
+  const GrammarCommand* findCommand(std::string_view name) const;
 };
 
 // quarnby-batch's grammar: its options, every operation of the command table, and the

@@ -47,16 +47,16 @@ struct Placed {
   std::size_t leftOut = 0;
 };
 
-struct FieldSpec {
+struct LayerField {
   std::string name;
   OGRFieldType type;
 };
 
 // A layer with its fields; nothing when the driver refused it.
 OGRLayerH createLayer(GDALDatasetH ds, const char* name, OGRSpatialReferenceH srs, OGRwkbGeometryType shape,
-                      const std::vector<FieldSpec>& fields) {
+                      const std::vector<LayerField>& fields) {
   OGRLayerH layer = GDALDatasetCreateLayer(ds, name, srs, shape, nullptr);
-  for (const FieldSpec& f : fields) {
+  for (const LayerField& f : fields) {
     if (!layer) break;
     OGRFieldDefnH field = OGR_Fld_Create(f.name.c_str(), f.type);
     if (OGR_L_CreateField(layer, field, TRUE) != OGRERR_NONE) layer = nullptr;
@@ -74,9 +74,9 @@ bool addFeature(OGRLayerH layer, OGRFeatureH feature, OGRGeometryH geometry) {
 }
 
 bool writeSites(GDALDatasetH ds, OGRSpatialReferenceH srs, const std::vector<ObjectRecord>& records, Placed& placed) {
-  std::vector<FieldSpec> fields = {{"code", OFTString}, {"lead", OFTString},   {"name", OFTString},
-                                   {"side", OFTString}, {"x_ft", OFTReal},     {"z_ft", OFTReal},
-                                   {"row", OFTInteger}, {"column", OFTInteger}};
+  std::vector<LayerField> fields = {{"code", OFTString}, {"lead", OFTString},   {"name", OFTString},
+                                    {"side", OFTString}, {"x_ft", OFTReal},     {"z_ft", OFTReal},
+                                    {"row", OFTInteger}, {"column", OFTInteger}};
   // The fields as read, numbered as in the file: 3 is Y, 7 the rotation.
   for (std::size_t n = 3; n < kSiteFields; ++n)
     if (n != 4) fields.push_back({"field_" + std::to_string(n), OFTString});

@@ -46,17 +46,17 @@ TEST(ManPage, ListsEveryOptionCommandAndExitStatusOfTheHelp) {
   const std::string help = batch::usageText(grammar);
 
   const std::set<std::string> manOptions = listedTerms(section(page, "OPTIONS"));
-  for (const batch::OptionSpec& o : grammar.options)
+  for (const batch::GrammarOption& o : grammar.options)
     EXPECT_TRUE(manOptions.count(std::string(o.name))) << o.name << " is missing from the man page's OPTIONS";
 
   const std::string commandsText = section(page, "COMMANDS");
   const std::set<std::string> manCommands = listedTerms(commandsText);
   std::set<std::string> programCommands;
-  for (const batch::CommandSpec& c : grammar.commands) {
+  for (const batch::GrammarCommand& c : grammar.commands) {
     programCommands.insert(std::string(c.name));
     EXPECT_NE(help.find("  " + std::string(c.name) + " "), std::string::npos) << c.name << " is missing from --help";
     EXPECT_TRUE(manCommands.count(std::string(c.name))) << c.name << " is missing from the man page's COMMANDS";
-    for (const batch::OptionSpec& o : c.options)
+    for (const batch::GrammarOption& o : c.options)
       EXPECT_NE(commandsText.find(std::string(o.name)), std::string::npos)
           << c.name << " " << o.name << " is missing from the man page's COMMANDS";
   }

@@ -29,7 +29,7 @@ struct Record {
   std::string wkt;
   std::string name;
 };
-struct LayerSpec {
+struct LayerToWrite {
   std::string name;
   std::string srs;  // "" for none
   std::string field = "name";
@@ -37,20 +37,20 @@ struct LayerSpec {
 };
 
 // Writes the layers with OGR's driver `driver`.
-void writeVector(const std::filesystem::path& file, const char* driver, const std::vector<LayerSpec>& layers) {
+void writeVector(const std::filesystem::path& file, const char* driver, const std::vector<LayerToWrite>& layers) {
   dem::initialiseGdal();
   GDALDriverH d = GDALGetDriverByName(driver);
   ASSERT_TRUE(d) << driver;
   const dem::Dataset ds(GDALCreate(d, file.string().c_str(), 0, 0, 0, GDT_Unknown, nullptr));
   ASSERT_TRUE(ds) << file;
-  for (const auto& spec : layers) {
-    const dem::SpatialRef srs = spec.srs.empty() ? nullptr : dem::spatialRef(spec.srs);
-    OGRLayerH layer = GDALDatasetCreateLayer(ds.get(), spec.name.c_str(), srs.get(), wkbUnknown, nullptr);
-    ASSERT_TRUE(layer) << spec.name;
-    OGRFieldDefnH field = OGR_Fld_Create(spec.field.c_str(), OFTString);
+  for (const auto& wanted : layers) {
+    const dem::SpatialRef srs = wanted.srs.empty() ? nullptr : dem::spatialRef(wanted.srs);
+    OGRLayerH layer = GDALDatasetCreateLayer(ds.get(), wanted.name.c_str(), srs.get(), wkbUnknown, nullptr);
+    ASSERT_TRUE(layer) << wanted.name;
+    OGRFieldDefnH field = OGR_Fld_Create(wanted.field.c_str(), OFTString);
     OGR_L_CreateField(layer, field, TRUE);
     OGR_Fld_Destroy(field);
-    for (const auto& record : spec.records) {
+    for (const auto& record : wanted.records) {
       OGRFeatureH feature = OGR_F_Create(OGR_L_GetLayerDefn(layer));
       OGRGeometryH geometry = nullptr;
       char* wkt = const_cast<char*>(record.wkt.c_str());
