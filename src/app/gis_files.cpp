@@ -274,8 +274,15 @@ std::optional<std::string> refreshGisFiles(const std::filesystem::path& folder, 
   bool missing = false;
   const auto frame = readTheatreFrame(folder, error, &missing);
   if (!frame && !missing) return theatreFrameFile(folder).string() + ": " + error;
-  std::error_code ec;
-  if (!frame && !std::filesystem::is_directory(theatreFrameFile(folder).parent_path(), ec)) return std::nullopt;
+  if (!frame) {
+    // Without a frame only views left from one are taken away; none left, nothing is read.
+    std::error_code ec;
+    bool left = false;
+    for (std::filesystem::directory_iterator it(theatreFrameFile(folder).parent_path(), ec), end; !ec && it != end;
+         it.increment(ec))
+      left = left || it->path().extension() == ".vrt" || it->path().extension() == ".qml";
+    if (!left) return std::nullopt;
+  }
   // A folder whose frame is gone (its step undone) keeps no views placed by it.
   const auto files = gisFiles(folder, frame.value_or(TheatreFrame{}), terragenNorthFirst);
   std::vector<Replacement> changes;
